@@ -1,0 +1,10 @@
+#include "automation/mod_global.h"
+
+namespace lumbrook {
+
+ModGlobal& Global() {
+    static ModGlobal state;
+    return state;
+}
+
+}  // namespace lumbrook

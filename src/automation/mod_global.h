@@ -1,0 +1,51 @@
+// The process-wide state of modGlobal: the browser hand-over record, the browser's shared
+// connection, the connection string in use and the flags shared between the export engine,
+// the browser and the automation object. It outlives every Lumbrook instance.
+//
+// Everything here is used on the host's thread only (single-threaded apartment), so there
+// is no locking. The procedures of modGlobal live in their subsystems' folders:
+// ProbeDatabase in database/, ExportPeakLists in export/, ReadSetting and WriteSetting in
+// settings/, ActivatePrevInstance in util/.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "database/connection.h"
+
+namespace lumbrook {
+
+// The record through which the browser returns the user's choice to ShowDataBrowser.
+struct BrowserHandoverRecord {
+    std::string Descriptor;
+    std::string MSType;
+    bool AllSpectra = false;
+    std::int32_t JobRunID = 0;
+    std::int32_t JobRunItemID = 0;
+    bool Accepted = false;
+    std::string DescriptorList;
+
+    // Every field back to its empty value, as ShowDataBrowser does before it shows the browser.
+    void Reset() { *this = BrowserHandoverRecord{}; }
+};
+
+struct ModGlobal {
+    BrowserHandoverRecord BrowserHandover;
+    // The browser's connection: opened when the browser window loads, closed when it unloads.
+    std::unique_ptr<database::Connection> sharedConnection;
+    // The connection string sharedConnection is opened with; the connection dialog edits it.
+    std::string connectionStringInUse;
+    // Set by ProbeDatabase: true makes the export read the BASE_ views.
+    bool useBaseViews = false;
+    // True while a batched export runs.
+    bool exportRunning = false;
+    // Set by Cancel and by a close request to the browser during an export; cleared when a
+    // batched export starts.
+    bool cancelRequested = false;
+};
+
+// The one instance of the process.
+ModGlobal& Global();
+
+}  // namespace lumbrook

@@ -1,0 +1,54 @@
+// A database connection in the image of the platform's connection object: opened from an
+// OLE DB style connection string, then set to client-side cursors; commands are text with a
+// time-out and give a client-side Recordset.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "database/recordset.h"
+
+namespace lumbrook::database {
+
+class Provider;  // one open session with a database (SQLite or ODBC); see provider.h
+
+// The time-out every command of the program runs with, in seconds.
+inline constexpr int kCommandTimeoutSeconds = 15;
+
+enum class CursorLocation { Server, Client };
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens the connection. The provider is chosen by the string's Provider key
+    // (SQLite, MSDASQL, OraOLEDB.Oracle[.N]). DatabaseError on any failure, with the
+    // database's own text; an unknown provider's message names it.
+    void Open(const std::string& connectionString, const std::string& userId = {},
+              const std::string& password = {});
+    bool IsOpen() const;
+    // Closes the connection; closing a closed connection raises DatabaseError, as the
+    // platform's connection object does, so callers that do not care catch it.
+    void Close();
+
+    void SetCursorLocation(CursorLocation location) { cursorLocation_ = location; }
+    CursorLocation GetCursorLocation() const { return cursorLocation_; }
+
+    // Runs a text command with a time-out in seconds and fetches every row.
+    // DatabaseError when the connection is not open, the statement fails or times out.
+    Recordset Execute(const std::string& commandText, int timeoutSeconds = kCommandTimeoutSeconds);
+
+    // Test seam: called with the text of every command before it runs (after the dialect
+    // rewrite), so tests can count and inspect the queries a feature issues.
+    static void SetCommandObserver(std::function<void(const std::string&)> observer);
+
+private:
+    std::unique_ptr<Provider> provider_;
+    CursorLocation cursorLocation_ = CursorLocation::Server;
+};
+
+}  // namespace lumbrook::database

@@ -1,0 +1,77 @@
+#include "platform/app/app.h"
+
+#include <dlfcn.h>   // dladdr: which loaded object holds an address
+#include <limits.h>  // PATH_MAX
+#include <stdlib.h>  // realpath
+#include <unistd.h>  // chdir, getcwd
+
+#include <utility>
+
+namespace lumbrook::platform {
+namespace {
+
+struct TitleState {
+    std::string title;
+    bool set = false;
+};
+
+TitleState& Title() {
+    static TitleState state;
+    return state;
+}
+
+}  // namespace
+
+std::string FormatVersion(const Version& version) {
+    return std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+           std::to_string(version.revision);
+}
+
+const std::string& AppTitle() { return Title().title; }
+
+void SetAppTitle(std::string title) {
+    Title().title = std::move(title);
+    Title().set = true;
+}
+
+void SetDefaultAppTitle(const std::string& title) {
+    if (!Title().set) {
+        SetAppTitle(title);
+    }
+}
+
+std::string ModulePath(const void* address) {
+    Dl_info info{};
+    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr) {
+        return {};
+    }
+    char resolved[PATH_MAX];
+    // The main program reports the name it was started with; realpath makes it absolute.
+    if (realpath(info.dli_fname, resolved) == nullptr) {
+        return {};
+    }
+    return resolved;
+}
+
+std::string ModuleFolder(const void* address) {
+    std::string path = ModulePath(address);
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return {};
+    }
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+bool SetCurrentDirectory(const std::string& folder) {
+    return !folder.empty() && chdir(folder.c_str()) == 0;
+}
+
+std::string CurrentDirectory() {
+    char buffer[PATH_MAX];
+    if (getcwd(buffer, sizeof buffer) == nullptr) {
+        return {};
+    }
+    return buffer;
+}
+
+}  // namespace lumbrook::platform
