@@ -10,8 +10,8 @@ namespace lumbrook::host {
 
 // Exit statuses shared by every subcommand.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;     // the operation ran and reported false
-inline constexpr int kExitUsage = 2;      // bad arguments: message on stderr
+inline constexpr int kExitFailed = 1;       // the operation ran and reported false
+inline constexpr int kExitUsage = 2;        // bad arguments: message on stderr
 inline constexpr int kExitObjectError = 3;  // the object raised an error
 
 struct Command {

@@ -11,7 +11,7 @@ namespace lumbrook::host {
 
 // A usage error: the message goes to stderr with the subcommand's usage, exit status 2.
 class UsageError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

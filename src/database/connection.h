@@ -19,7 +19,7 @@ inline constexpr int kCommandTimeoutSeconds = 15;
 enum class CursorLocation { Server, Client };
 
 class Connection {
-public:
+  public:
     Connection();
     ~Connection();
     Connection(const Connection&) = delete;
@@ -46,7 +46,7 @@ public:
     // rewrite), so tests can count and inspect the queries a feature issues.
     static void SetCommandObserver(std::function<void(const std::string&)> observer);
 
-private:
+  private:
     std::unique_ptr<Provider> provider_;
     CursorLocation cursorLocation_ = CursorLocation::Server;
 };

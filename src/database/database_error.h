@@ -8,7 +8,7 @@
 namespace lumbrook::database {
 
 class DatabaseError : public std::runtime_error {
-public:
+  public:
     DatabaseError(const std::string& message, std::string sqlState = {}, long nativeCode = 0)
         : std::runtime_error(message), sqlState_(std::move(sqlState)), nativeCode_(nativeCode) {}
 
@@ -17,7 +17,7 @@ public:
     // The provider's own numeric code (SQLite result code, ODBC native error).
     long NativeCode() const { return nativeCode_; }
 
-private:
+  private:
     std::string sqlState_;
     long nativeCode_;
 };

@@ -11,7 +11,7 @@
 namespace lumbrook::database {
 
 class Recordset {
-public:
+  public:
     Recordset() = default;
     // `cells` holds the rows one after the other, columnNames.size() values a row.
     Recordset(std::vector<std::string> columnNames, std::vector<Value> cells);
@@ -26,7 +26,8 @@ public:
     // Positioning. A fresh row set stands on row 1 (or at its end when it has no rows).
     void MoveFirst() { position_ = 1; }
     void MoveNext() {
-        if (position_ <= rowCount_) ++position_;
+        if (position_ <= rowCount_)
+            ++position_;
     }
     // True once the position is past the last row (always for an empty row set).
     bool IsEOF() const { return position_ > rowCount_; }
@@ -46,7 +47,7 @@ public:
                          static_cast<std::size_t>(column));
     }
 
-private:
+  private:
     std::vector<std::string> columnNames_;
     std::vector<Value> cells_;
     long rowCount_ = 0;

@@ -21,6 +21,8 @@ struct DateTime {
 // std::monostate is SQL NULL.
 using Value = std::variant<std::monostate, std::int64_t, double, std::string, DateTime>;
 
-inline bool IsNull(const Value& value) { return std::holds_alternative<std::monostate>(value); }
+inline bool IsNull(const Value& value) {
+    return std::holds_alternative<std::monostate>(value);
+}
 
 }  // namespace lumbrook::database

@@ -16,8 +16,10 @@ inline bool IsEmpty(const TaggedValue& value) {
 
 // The value used as text: a string as it is, an integer as its decimal digits, empty as "".
 inline std::string ToText(const TaggedValue& value) {
-    if (const auto* text = std::get_if<std::string>(&value)) return *text;
-    if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
+    if (const auto* text = std::get_if<std::string>(&value))
+        return *text;
+    if (const auto* number = std::get_if<std::int32_t>(&value))
+        return std::to_string(*number);
     return {};
 }
 

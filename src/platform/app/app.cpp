@@ -27,7 +27,9 @@ std::string FormatVersion(const Version& version) {
            std::to_string(version.revision);
 }
 
-const std::string& AppTitle() { return Title().title; }
+const std::string& AppTitle() {
+    return Title().title;
+}
 
 void SetAppTitle(std::string title) {
     Title().title = std::move(title);

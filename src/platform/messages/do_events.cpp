@@ -21,11 +21,17 @@ ThreadMessages& Messages() {
 
 }  // namespace
 
-void SetEventPump(EventPump pump) { Messages().pump = pump; }
+void SetEventPump(EventPump pump) {
+    Messages().pump = pump;
+}
 
-void PostCall(std::function<void()> call) { Messages().posted.push_back(std::move(call)); }
+void PostCall(std::function<void()> call) {
+    Messages().posted.push_back(std::move(call));
+}
 
-std::size_t PendingCallCount() { return Messages().posted.size(); }
+std::size_t PendingCallCount() {
+    return Messages().posted.size();
+}
 
 void DoEvents() {
     ThreadMessages& messages = Messages();
