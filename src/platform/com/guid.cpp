@@ -1,0 +1,98 @@
+#include "platform/com/guid.h"
+
+#include <cstdio>
+
+extern "C" {
+// The platform's own identifiers of its interfaces.
+const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID IID_ISupportErrorInfo = {
+    0xDF0B3D60, 0x548F, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
+const IID IID_IErrorInfo = {
+    0x1CF2B120, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
+const IID IID_ICreateErrorInfo = {
+    0x22F03340, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
+const IID IID_IConnectionPointContainer = {
+    0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IConnectionPoint = {
+    0xB196B286, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IEnumConnectionPoints = {
+    0xB196B285, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IEnumConnections = {
+    0xB196B287, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+}
+
+namespace lumbrook::platform {
+
+std::string GuidToString(const GUID& g) {
+    char text[39];
+    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  static_cast<unsigned>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1],
+                  g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+    return text;
+}
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Reads `digits` hex digits at `pos`, advancing it; false on anything but a hex digit.
+bool ReadHex(std::string_view text, std::size_t& pos, int digits, unsigned long long& out) {
+    out = 0;
+    for (int i = 0; i < digits; ++i, ++pos) {
+        if (pos >= text.size())
+            return false;
+        const int v = HexValue(text[pos]);
+        if (v < 0)
+            return false;
+        out = out * 16 + static_cast<unsigned>(v);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<GUID> GuidFromString(std::string_view text) {
+    if (text.size() == 38) {
+        if (text.front() != '{' || text.back() != '}')
+            return std::nullopt;
+        text = text.substr(1, 36);
+    }
+    if (text.size() != 36)
+        return std::nullopt;
+    GUID g{};
+    std::size_t pos = 0;
+    unsigned long long v = 0;
+    auto dash = [&] { return pos < text.size() && text[pos++] == '-'; };
+    if (!ReadHex(text, pos, 8, v))
+        return std::nullopt;
+    g.Data1 = static_cast<uint32_t>(v);
+    if (!dash() || !ReadHex(text, pos, 4, v))
+        return std::nullopt;
+    g.Data2 = static_cast<uint16_t>(v);
+    if (!dash() || !ReadHex(text, pos, 4, v))
+        return std::nullopt;
+    g.Data3 = static_cast<uint16_t>(v);
+    if (!dash())
+        return std::nullopt;
+    for (int i = 0; i < 8; ++i) {
+        if (i == 2 && !dash())
+            return std::nullopt;
+        if (!ReadHex(text, pos, 2, v))
+            return std::nullopt;
+        g.Data4[i] = static_cast<uint8_t>(v);
+    }
+    return g;
+}
+
+}  // namespace lumbrook::platform

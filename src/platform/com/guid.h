@@ -1,0 +1,29 @@
+// GUIDs in their text form "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
+#pragma once
+
+#include <algorithm>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "lumbrook/com.h"
+
+namespace lumbrook::platform {
+
+// Upper-case text form with braces.
+std::string GuidToString(const GUID& guid);
+
+// Reads the text form, with or without braces, hex digits in either case; nullopt when the
+// text is anything else.
+std::optional<GUID> GuidFromString(std::string_view text);
+
+inline bool operator==(const GUID& a, const GUID& b) {
+    return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
+           std::equal(std::begin(a.Data4), std::end(a.Data4), std::begin(b.Data4));
+}
+
+}  // namespace lumbrook::platform
+
+// The platform compares interface identifiers with ==; make that work for every caller.
+using lumbrook::platform::operator==;
