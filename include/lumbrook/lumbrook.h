@@ -1,0 +1,155 @@
+/*
+ * The Lumbrook automation server, as hosts see it: the dual interface _Lumbrook in its fixed
+ * slot order, its outgoing event interface, the identifiers, and the four exports of
+ * liblumbrook.so. Usable from C and from C++.
+ *
+ * A host loads liblumbrook.so (or creates the class by its ProgID "LumbrookDLL.Lumbrook"
+ * once it is registered), asks DllGetClassObject for the class factory, and creates the
+ * object. Every member returns an HRESULT; a failing member has set the thread's error
+ * info (source "Lumbrook" and the member's own description) before it returns.
+ */
+#ifndef LUMBROOK_LUMBROOK_H
+#define LUMBROOK_LUMBROOK_H
+
+#include "lumbrook/com.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The type library LumbrookDLL, the class Lumbrook and its interfaces. */
+extern const GUID LIBID_LumbrookDLL;
+extern const CLSID CLSID_Lumbrook;
+extern const IID IID__Lumbrook;
+extern const IID DIID___Lumbrook;          /* outgoing events: Progress(done, total) */
+extern const IID IID_ILumbrookHostSupport; /* host-side diagnostics, not part of _Lumbrook */
+
+#define LUMBROOK_PROGID "LumbrookDLL.Lumbrook"
+
+/* Errors the object raises. */
+#define LUMBROOK_E_MINMASS LUMBROOK_OBJECT_ERROR(1004)      /* 0x800403EC */
+#define LUMBROOK_E_MAXMASS LUMBROOK_OBJECT_ERROR(1005)      /* 0x800403ED */
+#define LUMBROOK_E_S2N LUMBROOK_OBJECT_ERROR(1006)          /* 0x800403EE */
+#define LUMBROOK_E_MONOISOTOPIC LUMBROOK_OBJECT_ERROR(1007) /* 0x800403EF */
+#define LUMBROOK_E_NOMSMS LUMBROOK_OBJECT_ERROR(1008)       /* 0x800403F0 */
+#define LUMBROOK_E_MSTYPE LUMBROOK_OBJECT_ERROR(1009)       /* 0x800403F1 */
+
+/* Dispatch identifier of the Progress event of DIID___Lumbrook: two VT_I4 arguments,
+ * the spectra done so far and the total. */
+#define LUMBROOK_DISPID_PROGRESS 1
+
+/* The four exports of liblumbrook.so. */
+HRESULT DllRegisterServer(void);
+HRESULT DllUnregisterServer(void);
+HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv);
+HRESULT DllCanUnloadNow(void);
+typedef HRESULT (*LPFNGETCLASSOBJECT)(REFCLSID, REFIID, void**);
+typedef HRESULT (*LPFNCANUNLOADNOW)(void);
+
+#ifdef __cplusplus
+} /* extern "C" */
+
+/* The dual interface, slot for slot after IDispatch. */
+struct _Lumbrook : IDispatch {
+    virtual HRESULT Connect(VARIANT_BOOL* pRetVal) = 0;
+    virtual HRESULT DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) = 0;
+    virtual HRESULT Cancel() = 0;
+    virtual HRESULT get_DllVersion(BSTR* pRetVal) = 0;
+    virtual HRESULT get_ODBCString(BSTR* pRetVal) = 0;
+    virtual HRESULT put_ODBCString(BSTR value) = 0;
+    virtual HRESULT get_minMass(DOUBLE* pRetVal) = 0;
+    virtual HRESULT put_minMass(DOUBLE value) = 0;
+    virtual HRESULT get_maxMass(DOUBLE* pRetVal) = 0;
+    virtual HRESULT put_maxMass(DOUBLE value) = 0;
+    virtual HRESULT get_S2N(DOUBLE* pRetVal) = 0;
+    virtual HRESULT put_S2N(DOUBLE value) = 0;
+    virtual HRESULT get_Monoisotopic(SHORT* pRetVal) = 0;
+    virtual HRESULT put_Monoisotopic(SHORT value) = 0;
+    virtual HRESULT ShowDataBrowser(VARIANT_BOOL* pRetVal) = 0;
+    virtual HRESULT get_Descriptor(BSTR* pRetVal) = 0;
+    virtual HRESULT put_Descriptor(BSTR value) = 0;
+    virtual HRESULT get_MSType(BSTR* pRetVal) = 0;
+    virtual HRESULT put_MSType(BSTR value) = 0;
+    virtual HRESULT get_JobRunID(LONG* pRetVal) = 0;
+    virtual HRESULT put_JobRunID(LONG value) = 0;
+    virtual HRESULT get_JobRunItemID(LONG* pRetVal) = 0;
+    virtual HRESULT put_JobRunItemID(LONG value) = 0;
+    virtual HRESULT get_DescriptorList(BSTR* pRetVal) = 0;
+    virtual HRESULT put_DescriptorList(BSTR value) = 0;
+    virtual HRESULT get_AllSpectra(VARIANT_BOOL* pRetVal) = 0;
+    virtual HRESULT put_AllSpectra(VARIANT_BOOL value) = 0;
+};
+
+/* What a command-line host needs beyond _Lumbrook: the type library as IDL text, and why the
+ * last Connect failed. Reached by QueryInterface on the object. */
+struct ILumbrookHostSupport : IUnknown {
+    /* The type library as IDL text. */
+    virtual HRESULT GetTypeLibraryText(BSTR* pText) = 0;
+    /* The database's error text of the last failed Connect of this object ("" if none). */
+    virtual HRESULT GetLastConnectError(BSTR* pText) = 0;
+    /* VARIANT_TRUE when the last successful probe chose the BASE_ views. */
+    virtual HRESULT get_UsesBaseViews(VARIANT_BOOL* pRetVal) = 0;
+};
+
+#else /* C */
+
+typedef struct _Lumbrook _Lumbrook;
+typedef struct _LumbrookVtbl {
+    HRESULT (*QueryInterface)(_Lumbrook* This, REFIID riid, void** ppvObject);
+    ULONG (*AddRef)(_Lumbrook* This);
+    ULONG (*Release)(_Lumbrook* This);
+    HRESULT (*GetTypeInfoCount)(_Lumbrook* This, UINT* pctinfo);
+    HRESULT (*GetTypeInfo)(_Lumbrook* This, UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo);
+    HRESULT(*GetIDsOfNames)
+    (_Lumbrook* This, REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId);
+    HRESULT(*Invoke)
+    (_Lumbrook* This, DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+     DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr);
+    HRESULT (*Connect)(_Lumbrook* This, VARIANT_BOOL* pRetVal);
+    HRESULT (*DoExport)(_Lumbrook* This, BSTR* OutFile, VARIANT_BOOL* pRetVal);
+    HRESULT (*Cancel)(_Lumbrook* This);
+    HRESULT (*get_DllVersion)(_Lumbrook* This, BSTR* pRetVal);
+    HRESULT (*get_ODBCString)(_Lumbrook* This, BSTR* pRetVal);
+    HRESULT (*put_ODBCString)(_Lumbrook* This, BSTR value);
+    HRESULT (*get_minMass)(_Lumbrook* This, DOUBLE* pRetVal);
+    HRESULT (*put_minMass)(_Lumbrook* This, DOUBLE value);
+    HRESULT (*get_maxMass)(_Lumbrook* This, DOUBLE* pRetVal);
+    HRESULT (*put_maxMass)(_Lumbrook* This, DOUBLE value);
+    HRESULT (*get_S2N)(_Lumbrook* This, DOUBLE* pRetVal);
+    HRESULT (*put_S2N)(_Lumbrook* This, DOUBLE value);
+    HRESULT (*get_Monoisotopic)(_Lumbrook* This, SHORT* pRetVal);
+    HRESULT (*put_Monoisotopic)(_Lumbrook* This, SHORT value);
+    HRESULT (*ShowDataBrowser)(_Lumbrook* This, VARIANT_BOOL* pRetVal);
+    HRESULT (*get_Descriptor)(_Lumbrook* This, BSTR* pRetVal);
+    HRESULT (*put_Descriptor)(_Lumbrook* This, BSTR value);
+    HRESULT (*get_MSType)(_Lumbrook* This, BSTR* pRetVal);
+    HRESULT (*put_MSType)(_Lumbrook* This, BSTR value);
+    HRESULT (*get_JobRunID)(_Lumbrook* This, LONG* pRetVal);
+    HRESULT (*put_JobRunID)(_Lumbrook* This, LONG value);
+    HRESULT (*get_JobRunItemID)(_Lumbrook* This, LONG* pRetVal);
+    HRESULT (*put_JobRunItemID)(_Lumbrook* This, LONG value);
+    HRESULT (*get_DescriptorList)(_Lumbrook* This, BSTR* pRetVal);
+    HRESULT (*put_DescriptorList)(_Lumbrook* This, BSTR value);
+    HRESULT (*get_AllSpectra)(_Lumbrook* This, VARIANT_BOOL* pRetVal);
+    HRESULT (*put_AllSpectra)(_Lumbrook* This, VARIANT_BOOL value);
+} _LumbrookVtbl;
+struct _Lumbrook {
+    const _LumbrookVtbl* lpVtbl;
+};
+
+typedef struct ILumbrookHostSupport ILumbrookHostSupport;
+typedef struct ILumbrookHostSupportVtbl {
+    HRESULT (*QueryInterface)(ILumbrookHostSupport* This, REFIID riid, void** ppvObject);
+    ULONG (*AddRef)(ILumbrookHostSupport* This);
+    ULONG (*Release)(ILumbrookHostSupport* This);
+    HRESULT (*GetTypeLibraryText)(ILumbrookHostSupport* This, BSTR* pText);
+    HRESULT (*GetLastConnectError)(ILumbrookHostSupport* This, BSTR* pText);
+    HRESULT (*get_UsesBaseViews)(ILumbrookHostSupport* This, VARIANT_BOOL* pRetVal);
+} ILumbrookHostSupportVtbl;
+struct ILumbrookHostSupport {
+    const ILumbrookHostSupportVtbl* lpVtbl;
+};
+
+#endif /* __cplusplus */
+
+#endif /* LUMBROOK_LUMBROOK_H */

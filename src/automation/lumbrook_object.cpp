@@ -1,0 +1,282 @@
+#include "automation/lumbrook_object.h"
+
+#include <cmath>
+
+#include "automation/mod_global.h"
+#include "automation/server_module.h"
+#include "automation/type_library.h"
+#include "automation/version.h"
+#include "platform/com/bstr.h"
+#include "platform/com/error_info.h"
+#include "platform/com/guid.h"
+#include "settings/preferences.h"
+
+namespace lumbrook::automation {
+namespace {
+
+using platform::BstrFromUtf8;
+using platform::Utf8FromBstr;
+
+HRESULT Fail(HRESULT hr, const char* description) {
+    return platform::RaiseError(hr, kErrorSource, description);
+}
+
+HRESULT NotAvailable(const char* member) {
+    return platform::RaiseError(
+        E_NOTIMPL, kErrorSource,
+        std::string("The member ") + member + " is not available in this build");
+}
+
+HRESULT ReturnText(const std::string& text, BSTR* out) {
+    if (out == nullptr)
+        return E_POINTER;
+    *out = BstrFromUtf8(text);
+    return *out == nullptr ? E_OUTOFMEMORY : S_OK;
+}
+
+template <typename T>
+HRESULT ReturnValue(T value, T* out) {
+    if (out == nullptr)
+        return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+
+// A mass or ratio filter value must be a finite number of at least zero. Infinity is
+// refused along with NaN and negatives: the export writes these values into its SQL as
+// plain decimal text, which infinity does not have.
+bool IsValidFilterValue(double value) {
+    return std::isfinite(value) && value >= 0;
+}
+
+}  // namespace
+
+LumbrookObject* LumbrookObject::Create() {
+    return new LumbrookObject();
+}
+
+LumbrookObject::LumbrookObject() {
+    // The initial values as if no preference were stored.
+    odbcString_ = settings::kDefaultConnectionString;
+    minMass_ = settings::kDefaultMinMass;
+    maxMass_ = settings::kDefaultMaxMass;
+    s2n_ = settings::kDefaultS2N;
+    monoisotopic_ = settings::kDefaultMonoisotopic;
+    ObjectCreated();
+}
+
+LumbrookObject::~LumbrookObject() {
+    events_.Clear();
+    ObjectDestroyed();
+}
+
+// --- IUnknown ---------------------------------------------------------------------------
+
+HRESULT LumbrookObject::QueryInterface(REFIID riid, void** ppv) {
+    if (ppv == nullptr)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Lumbrook) {
+        *ppv = static_cast<_Lumbrook*>(this);
+    } else if (riid == IID_ISupportErrorInfo) {
+        *ppv = static_cast<ISupportErrorInfo*>(this);
+    } else if (riid == IID_IConnectionPointContainer) {
+        *ppv = static_cast<IConnectionPointContainer*>(this);
+    } else if (riid == IID_ILumbrookHostSupport) {
+        *ppv = static_cast<ILumbrookHostSupport*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG LumbrookObject::AddRef() {
+    return ++refs_;
+}
+
+ULONG LumbrookObject::Release() {
+    const ULONG left = --refs_;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+// --- _Lumbrook --------------------------------------------------------------------------
+
+HRESULT LumbrookObject::Connect(VARIANT_BOOL* pRetVal) {
+    if (pRetVal == nullptr)
+        return E_POINTER;
+    return NotAvailable("Connect");
+}
+
+HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
+    if (OutFile == nullptr || pRetVal == nullptr)
+        return E_POINTER;
+    return NotAvailable("DoExport");
+}
+
+HRESULT LumbrookObject::Cancel() {
+    Global().cancelRequested = true;
+    return S_OK;
+}
+
+HRESULT LumbrookObject::get_DllVersion(BSTR* pRetVal) {
+    return ReturnText(platform::FormatVersion(kLibraryVersion), pRetVal);
+}
+
+HRESULT LumbrookObject::get_ODBCString(BSTR* pRetVal) {
+    return ReturnText(odbcString_, pRetVal);
+}
+
+HRESULT LumbrookObject::put_ODBCString(BSTR value) {
+    odbcString_ = Utf8FromBstr(value);
+    return S_OK;
+}
+
+HRESULT LumbrookObject::get_minMass(DOUBLE* pRetVal) {
+    return ReturnValue(minMass_, pRetVal);
+}
+
+HRESULT LumbrookObject::put_minMass(DOUBLE value) {
+    if (!IsValidFilterValue(value))
+        return Fail(LUMBROOK_E_MINMASS, kMinMassError);
+    minMass_ = value;
+    return S_OK;
+}
+
+HRESULT LumbrookObject::get_maxMass(DOUBLE* pRetVal) {
+    return ReturnValue(maxMass_, pRetVal);
+}
+
+HRESULT LumbrookObject::put_maxMass(DOUBLE value) {
+    if (!IsValidFilterValue(value))
+        return Fail(LUMBROOK_E_MAXMASS, kMaxMassError);
+    maxMass_ = value;
+    return S_OK;
+}
+
+HRESULT LumbrookObject::get_S2N(DOUBLE* pRetVal) {
+    return ReturnValue(s2n_, pRetVal);
+}
+
+HRESULT LumbrookObject::put_S2N(DOUBLE value) {
+    if (!IsValidFilterValue(value))
+        return Fail(LUMBROOK_E_S2N, kS2NError);
+    s2n_ = value;
+    return S_OK;
+}
+
+HRESULT LumbrookObject::get_Monoisotopic(SHORT* pRetVal) {
+    return ReturnValue<SHORT>(monoisotopic_, pRetVal);
+}
+
+HRESULT LumbrookObject::put_Monoisotopic(SHORT value) {
+    // -1, the automation true value, is refused like every other value but 0 and 1.
+    if (value != 0 && value != 1)
+        return Fail(LUMBROOK_E_MONOISOTOPIC, kMonoisotopicError);
+    monoisotopic_ = value;
+    return S_OK;
+}
+
+HRESULT LumbrookObject::ShowDataBrowser(VARIANT_BOOL* pRetVal) {
+    if (pRetVal == nullptr)
+        return E_POINTER;
+    return NotAvailable("ShowDataBrowser");
+}
+
+HRESULT LumbrookObject::get_Descriptor(BSTR* pRetVal) {
+    return ReturnText(descriptor_, pRetVal);
+}
+
+HRESULT LumbrookObject::put_Descriptor(BSTR value) {
+    descriptor_ = Utf8FromBstr(value);
+    return S_OK;
+}
+
+HRESULT LumbrookObject::get_MSType(BSTR* pRetVal) {
+    return ReturnText(msType_, pRetVal);
+}
+
+HRESULT LumbrookObject::put_MSType(BSTR value) {
+    // Exact, case-sensitive: "ms-ms" is refused.
+    std::string text = Utf8FromBstr(value);
+    if (text != "MS" && text != "MS-MS")
+        return Fail(LUMBROOK_E_MSTYPE, kMSTypeError);
+    msType_ = std::move(text);
+    return S_OK;
+}
+
+HRESULT LumbrookObject::get_JobRunID(LONG* pRetVal) {
+    return ReturnValue<LONG>(jobRunId_, pRetVal);
+}
+
+HRESULT LumbrookObject::put_JobRunID(LONG value) {
+    jobRunId_ = value;
+    return S_OK;
+}
+
+HRESULT LumbrookObject::get_JobRunItemID(LONG* pRetVal) {
+    return ReturnValue<LONG>(jobRunItemId_, pRetVal);
+}
+
+HRESULT LumbrookObject::put_JobRunItemID(LONG value) {
+    jobRunItemId_ = value;
+    return S_OK;
+}
+
+HRESULT LumbrookObject::get_DescriptorList(BSTR* pRetVal) {
+    return ReturnText(descriptorList_, pRetVal);
+}
+
+HRESULT LumbrookObject::put_DescriptorList(BSTR value) {
+    descriptorList_ = Utf8FromBstr(value);
+    return S_OK;
+}
+
+HRESULT LumbrookObject::get_AllSpectra(VARIANT_BOOL* pRetVal) {
+    return ReturnValue(allSpectra_ ? VARIANT_TRUE : VARIANT_FALSE, pRetVal);
+}
+
+HRESULT LumbrookObject::put_AllSpectra(VARIANT_BOOL value) {
+    // Any non-zero value is true, as automation hosts pass it.
+    allSpectra_ = value != VARIANT_FALSE;
+    return S_OK;
+}
+
+// --- ISupportErrorInfo, IConnectionPointContainer, ILumbrookHostSupport ----------------
+
+HRESULT LumbrookObject::InterfaceSupportsErrorInfo(REFIID riid) {
+    return riid == IID__Lumbrook || riid == IID_IDispatch ? S_OK : S_FALSE;
+}
+
+HRESULT LumbrookObject::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
+    if (ppEnum != nullptr)
+        *ppEnum = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT LumbrookObject::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {
+    if (ppCP == nullptr)
+        return E_POINTER;
+    *ppCP = nullptr;
+    if (riid != DIID___Lumbrook)
+        return CONNECT_E_NOCONNECTION;
+    events_.AddRef();
+    *ppCP = &events_;
+    return S_OK;
+}
+
+HRESULT LumbrookObject::GetTypeLibraryText(BSTR* pText) {
+    return ReturnText(TypeLibraryIdl(), pText);
+}
+
+HRESULT LumbrookObject::GetLastConnectError(BSTR* pText) {
+    return ReturnText(lastConnectError_, pText);
+}
+
+HRESULT LumbrookObject::get_UsesBaseViews(VARIANT_BOOL* pRetVal) {
+    return ReturnValue(Global().useBaseViews ? VARIANT_TRUE : VARIANT_FALSE, pRetVal);
+}
+
+}  // namespace lumbrook::automation

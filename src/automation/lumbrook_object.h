@@ -1,0 +1,110 @@
+// The class Lumbrook: the export parameters, the object's own database connection, and the
+// members of _Lumbrook with their checks. One instance per CreateInstance; it lives in the
+// host's single-threaded apartment.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "automation/event_source.h"
+#include "lumbrook/lumbrook.h"
+
+namespace lumbrook::automation {
+
+// The error texts the object raises, with their numbers.
+inline constexpr const char* kErrorSource = "Lumbrook";
+inline constexpr const char* kMinMassError = "Minimum mass cannot be negative";
+inline constexpr const char* kMaxMassError = "Maximum mass cannot be negative";
+inline constexpr const char* kS2NError = "Signal to noise ratio cannot be negative";
+inline constexpr const char* kMonoisotopicError = "Monoisotopic must be 0 (false) or 1 (true)";
+inline constexpr const char* kMSTypeError = "MSType must be MS or MS-MS";
+
+class LumbrookObject final : public _Lumbrook,
+                             public ISupportErrorInfo,
+                             public IConnectionPointContainer,
+                             public ILumbrookHostSupport {
+  public:
+    // Creates an instance with one reference, initialised from the preferences.
+    static LumbrookObject* Create();
+
+    // IUnknown (shared by every interface of the object).
+    HRESULT QueryInterface(REFIID riid, void** ppv) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    // IDispatch.
+    HRESULT GetTypeInfoCount(UINT* pctinfo) override;
+    HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
+                          DISPID* rgDispId) override;
+    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                   DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
+                   UINT* puArgErr) override;
+
+    // _Lumbrook, in slot order.
+    HRESULT Connect(VARIANT_BOOL* pRetVal) override;
+    HRESULT DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) override;
+    HRESULT Cancel() override;
+    HRESULT get_DllVersion(BSTR* pRetVal) override;
+    HRESULT get_ODBCString(BSTR* pRetVal) override;
+    HRESULT put_ODBCString(BSTR value) override;
+    HRESULT get_minMass(DOUBLE* pRetVal) override;
+    HRESULT put_minMass(DOUBLE value) override;
+    HRESULT get_maxMass(DOUBLE* pRetVal) override;
+    HRESULT put_maxMass(DOUBLE value) override;
+    HRESULT get_S2N(DOUBLE* pRetVal) override;
+    HRESULT put_S2N(DOUBLE value) override;
+    HRESULT get_Monoisotopic(SHORT* pRetVal) override;
+    HRESULT put_Monoisotopic(SHORT value) override;
+    HRESULT ShowDataBrowser(VARIANT_BOOL* pRetVal) override;
+    HRESULT get_Descriptor(BSTR* pRetVal) override;
+    HRESULT put_Descriptor(BSTR value) override;
+    HRESULT get_MSType(BSTR* pRetVal) override;
+    HRESULT put_MSType(BSTR value) override;
+    HRESULT get_JobRunID(LONG* pRetVal) override;
+    HRESULT put_JobRunID(LONG value) override;
+    HRESULT get_JobRunItemID(LONG* pRetVal) override;
+    HRESULT put_JobRunItemID(LONG value) override;
+    HRESULT get_DescriptorList(BSTR* pRetVal) override;
+    HRESULT put_DescriptorList(BSTR value) override;
+    HRESULT get_AllSpectra(VARIANT_BOOL* pRetVal) override;
+    HRESULT put_AllSpectra(VARIANT_BOOL value) override;
+
+    // ISupportErrorInfo.
+    HRESULT InterfaceSupportsErrorInfo(REFIID riid) override;
+
+    // IConnectionPointContainer.
+    HRESULT EnumConnectionPoints(IEnumConnectionPoints** ppEnum) override;
+    HRESULT FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) override;
+
+    // ILumbrookHostSupport.
+    HRESULT GetTypeLibraryText(BSTR* pText) override;
+    HRESULT GetLastConnectError(BSTR* pText) override;
+    HRESULT get_UsesBaseViews(VARIANT_BOOL* pRetVal) override;
+
+  private:
+    LumbrookObject();
+    ~LumbrookObject();
+
+    std::atomic<ULONG> refs_{1};
+    EventSource events_{this};
+
+    // State, in the order the class declares it.
+    std::string odbcString_;
+    double minMass_ = 0;
+    double maxMass_ = 0;
+    double s2n_ = 0;
+    std::int16_t monoisotopic_ = 0;
+    std::string descriptor_;
+    std::string msType_;
+    std::int32_t jobRunItemId_ = 0;
+    std::int32_t jobRunId_ = 0;
+    bool allSpectra_ = false;
+    std::string descriptorList_;
+
+    // The database's text of the last failed Connect, for hosts that explain failures.
+    std::string lastConnectError_;
+};
+
+}  // namespace lumbrook::automation

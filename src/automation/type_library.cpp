@@ -1,0 +1,205 @@
+#include "automation/type_library.h"
+
+#include <array>
+#include <cctype>
+#include <cstdio>
+
+#include "platform/com/guid.h"
+
+namespace lumbrook::automation {
+namespace {
+
+constexpr ParamInfo kOutFile{"OutFile", VT_BSTR, true};
+
+constexpr MemberKind M = MemberKind::Method;
+constexpr MemberKind G = MemberKind::PropertyGet;
+constexpr MemberKind P = MemberKind::PropertyPut;
+
+// The members of _Lumbrook in slot order; this order is binding for early-bound hosts.
+constexpr std::array<MemberInfo, 27> kMembers{{
+    {1, 1, "Connect", M, VT_BOOL, nullptr,
+     "Checks the connection string and opens the object's own connection"},
+    {2, 2, "DoExport", M, VT_BOOL, &kOutFile, "Exports the chosen spectra to a peak list file"},
+    {3, 3, "Cancel", M, VT_EMPTY, nullptr, "Requests cancellation of a running export"},
+    {4, 4, "DllVersion", G, VT_BSTR, nullptr, "Version text"},
+    {5, 5, "ODBCString", G, VT_BSTR, nullptr, "OLE DB connection string"},
+    {6, 5, "ODBCString", P, VT_BSTR, nullptr, "OLE DB connection string"},
+    {7, 6, "minMass", G, VT_R8, nullptr, "Lowest fragment mass kept, in Da"},
+    {8, 6, "minMass", P, VT_R8, nullptr, "Lowest fragment mass kept, in Da"},
+    {9, 7, "maxMass", G, VT_R8, nullptr,
+     "Distance below the precursor mass, in Da, from which peaks are dropped"},
+    {10, 7, "maxMass", P, VT_R8, nullptr,
+     "Distance below the precursor mass, in Da, from which peaks are dropped"},
+    {11, 8, "S2N", G, VT_R8, nullptr, "Minimum signal-to-noise ratio"},
+    {12, 8, "S2N", P, VT_R8, nullptr, "Minimum signal-to-noise ratio"},
+    {13, 9, "Monoisotopic", G, VT_I2, nullptr, "1 = monoisotopic peaks only, 0 = all peaks"},
+    {14, 9, "Monoisotopic", P, VT_I2, nullptr, "1 = monoisotopic peaks only, 0 = all peaks"},
+    {15, 10, "ShowDataBrowser", M, VT_BOOL, nullptr, "Shows the data browser modally"},
+    {16, 11, "Descriptor", G, VT_BSTR, nullptr, "Folder and spot set of the browsed selection"},
+    {17, 11, "Descriptor", P, VT_BSTR, nullptr, "Folder and spot set of the browsed selection"},
+    {18, 12, "MSType", G, VT_BSTR, nullptr, "MS type of the spectra to export, MS or MS-MS"},
+    {19, 12, "MSType", P, VT_BSTR, nullptr, "MS type of the spectra to export, MS or MS-MS"},
+    {20, 13, "JobRunID", G, VT_I4, nullptr, "Job run to export"},
+    {21, 13, "JobRunID", P, VT_I4, nullptr, "Job run to export"},
+    {22, 14, "JobRunItemID", G, VT_I4, nullptr, "Single spectrum (job run item) to export"},
+    {23, 14, "JobRunItemID", P, VT_I4, nullptr, "Single spectrum (job run item) to export"},
+    {24, 15, "DescriptorList", G, VT_BSTR, nullptr, "List of the spectra selected in the browser"},
+    {25, 15, "DescriptorList", P, VT_BSTR, nullptr, "List of the spectra selected in the browser"},
+    {26, 16, "AllSpectra", G, VT_BOOL, nullptr, "Export all MS/MS spectra of the job run"},
+    {27, 16, "AllSpectra", P, VT_BOOL, nullptr, "Export all MS/MS spectra of the job run"},
+}};
+
+constexpr std::array<ParamInfo, 2> kProgressParams{{
+    {"SpectraDone", VT_I4, false},
+    {"SpectraTotal", VT_I4, false},
+}};
+
+constexpr std::array<EventInfo, 1> kEvents{{
+    {LUMBROOK_DISPID_PROGRESS, "Progress", kProgressParams, "Raised after every exported spectrum"},
+}};
+
+const TypeLibraryInfo kTypeLibrary{
+    "LumbrookDLL",
+    "Create QPK files from an ABI 4000 series (TSquared) database",
+    &LIBID_LumbrookDLL,
+    1,
+    0,
+    "_Lumbrook",
+    &IID__Lumbrook,
+    "hidden, dual, nonextensible, oleautomation",
+    kMembers,
+    "__Lumbrook",
+    &DIID___Lumbrook,
+    kEvents,
+    "Lumbrook",
+    &CLSID_Lumbrook,
+    "appobject",
+};
+
+const char* IdlType(VARTYPE vt) {
+    switch (vt) {
+        case VT_BSTR:
+            return "BSTR";
+        case VT_R8:
+            return "double";
+        case VT_I2:
+            return "short";
+        case VT_I4:
+            return "long";
+        case VT_BOOL:
+            return "VARIANT_BOOL";
+        default:
+            return "void";
+    }
+}
+
+// The GUID text without braces, as IDL's uuid() attribute wants it.
+std::string Uuid(const GUID& guid) {
+    const std::string text = platform::GuidToString(guid);
+    return text.substr(1, text.size() - 2);
+}
+
+std::string DispIdText(DISPID id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(id));
+    return text;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+const TypeLibraryInfo& TypeLibrary() {
+    return kTypeLibrary;
+}
+
+const MemberInfo* FindMember(DISPID dispid, MemberKind kind) {
+    for (const MemberInfo& member : kMembers) {
+        if (member.dispid == dispid && member.kind == kind)
+            return &member;
+    }
+    return nullptr;
+}
+
+DISPID FindDispId(std::string_view name) {
+    for (const MemberInfo& member : kMembers) {
+        if (EqualsIgnoreCase(member.name, name))
+            return member.dispid;
+    }
+    return DISPID_UNKNOWN;
+}
+
+std::string TypeLibraryIdl() {
+    const TypeLibraryInfo& lib = kTypeLibrary;
+    const std::string version =
+        std::to_string(lib.versionMajor) + "." + std::to_string(lib.versionMinor);
+    std::string idl;
+    idl += "// Type library of liblumbrook.so. `lumbrook typelib` prints this text from the\n";
+    idl += "// server's own table; a test keeps this file identical to it.\n";
+    idl += "[\n  uuid(" + Uuid(*lib.libid) + "),\n  version(" + version + "),\n  helpstring(\"" +
+           lib.help + "\")\n]\nlibrary " + lib.name + "\n{\n";
+    idl += "    importlib(\"stdole2.tlb\");\n\n";
+    idl += "    interface " + std::string(lib.interfaceName) + ";\n";
+    idl += "    dispinterface " + std::string(lib.eventsName) + ";\n\n";
+    idl += "    [\n      odl,\n      uuid(" + Uuid(*lib.iid) + "),\n      version(" + version +
+           "),\n      " + lib.interfaceFlags + "\n    ]\n";
+    idl += "    interface " + std::string(lib.interfaceName) + " : IDispatch {\n";
+    for (const MemberInfo& m : lib.members) {
+        std::string attributes = "id(" + DispIdText(m.dispid) + ")";
+        std::string params;
+        if (m.kind == MemberKind::PropertyGet) {
+            attributes += ", propget";
+            params = std::string("[out, retval] ") + IdlType(m.type) + "* pRetVal";
+        } else if (m.kind == MemberKind::PropertyPut) {
+            attributes += ", propput";
+            params = std::string("[in] ") + IdlType(m.type) + " value";
+        } else {
+            if (m.param != nullptr) {
+                params = std::string(m.param->byRef ? "[in, out] " : "[in] ") +
+                         IdlType(m.param->type) + (m.param->byRef ? "* " : " ") + m.param->name;
+            }
+            if (m.type != VT_EMPTY) {
+                if (!params.empty())
+                    params += ", ";
+                params += std::string("[out, retval] ") + IdlType(m.type) + "* pRetVal";
+            }
+        }
+        attributes += ", helpstring(\"" + std::string(m.help) + "\")";
+        idl += "        [" + attributes + "]\n        HRESULT " + m.name + "(" + params + ");\n";
+    }
+    idl += "    };\n\n";
+    idl += "    [\n      uuid(" + Uuid(*lib.eventsIid) + "),\n      version(" + version +
+           "),\n      hidden, nonextensible\n    ]\n";
+    idl += "    dispinterface " + std::string(lib.eventsName) +
+           " {\n        properties:\n"
+           "        methods:\n";
+    for (const EventInfo& e : lib.events) {
+        std::string params;
+        for (const ParamInfo& p : e.params) {
+            if (!params.empty())
+                params += ", ";
+            params += std::string("[in] ") + IdlType(p.type) + " " + p.name;
+        }
+        idl += "            [id(" + DispIdText(e.dispid) + "), helpstring(\"" + e.help +
+               "\")]\n            void " + e.name + "(" + params + ");\n";
+    }
+    idl += "    };\n\n";
+    idl += "    [\n      uuid(" + Uuid(*lib.clsid) + "),\n      version(" + version + "),\n      " +
+           lib.classFlags + "\n    ]\n";
+    idl += "    coclass " + std::string(lib.className) + " {\n        [default] interface " +
+           lib.interfaceName + ";\n        [default, source] dispinterface " + lib.eventsName +
+           ";\n    };\n};\n";
+    return idl;
+}
+
+}  // namespace lumbrook::automation
