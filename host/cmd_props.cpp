@@ -1,0 +1,85 @@
+// lumbrook props: every property of a new object as the host sees it, one "Name=value" a
+// line.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "command.h"
+#include "options.h"
+#include "server.h"
+
+namespace lumbrook::host {
+namespace {
+
+// Doubles in their shortest exact form, so what is printed reads back as the same value.
+std::string NumberText(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    // Prefer the shortest of %.15g..%.17g that reads back unchanged.
+    for (int precision = 15; precision <= 17; ++precision) {
+        std::snprintf(text, sizeof text, "%.*g", precision, value);
+        if (std::strtod(text, nullptr) == value)
+            break;
+    }
+    return text;
+}
+
+int RunProps(const std::vector<std::string>& args) {
+    const ParsedOptions options = ParseOptions(args, {});
+    if (options.Has("help")) {
+        std::cout << "Usage: lumbrook props\n\nPrints every property of a new Lumbrook object, "
+                     "one Name=value a line.\n";
+        return kExitOk;
+    }
+    if (!options.positional.empty())
+        throw UsageError("props takes no arguments");
+
+    std::string error;
+    LumbrookPtr object = CreateLumbrook(error);
+    if (!object) {
+        std::cerr << "lumbrook: " << error << "\n";
+        return kExitFailed;
+    }
+    _Lumbrook& o = *object.get();
+    std::string text;
+    double number = 0;
+    SHORT shortValue = 0;
+    LONG longValue = 0;
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    HRESULT hr = S_OK;
+
+#define LUMBROOK_PRINT_TEXT(Name)                                \
+    if (FAILED(hr = GetText(o, &_Lumbrook::get_##Name, text))) { \
+        return ReportObjectError("reading " #Name, hr);          \
+    }                                                            \
+    std::cout << #Name "=" << text << "\n";
+#define LUMBROOK_PRINT(Name, variable, format)          \
+    if (FAILED(hr = o.get_##Name(&variable))) {         \
+        return ReportObjectError("reading " #Name, hr); \
+    }                                                   \
+    std::cout << #Name "=" << format(variable) << "\n";
+
+    auto asIs = [](auto v) { return v; };
+    auto asBool = [](VARIANT_BOOL v) { return v != VARIANT_FALSE ? "True" : "False"; };
+    LUMBROOK_PRINT_TEXT(DllVersion)
+    LUMBROOK_PRINT_TEXT(ODBCString)
+    LUMBROOK_PRINT(minMass, number, NumberText)
+    LUMBROOK_PRINT(maxMass, number, NumberText)
+    LUMBROOK_PRINT(S2N, number, NumberText)
+    LUMBROOK_PRINT(Monoisotopic, shortValue, asIs)
+    LUMBROOK_PRINT_TEXT(Descriptor)
+    LUMBROOK_PRINT_TEXT(MSType)
+    LUMBROOK_PRINT(JobRunID, longValue, asIs)
+    LUMBROOK_PRINT(JobRunItemID, longValue, asIs)
+    LUMBROOK_PRINT_TEXT(DescriptorList)
+    LUMBROOK_PRINT(AllSpectra, flag, asBool)
+#undef LUMBROOK_PRINT
+#undef LUMBROOK_PRINT_TEXT
+    return kExitOk;
+}
+
+const Registration kProps{
+    {"props", "print the properties of a new Lumbrook object", "Usage: lumbrook props", RunProps}};
+
+}  // namespace
+}  // namespace lumbrook::host

@@ -1,0 +1,77 @@
+#include "server.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "command.h"
+#include "platform/app/app.h"
+#include "platform/com/bstr.h"
+
+namespace lumbrook::host {
+
+LumbrookPtr CreateLumbrook(std::string& error) {
+    // The server lies beside the program; the handle is kept for the life of the process.
+    const std::string folder =
+        platform::ModuleFolder(reinterpret_cast<const void*>(&CreateLumbrook));
+    const std::string path = (folder.empty() ? std::string(".") : folder) + "/liblumbrook.so";
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char* why = dlerror();
+        error = "cannot load " + path + ": " + (why != nullptr ? why : "unknown error");
+        return {};
+    }
+    auto getClassObject = reinterpret_cast<LPFNGETCLASSOBJECT>(dlsym(library, "DllGetClassObject"));
+    if (getClassObject == nullptr) {
+        error = path + " has no DllGetClassObject";
+        return {};
+    }
+    platform::ComPtr<IClassFactory> factory;
+    HRESULT hr = getClassObject(CLSID_Lumbrook, IID_IClassFactory, factory.out_void());
+    if (FAILED(hr)) {
+        error = "the server has no class factory for Lumbrook: " + DescribeError(hr);
+        return {};
+    }
+    LumbrookPtr object;
+    hr = factory->CreateInstance(nullptr, IID__Lumbrook, object.out_void());
+    if (FAILED(hr)) {
+        error = "cannot create the Lumbrook object: " + DescribeError(hr);
+        return {};
+    }
+    return object;
+}
+
+std::string DescribeError(HRESULT hr) {
+    char number[16];
+    std::snprintf(number, sizeof number, "0x%08X", static_cast<unsigned>(hr));
+    platform::ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.out()) == S_OK && info) {
+        platform::Bstr description;
+        info->GetDescription(description.out());
+        const std::string text = description.Utf8();
+        if (!text.empty())
+            return text + " (" + number + ")";
+    }
+    return std::string("error ") + number;
+}
+
+int ReportObjectError(const std::string& what, HRESULT hr) {
+    std::cerr << "lumbrook: " << what << ": " << DescribeError(hr) << "\n";
+    return kExitObjectError;
+}
+
+HRESULT GetText(_Lumbrook& object, HRESULT (_Lumbrook::*getter)(BSTR*), std::string& out) {
+    platform::Bstr value;
+    const HRESULT hr = (object.*getter)(value.out());
+    if (SUCCEEDED(hr))
+        out = value.Utf8();
+    return hr;
+}
+
+HRESULT PutText(_Lumbrook& object, HRESULT (_Lumbrook::*setter)(BSTR), const std::string& text) {
+    platform::Bstr value(text);
+    return (object.*setter)(value.get());
+}
+
+}  // namespace lumbrook::host

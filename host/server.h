@@ -1,0 +1,29 @@
+// How the host reaches the server: it loads liblumbrook.so from beside itself, asks its
+// class factory for a Lumbrook object, and talks to it through _Lumbrook only.
+#pragma once
+
+#include <string>
+
+#include "lumbrook/lumbrook.h"
+#include "platform/com/com_ptr.h"
+
+namespace lumbrook::host {
+
+using LumbrookPtr = platform::ComPtr<_Lumbrook>;
+
+// Creates a Lumbrook object. On failure returns null and sets `error` to a sentence for the
+// user.
+LumbrookPtr CreateLumbrook(std::string& error);
+
+// The thread's error info after a failed call, as "description (0x800403EC)"; the number
+// alone when the object left no error info.
+std::string DescribeError(HRESULT hr);
+
+// Prints "lumbrook: <what>: <DescribeError(hr)>" on stderr and returns kExitObjectError.
+int ReportObjectError(const std::string& what, HRESULT hr);
+
+// Helpers for the common calls. Each returns the HRESULT of the member.
+HRESULT GetText(_Lumbrook& object, HRESULT (_Lumbrook::*getter)(BSTR*), std::string& out);
+HRESULT PutText(_Lumbrook& object, HRESULT (_Lumbrook::*setter)(BSTR), const std::string& text);
+
+}  // namespace lumbrook::host
