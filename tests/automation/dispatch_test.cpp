@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "object_support.h"
+
+namespace lumbrook::automation {
+namespace {
+
+using platform::Bstr;
+using platform::Utf8FromBstr;
+using testing::NewObject;
+
+// Late binding as a scripting host does it: names to ids, then Invoke.
+class Dispatch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        object_ = NewObject();
+        ASSERT_EQ(object_->QueryInterface(IID_IDispatch, dispatch_.out_void()), S_OK);
+    }
+    void TearDown() override { ClearExcepInfo(); }
+
+    DISPID Id(const char16_t* name) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID id = 12345;
+        EXPECT_EQ(dispatch_->GetIDsOfNames(GUID_NULL, names, 1, 0, &id), S_OK);
+        return id;
+    }
+
+    HRESULT Put(const char16_t* name, VARIANT value) {
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS params{&value, &named, 1, 1};
+        ClearExcepInfo();
+        argErr_ = 999;
+        return dispatch_->Invoke(Id(name), GUID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr,
+                                 &excep_, &argErr_);
+    }
+
+    HRESULT Get(const char16_t* name, VARIANT& result) {
+        DISPPARAMS params{nullptr, nullptr, 0, 0};
+        ClearExcepInfo();
+        return dispatch_->Invoke(Id(name), GUID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
+                                 &params, &result, &excep_, nullptr);
+    }
+
+    double GetDouble(const char16_t* name) {
+        VARIANT result;
+        VariantInit(&result);
+        EXPECT_EQ(Get(name, result), S_OK);
+        EXPECT_EQ(result.vt, VT_R8);
+        return result.u.dblVal;
+    }
+
+    void ClearExcepInfo() {
+        SysFreeString(excep_.bstrSource);
+        SysFreeString(excep_.bstrDescription);
+        SysFreeString(excep_.bstrHelpFile);
+        excep_ = EXCEPINFO{};
+    }
+
+    platform::ComPtr<_Lumbrook> object_;
+    platform::ComPtr<IDispatch> dispatch_;
+    EXCEPINFO excep_{};
+    UINT argErr_ = 0;
+};
+
+VARIANT R8(double value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_R8;
+    v.u.dblVal = value;
+    return v;
+}
+
+VARIANT I4(LONG value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.u.lVal = value;
+    return v;
+}
+
+TEST_F(Dispatch, NamesAreFoundWithoutRegardToCase) {
+    const DISPID id = Id(u"minMass");
+    EXPECT_EQ(Id(u"MINMASS"), id);
+    EXPECT_EQ(Id(u"minmass"), id);
+    EXPECT_NE(Id(u"maxMass"), id);
+    EXPECT_NE(Id(u"DoExport"), Id(u"Connect"));
+
+    LPOLESTR unknown[] = {const_cast<LPOLESTR>(u"minMas")};
+    DISPID none = 0;
+    EXPECT_EQ(dispatch_->GetIDsOfNames(GUID_NULL, unknown, 1, 0, &none), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(none, DISPID_UNKNOWN);
+
+    LPOLESTR withArgument[] = {const_cast<LPOLESTR>(u"doexport"), const_cast<LPOLESTR>(u"outfile")};
+    DISPID ids[2] = {0, 0};
+    EXPECT_EQ(dispatch_->GetIDsOfNames(GUID_NULL, withArgument, 2, 0, ids), S_OK);
+    EXPECT_EQ(ids[1], 0);
+}
+
+TEST_F(Dispatch, TextIsConvertedForANumberProperty) {
+    VARIANT text;
+    VariantInit(&text);
+    text.vt = VT_BSTR;
+    text.u.bstrVal = SysAllocString(u"12.5");
+    EXPECT_EQ(Put(u"minMass", text), S_OK);
+    EXPECT_EQ(GetDouble(u"minMass"), 12.5);
+    VariantClear(&text);
+
+    text.vt = VT_BSTR;
+    text.u.bstrVal = SysAllocString(u"abc");
+    EXPECT_EQ(Put(u"minMass", text), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argErr_, 0u);
+    EXPECT_EQ(GetDouble(u"minMass"), 12.5);
+    VariantClear(&text);
+}
+
+TEST_F(Dispatch, IntegerOneSetsMonoisotopicAndOverflowIsReported) {
+    EXPECT_EQ(Put(u"Monoisotopic", I4(0)), S_OK);
+    EXPECT_EQ(Put(u"Monoisotopic", I4(1)), S_OK);
+    VARIANT result;
+    VariantInit(&result);
+    ASSERT_EQ(Get(u"Monoisotopic", result), S_OK);
+    EXPECT_EQ(result.vt, VT_I2);
+    EXPECT_EQ(result.u.iVal, 1);
+    // 65537 must not wrap round to 1.
+    EXPECT_EQ(Put(u"Monoisotopic", I4(65537)), DISP_E_OVERFLOW);
+}
+
+TEST_F(Dispatch, ByReferenceArgumentsAreRead) {
+    double value = 33.5;
+    VARIANT ref;
+    VariantInit(&ref);
+    ref.vt = VT_R8 | VT_BYREF;
+    ref.u.pdblVal = &value;
+    EXPECT_EQ(Put(u"S2N", ref), S_OK);
+    EXPECT_EQ(GetDouble(u"S2N"), 33.5);
+
+    BSTR text = SysAllocString(u"MS");
+    VARIANT textRef;
+    VariantInit(&textRef);
+    textRef.vt = VT_BSTR | VT_BYREF;
+    textRef.u.pbstrVal = &text;
+    EXPECT_EQ(Put(u"MSType", textRef), S_OK);
+    SysFreeString(text);
+    VARIANT result;
+    VariantInit(&result);
+    ASSERT_EQ(Get(u"MSType", result), S_OK);
+    EXPECT_EQ(Utf8FromBstr(result.u.bstrVal), "MS");
+    VariantClear(&result);
+}
+
+TEST_F(Dispatch, FailingMembersFillExcepInfo) {
+    const struct {
+        const char16_t* name;
+        VARIANT value;
+        HRESULT scode;
+        const char* description;
+    } cases[] = {
+        {u"minMass", R8(-0.001), LUMBROOK_E_MINMASS, "Minimum mass cannot be negative"},
+        {u"maxMass", R8(-1), LUMBROOK_E_MAXMASS, "Maximum mass cannot be negative"},
+        {u"S2N", R8(-1), LUMBROOK_E_S2N, "Signal to noise ratio cannot be negative"},
+        {u"Monoisotopic", I4(-1), LUMBROOK_E_MONOISOTOPIC,
+         "Monoisotopic must be 0 (false) or 1 (true)"},
+        {u"Monoisotopic", I4(2), LUMBROOK_E_MONOISOTOPIC,
+         "Monoisotopic must be 0 (false) or 1 (true)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Put(c.name, c.value), DISP_E_EXCEPTION);
+        EXPECT_EQ(excep_.scode, c.scode);
+        EXPECT_EQ(Utf8FromBstr(excep_.bstrSource), "Lumbrook");
+        EXPECT_EQ(Utf8FromBstr(excep_.bstrDescription), c.description);
+        EXPECT_EQ(excep_.bstrHelpFile == nullptr || SysStringLen(excep_.bstrHelpFile) == 0, true);
+        // The error info stays available to a host that asks after Invoke.
+        EXPECT_EQ(testing::TakeErrorInfo().description, c.description);
+    }
+    EXPECT_EQ(GetDouble(u"minMass"), 60);
+
+    VARIANT ms;
+    VariantInit(&ms);
+    ms.vt = VT_BSTR;
+    ms.u.bstrVal = SysAllocString(u"ms-ms");
+    EXPECT_EQ(Put(u"MSType", ms), DISP_E_EXCEPTION);
+    EXPECT_EQ(excep_.scode, LUMBROOK_E_MSTYPE);
+    VariantClear(&ms);
+}
+
+TEST_F(Dispatch, MethodsRunAndUnavailableOnesRaise) {
+    VARIANT result;
+    VariantInit(&result);
+    result.vt = VT_I4;
+    result.u.lVal = 5;
+    EXPECT_EQ(Get(u"Connect", result), DISP_E_EXCEPTION);
+    EXPECT_EQ(excep_.scode, E_NOTIMPL);
+    EXPECT_EQ(Utf8FromBstr(excep_.bstrDescription),
+              "The member Connect is not available in this build");
+    EXPECT_EQ(result.vt, VT_I4);  // a failed call leaves the result alone
+    EXPECT_EQ(result.u.lVal, 5);
+
+    BSTR file = SysAllocString(u"x.qpk");
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = VT_BSTR | VT_BYREF;
+    arg.u.pbstrVal = &file;
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    ClearExcepInfo();
+    EXPECT_EQ(dispatch_->Invoke(Id(u"DoExport"), GUID_NULL, 0, DISPATCH_METHOD, &params, &result,
+                                &excep_, nullptr),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(excep_.scode, E_NOTIMPL);
+    SysFreeString(file);
+
+    DISPPARAMS noArgs{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(dispatch_->Invoke(Id(u"DoExport"), GUID_NULL, 0, DISPATCH_METHOD, &noArgs, &result,
+                                nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(dispatch_->Invoke(Id(u"Cancel"), GUID_NULL, 0, DISPATCH_METHOD, &noArgs, nullptr,
+                                nullptr, nullptr),
+              S_OK);
+}
+
+TEST_F(Dispatch, MalformedCallsAreRefused) {
+    VARIANT value = R8(1);
+    DISPPARAMS unnamed{&value, nullptr, 1, 0};
+    EXPECT_EQ(dispatch_->Invoke(Id(u"minMass"), GUID_NULL, 0, DISPATCH_PROPERTYPUT, &unnamed,
+                                nullptr, nullptr, nullptr),
+              DISP_E_PARAMNOTFOUND);
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS readOnly{&value, &named, 1, 1};
+    EXPECT_EQ(dispatch_->Invoke(Id(u"DllVersion"), GUID_NULL, 0, DISPATCH_PROPERTYPUT, &readOnly,
+                                nullptr, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(dispatch_->Invoke(4242, GUID_NULL, 0, DISPATCH_PROPERTYGET, nullptr, nullptr, nullptr,
+                                nullptr),
+              DISP_E_MEMBERNOTFOUND);
+    VARIANT result;
+    VariantInit(&result);
+    ASSERT_EQ(Get(u"DllVersion", result), S_OK);
+    EXPECT_EQ(result.vt, VT_BSTR);
+    EXPECT_EQ(Utf8FromBstr(result.u.bstrVal), "1.0.0");
+    VariantClear(&result);
+}
+
+}  // namespace
+}  // namespace lumbrook::automation

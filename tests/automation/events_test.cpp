@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "automation/event_source.h"
+#include "object_support.h"
+#include "platform/com/guid.h"
+
+namespace lumbrook::automation {
+namespace {
+
+using platform::ComPtr;
+
+// A late-bound sink that records the Progress events it receives.
+class RecordingSink final : public IDispatch {
+  public:
+    std::vector<std::pair<LONG, LONG>> events;
+    ULONG refs = 1;
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = nullptr;
+        if (riid != IID_IUnknown && riid != IID_IDispatch)
+            return E_NOINTERFACE;
+        *ppv = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++refs; }
+    ULONG Release() override { return --refs; }
+    HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                   UINT*) override {
+        EXPECT_EQ(id, LUMBROOK_DISPID_PROGRESS);
+        EXPECT_EQ(params->cArgs, 2u);
+        events.emplace_back(params->rgvarg[1].u.lVal, params->rgvarg[0].u.lVal);
+        return E_FAIL;  // a failing sink must not stop the others
+    }
+};
+
+// An object that is no dispatch sink at all.
+class PlainUnknown final : public IUnknown {
+  public:
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = nullptr;
+        if (riid != IID_IUnknown)
+            return E_NOINTERFACE;
+        *ppv = this;
+        return S_OK;
+    }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+};
+
+ComPtr<IConnectionPoint> ProgressPoint(_Lumbrook& object) {
+    ComPtr<IConnectionPointContainer> container;
+    EXPECT_EQ(object.QueryInterface(IID_IConnectionPointContainer, container.out_void()), S_OK);
+    ComPtr<IConnectionPoint> point;
+    EXPECT_EQ(container->FindConnectionPoint(DIID___Lumbrook, point.out()), S_OK);
+    return point;
+}
+
+TEST(Events, TheObjectOffersOneConnectionPointForProgress) {
+    auto object = testing::NewObject();
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(object->QueryInterface(IID_IConnectionPointContainer, container.out_void()), S_OK);
+    ComPtr<IConnectionPoint> other;
+    EXPECT_EQ(container->FindConnectionPoint(IID_IDispatch, other.out()), CONNECT_E_NOCONNECTION);
+    EXPECT_FALSE(other);
+
+    ComPtr<IConnectionPoint> point = ProgressPoint(*object);
+    ASSERT_TRUE(point);
+    IID iid{};
+    EXPECT_EQ(point->GetConnectionInterface(&iid), S_OK);
+    EXPECT_TRUE(iid == DIID___Lumbrook);
+    ComPtr<IConnectionPointContainer> back;
+    EXPECT_EQ(point->GetConnectionPointContainer(back.out()), S_OK);
+    EXPECT_EQ(back.get(), container.get());
+}
+
+TEST(Events, AdviseHoldsTheSinkUntilUnadvise) {
+    auto object = testing::NewObject();
+    ComPtr<IConnectionPoint> point = ProgressPoint(*object);
+    RecordingSink sink;
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    EXPECT_NE(cookie, 0u);
+    EXPECT_EQ(sink.refs, 2u);
+    EXPECT_EQ(point->Unadvise(cookie + 1), CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(point->Unadvise(cookie), S_OK);
+    EXPECT_EQ(sink.refs, 1u);
+    EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+
+    PlainUnknown plain;
+    DWORD none = 7;
+    EXPECT_EQ(point->Advise(&plain, &none), CONNECT_E_CANNOTCONNECT);
+    EXPECT_EQ(none, 0u);
+
+    // The object's end releases the sinks still connected.
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    point.reset();
+    object.reset();
+    EXPECT_EQ(sink.refs, 1u);
+}
+
+TEST(Events, ProgressReachesEverySinkWithDoneAndTotal) {
+    auto object = testing::NewObject();
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(object->QueryInterface(IID_IConnectionPointContainer, container.out_void()), S_OK);
+    EventSource source(container.get());
+    EXPECT_FALSE(source.HasSinks());
+    source.FireProgress(1, 2);  // no sink: nothing happens
+
+    RecordingSink first;
+    RecordingSink second;
+    DWORD a = 0;
+    DWORD b = 0;
+    ASSERT_EQ(source.Advise(&first, &a), S_OK);
+    ASSERT_EQ(source.Advise(&second, &b), S_OK);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(source.HasSinks());
+    source.FireProgress(3, 10);
+    source.FireProgress(4, 10);
+    const std::vector<std::pair<LONG, LONG>> expected{{3, 10}, {4, 10}};
+    EXPECT_EQ(first.events, expected);
+    EXPECT_EQ(second.events, expected);
+    source.Clear();
+    EXPECT_EQ(first.refs, 1u);
+}
+
+}  // namespace
+}  // namespace lumbrook::automation

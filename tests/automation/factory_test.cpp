@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "automation/class_factory.h"
+#include "automation/server_module.h"
+#include "object_support.h"
+
+namespace lumbrook::automation {
+namespace {
+
+using platform::ComPtr;
+
+TEST(ClassFactory, CreatesObjectsAndRefusesAggregation) {
+    IClassFactory* factory = LumbrookClassFactory();
+    ComPtr<_Lumbrook> object;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID__Lumbrook, object.out_void()), S_OK);
+    ASSERT_TRUE(object);
+    EXPECT_FALSE(CanUnload());
+    object.reset();
+    EXPECT_TRUE(CanUnload());
+
+    ComPtr<IUnknown> outer;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, outer.out_void()), S_OK);
+    void* aggregated = reinterpret_cast<void*>(1);
+    EXPECT_EQ(factory->CreateInstance(outer.get(), IID_IUnknown, &aggregated),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(aggregated, nullptr);
+    outer.reset();
+    EXPECT_TRUE(CanUnload());
+}
+
+TEST(ClassFactory, RefusedInterfaceDestroysTheNewObject) {
+    void* p = reinterpret_cast<void*>(1);
+    EXPECT_EQ(LumbrookClassFactory()->CreateInstance(nullptr, IID_IClassFactory, &p),
+              E_NOINTERFACE);
+    EXPECT_EQ(p, nullptr);
+    EXPECT_TRUE(CanUnload());
+}
+
+TEST(ClassFactory, LocksKeepTheServerLoaded) {
+    IClassFactory* factory = LumbrookClassFactory();
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_FALSE(CanUnload());
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_FALSE(CanUnload());
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_TRUE(CanUnload());
+    // An unlock without a lock does not drive the count below zero.
+    factory->LockServer(FALSE);
+    factory->LockServer(TRUE);
+    EXPECT_FALSE(CanUnload());
+    factory->LockServer(FALSE);
+    EXPECT_TRUE(CanUnload());
+}
+
+}  // namespace
+}  // namespace lumbrook::automation

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "automation/mod_global.h"
+#include "object_support.h"
+
+namespace lumbrook::automation {
+namespace {
+
+using platform::Bstr;
+using testing::NewObject;
+using testing::TakeErrorInfo;
+
+std::string Text(_Lumbrook& o, HRESULT (_Lumbrook::*get)(BSTR*)) {
+    Bstr value;
+    EXPECT_EQ((o.*get)(value.out()), S_OK);
+    return value.Utf8();
+}
+
+TEST(LumbrookObject, StartsWithTheDefaults) {
+    auto o = NewObject();
+    EXPECT_EQ(Text(*o, &_Lumbrook::get_ODBCString),
+              "Provider=OraOLEDB.Oracle.1;Persist Security Info=True;User ID=tsquared;"
+              "password=qx;Data Source=TSQUARED;");
+    double d = -1;
+    EXPECT_EQ(o->get_minMass(&d), S_OK);
+    EXPECT_EQ(d, 60);
+    EXPECT_EQ(o->get_maxMass(&d), S_OK);
+    EXPECT_EQ(d, 20);
+    EXPECT_EQ(o->get_S2N(&d), S_OK);
+    EXPECT_EQ(d, 10);
+    SHORT mono = -1;
+    EXPECT_EQ(o->get_Monoisotopic(&mono), S_OK);
+    EXPECT_EQ(mono, 1);
+    EXPECT_EQ(Text(*o, &_Lumbrook::get_Descriptor), "");
+    EXPECT_EQ(Text(*o, &_Lumbrook::get_MSType), "");
+    EXPECT_EQ(Text(*o, &_Lumbrook::get_DescriptorList), "");
+    LONG id = -1;
+    EXPECT_EQ(o->get_JobRunID(&id), S_OK);
+    EXPECT_EQ(id, 0);
+    id = -1;
+    EXPECT_EQ(o->get_JobRunItemID(&id), S_OK);
+    EXPECT_EQ(id, 0);
+    VARIANT_BOOL all = VARIANT_TRUE;
+    EXPECT_EQ(o->get_AllSpectra(&all), S_OK);
+    EXPECT_EQ(all, VARIANT_FALSE);
+    EXPECT_EQ(Text(*o, &_Lumbrook::get_DllVersion), "1.0.0");
+}
+
+struct NumberSetter {
+    const char* name;
+    HRESULT (_Lumbrook::*put)(DOUBLE);
+    HRESULT (_Lumbrook::*get)(DOUBLE*);
+    HRESULT error;
+    const char* description;
+    double initial;
+};
+
+const NumberSetter kNumberSetters[] = {
+    {"minMass", &_Lumbrook::put_minMass, &_Lumbrook::get_minMass, LUMBROOK_E_MINMASS,
+     "Minimum mass cannot be negative", 60},
+    {"maxMass", &_Lumbrook::put_maxMass, &_Lumbrook::get_maxMass, LUMBROOK_E_MAXMASS,
+     "Maximum mass cannot be negative", 20},
+    {"S2N", &_Lumbrook::put_S2N, &_Lumbrook::get_S2N, LUMBROOK_E_S2N,
+     "Signal to noise ratio cannot be negative", 10},
+};
+
+TEST(LumbrookObject, NumberSettersRefuseNegativeNanAndInfinityAndKeepTheValue) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const auto& s : kNumberSetters) {
+        auto o = NewObject();
+        for (double bad : {-0.001, -1e300, std::nan(""), inf, -inf}) {
+            EXPECT_EQ(((*o).*s.put)(bad), s.error) << s.name << " " << bad;
+            const auto error = TakeErrorInfo();
+            EXPECT_TRUE(error.present) << s.name;
+            EXPECT_EQ(error.source, "Lumbrook");
+            EXPECT_EQ(error.description, s.description);
+            double value = 0;
+            ((*o).*s.get)(&value);
+            EXPECT_EQ(value, s.initial) << s.name;
+        }
+        for (double good : {0.0, -0.0, 1e-9, 1500.25}) {
+            EXPECT_EQ(((*o).*s.put)(good), S_OK) << s.name << " " << good;
+            double value = -1;
+            ((*o).*s.get)(&value);
+            EXPECT_EQ(value, good);
+        }
+    }
+}
+
+TEST(LumbrookObject, MonoisotopicTakesOnlyZeroAndOne) {
+    auto o = NewObject();
+    for (SHORT bad : {SHORT(-1), SHORT(2), SHORT(32767), SHORT(-32768)}) {
+        EXPECT_EQ(o->put_Monoisotopic(bad), LUMBROOK_E_MONOISOTOPIC) << bad;
+        const auto error = TakeErrorInfo();
+        EXPECT_EQ(error.source, "Lumbrook");
+        EXPECT_EQ(error.description, "Monoisotopic must be 0 (false) or 1 (true)");
+    }
+    SHORT value = -5;
+    o->get_Monoisotopic(&value);
+    EXPECT_EQ(value, 1);
+    EXPECT_EQ(o->put_Monoisotopic(0), S_OK);
+    o->get_Monoisotopic(&value);
+    EXPECT_EQ(value, 0);
+}
+
+TEST(LumbrookObject, MSTypeIsExactAndCaseSensitive) {
+    auto o = NewObject();
+    ASSERT_EQ(o->put_MSType(Bstr("MS").get()), S_OK);
+    for (const char* bad : {"ms-ms", "ms", "MS ", "MSMS", "", "MS-MS-MS"}) {
+        EXPECT_EQ(o->put_MSType(Bstr(bad).get()), LUMBROOK_E_MSTYPE) << bad;
+        EXPECT_EQ(TakeErrorInfo().description, "MSType must be MS or MS-MS");
+    }
+    EXPECT_EQ(o->put_MSType(nullptr), LUMBROOK_E_MSTYPE);  // a null BSTR is ""
+    TakeErrorInfo();
+    EXPECT_EQ(Text(*o, &_Lumbrook::get_MSType), "MS");
+    EXPECT_EQ(o->put_MSType(Bstr("MS-MS").get()), S_OK);
+    EXPECT_EQ(Text(*o, &_Lumbrook::get_MSType), "MS-MS");
+}
+
+TEST(LumbrookObject, TextAndNumberPropertiesKeepWhatIsPut) {
+    using namespace std::string_literals;
+    auto o = NewObject();
+    const std::string list =
+        "12\0"
+        "13\0"s;
+    EXPECT_EQ(o->put_DescriptorList(Bstr(list).get()), S_OK);
+    EXPECT_EQ(Text(*o, &_Lumbrook::get_DescriptorList), list);
+    EXPECT_EQ(o->put_Descriptor(Bstr("Projects\\Gel \xC3\xA9t\xC3\xA9").get()), S_OK);
+    EXPECT_EQ(Text(*o, &_Lumbrook::get_Descriptor), "Projects\\Gel \xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(o->put_ODBCString(nullptr), S_OK);
+    EXPECT_EQ(Text(*o, &_Lumbrook::get_ODBCString), "");
+    EXPECT_EQ(o->put_JobRunID(-7), S_OK);
+    EXPECT_EQ(o->put_JobRunItemID(2147483647), S_OK);
+    LONG id = 0;
+    o->get_JobRunID(&id);
+    EXPECT_EQ(id, -7);
+    o->get_JobRunItemID(&id);
+    EXPECT_EQ(id, 2147483647);
+    // Any non-zero flag is true and reads back as VARIANT_TRUE.
+    EXPECT_EQ(o->put_AllSpectra(1), S_OK);
+    VARIANT_BOOL all = 0;
+    o->get_AllSpectra(&all);
+    EXPECT_EQ(all, VARIANT_TRUE);
+}
+
+TEST(LumbrookObject, FailingCallsLeaveOutParametersAsTheyWere) {
+    auto o = NewObject();
+    VARIANT_BOOL flag = 0x1234;
+    EXPECT_EQ(o->Connect(&flag), E_NOTIMPL);
+    EXPECT_EQ(flag, 0x1234);
+    auto error = TakeErrorInfo();
+    EXPECT_EQ(error.source, "Lumbrook");
+    EXPECT_EQ(error.description, "The member Connect is not available in this build");
+
+    BSTR file = SysAllocString(u"out.qpk");
+    BSTR before = file;
+    EXPECT_EQ(o->DoExport(&file, &flag), E_NOTIMPL);
+    EXPECT_EQ(file, before);
+    SysFreeString(file);
+    EXPECT_EQ(flag, 0x1234);
+    EXPECT_EQ(TakeErrorInfo().description, "The member DoExport is not available in this build");
+
+    EXPECT_EQ(o->ShowDataBrowser(&flag), E_NOTIMPL);
+    EXPECT_EQ(flag, 0x1234);
+    EXPECT_EQ(TakeErrorInfo().description,
+              "The member ShowDataBrowser is not available in this build");
+
+    EXPECT_EQ(o->Connect(nullptr), E_POINTER);
+    EXPECT_EQ(o->get_minMass(nullptr), E_POINTER);
+    EXPECT_EQ(o->get_DllVersion(nullptr), E_POINTER);
+}
+
+TEST(LumbrookObject, CancelRequestsCancellation) {
+    Global().cancelRequested = false;
+    auto o = NewObject();
+    EXPECT_EQ(o->Cancel(), S_OK);
+    EXPECT_TRUE(Global().cancelRequested);
+    Global().cancelRequested = false;
+}
+
+TEST(LumbrookObject, InterfacesShareOneIdentity) {
+    auto o = NewObject();
+    platform::ComPtr<IUnknown> a;
+    platform::ComPtr<IUnknown> b;
+    platform::ComPtr<ISupportErrorInfo> support;
+    ASSERT_EQ(o->QueryInterface(IID_ISupportErrorInfo, support.out_void()), S_OK);
+    ASSERT_EQ(o->QueryInterface(IID_IUnknown, a.out_void()), S_OK);
+    ASSERT_EQ(support->QueryInterface(IID_IUnknown, b.out_void()), S_OK);
+    EXPECT_EQ(a.get(), b.get());
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID__Lumbrook), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IClassFactory), S_FALSE);
+    void* none = reinterpret_cast<void*>(1);
+    EXPECT_EQ(o->QueryInterface(IID_IClassFactory, &none), E_NOINTERFACE);
+    EXPECT_EQ(none, nullptr);
+}
+
+}  // namespace
+}  // namespace lumbrook::automation

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/error_info.h"
+
+namespace lumbrook::platform {
+namespace {
+
+std::string Source(IErrorInfo* info) {
+    Bstr text;
+    EXPECT_EQ(info->GetSource(text.out()), S_OK);
+    return text.Utf8();
+}
+
+std::string Description(IErrorInfo* info) {
+    Bstr text;
+    EXPECT_EQ(info->GetDescription(text.out()), S_OK);
+    return text.Utf8();
+}
+
+TEST(ErrorInfo, RaiseFillsTheSlotAndGetEmptiesIt) {
+    EXPECT_EQ(RaiseError(static_cast<HRESULT>(0x800403EC), "Lumbrook",
+                         "M\xC3\xBC"
+                         "de"),
+              static_cast<HRESULT>(0x800403EC));
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.out()), S_OK);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(Source(info.get()), "Lumbrook");
+    EXPECT_EQ(Description(info.get()),
+              "M\xC3\xBC"
+              "de");
+    Bstr help;
+    EXPECT_EQ(info->GetHelpFile(help.out()), S_OK);
+    EXPECT_EQ(help.Utf8(), "");
+    DWORD context = 99;
+    EXPECT_EQ(info->GetHelpContext(&context), S_OK);
+    EXPECT_EQ(context, 0u);
+
+    ComPtr<IErrorInfo> again;
+    EXPECT_EQ(GetErrorInfo(0, again.out()), S_FALSE);
+    EXPECT_FALSE(again);
+}
+
+TEST(ErrorInfo, CreatedObjectAnswersBothInterfaces) {
+    ComPtr<ICreateErrorInfo> create;
+    ASSERT_EQ(CreateErrorInfo(create.out()), S_OK);
+    Bstr source("Host");
+    Bstr description("Something failed");
+    EXPECT_EQ(create->SetSource(source.get()), S_OK);
+    EXPECT_EQ(create->SetDescription(description.get()), S_OK);
+    EXPECT_EQ(create->SetHelpContext(12), S_OK);
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(create->QueryInterface(IID_IErrorInfo, info.out_void()), S_OK);
+    ASSERT_EQ(SetErrorInfo(0, info.get()), S_OK);
+    info.reset();
+    create.reset();  // the slot keeps its own reference
+
+    ComPtr<IErrorInfo> read;
+    ASSERT_EQ(GetErrorInfo(0, read.out()), S_OK);
+    EXPECT_EQ(Source(read.get()), "Host");
+    EXPECT_EQ(Description(read.get()), "Something failed");
+    DWORD context = 0;
+    read->GetHelpContext(&context);
+    EXPECT_EQ(context, 12u);
+    ComPtr<IUnknown> unknown;
+    EXPECT_EQ(read->QueryInterface(IID_IUnknown, unknown.out_void()), S_OK);
+    ComPtr<IDispatch> none;
+    EXPECT_EQ(read->QueryInterface(IID_IDispatch, none.out_void()), E_NOINTERFACE);
+    EXPECT_FALSE(none);
+}
+
+TEST(ErrorInfo, SlotBelongsToTheThreadAndNullClearsIt) {
+    RaiseError(E_FAIL, "main", "main thread");
+    std::thread other([] {
+        ComPtr<IErrorInfo> info;
+        EXPECT_EQ(GetErrorInfo(0, info.out()), S_FALSE);
+        RaiseError(E_FAIL, "other", "other thread");
+    });
+    other.join();
+    ASSERT_EQ(SetErrorInfo(0, nullptr), S_OK);
+    ComPtr<IErrorInfo> info;
+    EXPECT_EQ(GetErrorInfo(0, info.out()), S_FALSE);
+}
+
+TEST(ErrorInfo, NullOutParametersAreRefused) {
+    EXPECT_EQ(GetErrorInfo(0, nullptr), E_INVALIDARG);
+    EXPECT_EQ(CreateErrorInfo(nullptr), E_INVALIDARG);
+}
+
+}  // namespace
+}  // namespace lumbrook::platform
