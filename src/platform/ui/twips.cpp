@@ -1,0 +1,37 @@
+#include "platform/ui/twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+namespace lumbrook::platform {
+namespace {
+
+constexpr double kTwipsPerInch = 1440;
+constexpr double kDefaultDotsPerInch = 96;
+
+const QScreen* PrimaryScreen() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        return nullptr;
+    return QGuiApplication::primaryScreen();
+}
+
+}  // namespace
+
+int TwipsToPixels(int twips, double dotsPerInch) {
+    return static_cast<int>(std::lround(twips * dotsPerInch / kTwipsPerInch));
+}
+
+int TwipsToPixelsX(int twips) {
+    const QScreen* screen = PrimaryScreen();
+    return TwipsToPixels(twips,
+                         screen != nullptr ? screen->logicalDotsPerInchX() : kDefaultDotsPerInch);
+}
+
+int TwipsToPixelsY(int twips) {
+    const QScreen* screen = PrimaryScreen();
+    return TwipsToPixels(twips,
+                         screen != nullptr ? screen->logicalDotsPerInchY() : kDefaultDotsPerInch);
+}
+
+}  // namespace lumbrook::platform
