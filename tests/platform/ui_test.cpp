@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCursor>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <cmath>
+#include <optional>
+
+#include "platform/app/app.h"
+#include "platform/ui/application.h"
+#include "platform/ui/busy_pointer.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/twips.h"
+
+namespace lumbrook::platform {
+namespace {
+
+TEST(Twips, FifteenTwipsAPixelAtNinetySixDotsPerInch) {
+    EXPECT_EQ(TwipsToPixels(15, 96), 1);
+    EXPECT_EQ(TwipsToPixels(12855, 96), 857);
+    EXPECT_EQ(TwipsToPixels(5600, 96), 373);  // 373.33
+    EXPECT_EQ(TwipsToPixels(240, 96), 16);
+    EXPECT_EQ(TwipsToPixels(0, 96), 0);
+    EXPECT_EQ(TwipsToPixels(1440, 144), 144);  // scaled by the screen's logical resolution
+    EXPECT_EQ(TwipsToPixels(375, 120), 31);    // 31.25
+    EXPECT_EQ(TwipsToPixelsX(1440),
+              std::lround(QGuiApplication::primaryScreen()->logicalDotsPerInchX()));
+}
+
+TEST(BusyPointer, PutsBackWhatWasThereBefore) {
+    EXPECT_FALSE(BusyPointerShown());
+    QGuiApplication::setOverrideCursor(QCursor(Qt::CrossCursor));
+    {
+        BusyPointer outer;
+        EXPECT_TRUE(BusyPointerShown());
+        {
+            BusyPointer inner;
+            EXPECT_TRUE(BusyPointerShown());
+        }
+        EXPECT_TRUE(BusyPointerShown());
+    }
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
+    QGuiApplication::restoreOverrideCursor();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+// What a real message box showed, read while it was open.
+struct SeenBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    int buttonCount = 0;
+};
+
+TEST(MessageBox, RealBoxHasTitleTextButtonsAndNoIcon) {
+    SetAppTitle("Lumbrook");
+    std::optional<SeenBox> seen;
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = SeenBox{box->windowTitle(), box->text(), box->icon(),
+                       static_cast<int>(box->buttons().size())};
+        box->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(ShowMessageBox("line one\r\nline two", MessageButtons::OKCancel),
+              MessageResult::Cancel);
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->title, "Lumbrook");  // the application title by default
+    EXPECT_EQ(seen->text, "line one\r\nline two");
+    EXPECT_EQ(seen->icon, QMessageBox::NoIcon);
+    EXPECT_EQ(seen->buttonCount, 2);
+
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), "Own title");
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(ShowMessageBox("text", MessageButtons::OKCancel, "Own title"), MessageResult::OK);
+}
+
+TEST(MessageBox, ResponderAnswersInsteadOfAPerson) {
+    SetAppTitle("Caption");
+    std::vector<MessageBoxRequest> seen;
+    SetMessageBoxResponder([&seen](const MessageBoxRequest& request) {
+        seen.push_back(request);
+        return MessageResult::Yes;
+    });
+    EXPECT_EQ(ShowMessageBox("question", MessageButtons::YesNo), MessageResult::Yes);
+    SetMessageBoxResponder(nullptr);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].title, "Caption");
+    EXPECT_EQ(seen[0].text, "question");
+    EXPECT_EQ(seen[0].buttons, MessageButtons::YesNo);
+}
+
+}  // namespace
+}  // namespace lumbrook::platform
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // The widgets are driven under the offscreen platform, also when tests are listed.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::string whyNot;
+    if (!lumbrook::platform::StartApplication(whyNot)) {
+        std::fprintf(stderr, "%s\n", whyNot.c_str());
+        return 1;
+    }
+    return RUN_ALL_TESTS();
+}
