@@ -1,0 +1,28 @@
+// The error a peak list file operation raises when the file cannot be created or written:
+// the platform's file error number (as an automation error code) and a sentence naming the
+// file. It reaches the host as the error of DoExport.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace lumbrook::exporting {
+
+class FileError : public std::runtime_error {
+  public:
+    FileError(std::int32_t code, const std::string& message)
+        : std::runtime_error(message), code_(code) {}
+
+    // The automation error code: 0x800A0000 plus the platform's file error number, for
+    // example 0x800A003D (61, "Disk full").
+    std::int32_t Code() const { return code_; }
+
+  private:
+    std::int32_t code_;
+};
+
+// The FileError for a failed system call on `path`, chosen by its errno value.
+FileError FileErrorFromErrno(int errorNumber, const std::string& path);
+
+}  // namespace lumbrook::exporting

@@ -1,0 +1,69 @@
+// The peak list file: spectrum blocks from "BEGIN IONS" to "END IONS" and bare peak lines,
+// every line ending in CR LF. The writer knows the lines and nothing of the database.
+//
+// Two ways in: the file overload creates (or empties) a file and writes into it; the stream
+// overload writes into any std::ostream and is what the tests use. Text is buffered and
+// handed on in large pieces; Finish() hands on the rest and reports a failed write.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lumbrook::exporting {
+
+// How much the writer has put out so far, for summaries and progress lines.
+struct WriterCounts {
+    long blocks = 0;
+    long peakLines = 0;
+    std::uint64_t bytes = 0;
+};
+
+class PeakListWriter {
+  public:
+    // Writes into `out`, which must outlive the writer. A failed stream is a FileError
+    // ("Device I/O error") naming `name`.
+    explicit PeakListWriter(std::ostream& out, std::string name = "(stream)");
+    // Creates the file at `path`, or empties it when it exists. FileError when it cannot.
+    explicit PeakListWriter(const std::string& path);
+    // Closes the file without reporting; call Finish() to learn whether everything arrived.
+    ~PeakListWriter();
+    PeakListWriter(const PeakListWriter&) = delete;
+    PeakListWriter& operator=(const PeakListWriter&) = delete;
+
+    // The block head: BEGIN IONS, PEPMASS (4 decimal places), CHARGE=1+ and the TITLE line.
+    // The title's texts come from the database and are written as they are, except that
+    // every CR and LF in them becomes a blank: a line break there would end the title line
+    // early and let the rest pass for lines of the file's own.
+    void BlockHead(std::optional<double> precursorMass, std::string_view label,
+                   std::string_view spotId, std::string_view peakListId, std::int64_t jobRunId);
+    // One peak: the centroid to 6 decimal places, a tab, the area to 3. A missing value is
+    // written as empty text.
+    void PeakLine(std::optional<double> centroid, std::optional<double> area);
+    // END IONS and the empty line that ends every block.
+    void BlockEnd();
+
+    // Hands on everything buffered and closes the file (a stream is flushed). FileError
+    // when a write or the close failed. Nothing may be written afterwards.
+    void Finish();
+
+    const WriterCounts& Counts() const { return counts_; }
+
+  private:
+    class Sink;
+    class StreamSink;
+    class FileSink;
+
+    void Line(std::string_view text);
+    void AppendSanitised(std::string_view text);
+    void FlushIfFull();
+
+    std::unique_ptr<Sink> sink_;
+    std::string buffer_;
+    WriterCounts counts_;
+};
+
+}  // namespace lumbrook::exporting
