@@ -89,6 +89,9 @@ struct ILumbrookHostSupport : IUnknown {
     virtual HRESULT GetLastConnectError(BSTR* pText) = 0;
     /* VARIANT_TRUE when the last successful probe chose the BASE_ views. */
     virtual HRESULT get_UsesBaseViews(VARIANT_BOOL* pRetVal) = 0;
+    /* Why the last ShowDataBrowser of this object could not show the window, for example
+     * "no display available: ..." ("" when it could). */
+    virtual HRESULT GetLastBrowserError(BSTR* pText) = 0;
 };
 
 #else /* C */
@@ -145,6 +148,7 @@ typedef struct ILumbrookHostSupportVtbl {
     HRESULT (*GetTypeLibraryText)(ILumbrookHostSupport* This, BSTR* pText);
     HRESULT (*GetLastConnectError)(ILumbrookHostSupport* This, BSTR* pText);
     HRESULT (*get_UsesBaseViews)(ILumbrookHostSupport* This, VARIANT_BOOL* pRetVal);
+    HRESULT (*GetLastBrowserError)(ILumbrookHostSupport* This, BSTR* pText);
 } ILumbrookHostSupportVtbl;
 struct ILumbrookHostSupport {
     const ILumbrookHostSupportVtbl* lpVtbl;

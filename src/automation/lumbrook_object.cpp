@@ -279,4 +279,8 @@ HRESULT LumbrookObject::get_UsesBaseViews(VARIANT_BOOL* pRetVal) {
     return ReturnValue(Global().useBaseViews ? VARIANT_TRUE : VARIANT_FALSE, pRetVal);
 }
 
+HRESULT LumbrookObject::GetLastBrowserError(BSTR* pText) {
+    return ReturnText(lastBrowserError_, pText);
+}
+
 }  // namespace lumbrook::automation

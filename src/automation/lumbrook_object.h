@@ -82,6 +82,7 @@ class LumbrookObject final : public _Lumbrook,
     HRESULT GetTypeLibraryText(BSTR* pText) override;
     HRESULT GetLastConnectError(BSTR* pText) override;
     HRESULT get_UsesBaseViews(VARIANT_BOOL* pRetVal) override;
+    HRESULT GetLastBrowserError(BSTR* pText) override;
 
   private:
     LumbrookObject();
@@ -105,6 +106,8 @@ class LumbrookObject final : public _Lumbrook,
 
     // The database's text of the last failed Connect, for hosts that explain failures.
     std::string lastConnectError_;
+    // Why the last ShowDataBrowser could not show the window ("" when it could).
+    std::string lastBrowserError_;
 };
 
 }  // namespace lumbrook::automation
