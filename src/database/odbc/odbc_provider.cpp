@@ -1,0 +1,326 @@
+#include "database/odbc/odbc_provider.h"
+
+#include <sqlext.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "database/connection.h"
+#include "database/database_error.h"
+#include "platform/com/text.h"
+
+namespace lumbrook::database {
+namespace {
+
+// unixODBC's SQLWCHAR is a 16-bit unit holding UTF-16, like char16_t.
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
+
+std::u16string Wide(const std::string& text) {
+    return platform::Utf8ToUtf16(text);
+}
+
+SQLWCHAR* WidePointer(std::u16string& text) {
+    return reinterpret_cast<SQLWCHAR*>(text.data());
+}
+
+std::string Narrow(const SQLWCHAR* text, std::size_t length) {
+    return platform::Utf16ToUtf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
+}
+
+// Every diagnostic record of a handle, as one error: the messages joined by line feeds, the
+// first record's SQLSTATE and native code.
+DatabaseError Diagnose(SQLSMALLINT handleType, SQLHANDLE handle, const std::string& fallback) {
+    std::string message;
+    std::string firstState;
+    long firstNative = 0;
+    for (SQLSMALLINT record = 1;; ++record) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLWCHAR text[SQL_MAX_MESSAGE_LENGTH + 1] = {};
+        SQLSMALLINT length = 0;
+        const SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text,
+                                            SQL_MAX_MESSAGE_LENGTH, &length);
+        if (!SQL_SUCCEEDED(rc))
+            break;
+        if (record == 1) {
+            firstState = Narrow(state, 5);
+            firstNative = native;
+        }
+        const std::size_t shown = std::min<std::size_t>(
+            static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)), SQL_MAX_MESSAGE_LENGTH);
+        std::string line = Narrow(text, shown);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        if (!message.empty())
+            message += '\n';
+        message += line;
+    }
+    if (message.empty())
+        message = fallback;
+    return DatabaseError(message, firstState, firstNative);
+}
+
+struct StatementHandle {
+    SQLHSTMT handle = SQL_NULL_HSTMT;
+    ~StatementHandle() {
+        if (handle != SQL_NULL_HSTMT)
+            SQLFreeHandle(SQL_HANDLE_STMT, handle);
+    }
+};
+
+// How a column's values are fetched, from its SQL type.
+enum class ColumnKind { Integer, Double, WholeNumber, Text, DateTime, Binary };
+
+ColumnKind KindOf(SQLSMALLINT type, SQLSMALLINT scale) {
+    switch (type) {
+        case SQL_BIT:
+        case SQL_TINYINT:
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+        case SQL_BIGINT:
+            return ColumnKind::Integer;
+        case SQL_FLOAT:  // PostgreSQL reports double precision as SQL_FLOAT
+        case SQL_REAL:
+        case SQL_DOUBLE:
+            return ColumnKind::Double;
+        case SQL_NUMERIC:
+        case SQL_DECIMAL:
+            // With a scale the values have decimals. Without one they are whole numbers,
+            // read as text so that a value beyond 64 bits can still become a double.
+            return scale > 0 ? ColumnKind::Double : ColumnKind::WholeNumber;
+        case SQL_TYPE_DATE:
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_DATE:
+        case SQL_TIMESTAMP:
+            return ColumnKind::DateTime;
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            return ColumnKind::Binary;
+        default:
+            return ColumnKind::Text;
+    }
+}
+
+// Reads a variable-length value in pieces: text as UTF-16 (SQL_C_WCHAR), binary as bytes.
+// Returns false for NULL.
+bool ReadLong(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, std::string& bytes) {
+    bytes.clear();
+    std::vector<char> buffer(4096);
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(statement, column, cType, buffer.data(),
+                                        static_cast<SQLLEN>(buffer.size()), &indicator);
+        if (rc == SQL_NO_DATA)
+            return true;
+        if (!SQL_SUCCEEDED(rc))
+            throw Diagnose(SQL_HANDLE_STMT, statement, "Cannot read a column value");
+        if (indicator == SQL_NULL_DATA)
+            return false;
+        // A piece fills the buffer except, for text, the terminating NUL character.
+        const std::size_t terminator = cType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : 0;
+        std::size_t got = buffer.size() - terminator;
+        if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) < got)
+            got = static_cast<std::size_t>(indicator);
+        bytes.append(buffer.data(), got);
+        if (rc == SQL_SUCCESS)
+            return true;
+        // SQL_SUCCESS_WITH_INFO: truncated (01004), more to come.
+    }
+}
+
+Value ReadValue(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind) {
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQL_SUCCESS;
+    switch (kind) {
+        case ColumnKind::Integer: {
+            SQLBIGINT value = 0;
+            rc = SQLGetData(statement, column, SQL_C_SBIGINT, &value, 0, &indicator);
+            if (!SQL_SUCCEEDED(rc))
+                break;
+            if (indicator == SQL_NULL_DATA)
+                return std::monostate{};
+            return static_cast<std::int64_t>(value);
+        }
+        case ColumnKind::Double: {
+            double value = 0;
+            rc = SQLGetData(statement, column, SQL_C_DOUBLE, &value, 0, &indicator);
+            if (!SQL_SUCCEEDED(rc))
+                break;
+            if (indicator == SQL_NULL_DATA)
+                return std::monostate{};
+            return value;
+        }
+        case ColumnKind::WholeNumber: {
+            char text[80] = {};
+            rc = SQLGetData(statement, column, SQL_C_CHAR, text, sizeof text, &indicator);
+            if (!SQL_SUCCEEDED(rc))
+                break;
+            if (indicator == SQL_NULL_DATA)
+                return std::monostate{};
+            const std::string_view digits(text);
+            std::int64_t whole = 0;
+            const auto [end, error] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), whole);
+            if (error == std::errc() && end == digits.data() + digits.size())
+                return whole;
+            // Too large for 64 bits, or a driver that writes decimals after all.
+            double value = 0;
+            const auto [dend, derror] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), value);
+            if (derror == std::errc() && dend == digits.data() + digits.size())
+                return value;
+            return std::string(digits);
+        }
+        case ColumnKind::DateTime: {
+            SQL_TIMESTAMP_STRUCT value = {};
+            rc = SQLGetData(statement, column, SQL_C_TYPE_TIMESTAMP, &value, sizeof value,
+                            &indicator);
+            if (!SQL_SUCCEEDED(rc))
+                break;
+            if (indicator == SQL_NULL_DATA)
+                return std::monostate{};
+            return DateTime{value.year, value.month,  value.day,
+                            value.hour, value.minute, value.second};
+        }
+        case ColumnKind::Text: {
+            std::string bytes;
+            if (!ReadLong(statement, column, SQL_C_WCHAR, bytes))
+                return std::monostate{};
+            return Narrow(reinterpret_cast<const SQLWCHAR*>(bytes.data()),
+                          bytes.size() / sizeof(SQLWCHAR));
+        }
+        case ColumnKind::Binary: {
+            std::string bytes;
+            if (!ReadLong(statement, column, SQL_C_BINARY, bytes))
+                return std::monostate{};
+            return bytes;
+        }
+    }
+    throw Diagnose(SQL_HANDLE_STMT, statement, "Cannot read a column value");
+}
+
+}  // namespace
+
+OdbcProvider::OdbcProvider(const std::string& odbcConnectionString) {
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_)))
+        throw DatabaseError("The ODBC driver manager cannot allocate an environment");
+    SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_))) {
+        DatabaseError error = Diagnose(SQL_HANDLE_ENV, env_, "Cannot allocate an ODBC connection");
+        FreeHandles();
+        throw error;
+    }
+    // An unreachable server must not hold the caller longer than a command would.
+    SQLSetConnectAttrW(dbc_, SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kCommandTimeoutSeconds)),
+                       0);
+    std::u16string text = Wide(odbcConnectionString);
+    SQLWCHAR completed[1024];
+    SQLSMALLINT completedLength = 0;
+    const SQLRETURN rc =
+        SQLDriverConnectW(dbc_, nullptr, WidePointer(text), static_cast<SQLSMALLINT>(text.size()),
+                          completed, 1024, &completedLength, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        DatabaseError error = Diagnose(SQL_HANDLE_DBC, dbc_, "The ODBC connection failed");
+        FreeHandles();
+        throw error;
+    }
+    connected_ = true;
+
+    SQLWCHAR name[256] = {};
+    SQLSMALLINT nameLength = 0;
+    if (SQL_SUCCEEDED(SQLGetInfoW(dbc_, SQL_DBMS_NAME, name, sizeof name, &nameLength))) {
+        const std::string dbms =
+            Narrow(name, static_cast<std::size_t>(nameLength) / sizeof(SQLWCHAR));
+        oracle_ = dbms.find("Oracle") != std::string::npos;
+    }
+}
+
+OdbcProvider::~OdbcProvider() {
+    if (connected_)
+        SQLDisconnect(dbc_);  // a failure here has no one left to tell
+    FreeHandles();
+}
+
+void OdbcProvider::FreeHandles() {
+    if (dbc_ != SQL_NULL_HDBC)
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+    if (env_ != SQL_NULL_HENV)
+        SQLFreeHandle(SQL_HANDLE_ENV, env_);
+    dbc_ = SQL_NULL_HDBC;
+    env_ = SQL_NULL_HENV;
+}
+
+void OdbcProvider::Close() {
+    if (!connected_)
+        throw DatabaseError("The connection is not open");
+    connected_ = false;
+    const SQLRETURN rc = SQLDisconnect(dbc_);
+    if (!SQL_SUCCEEDED(rc)) {
+        DatabaseError error = Diagnose(SQL_HANDLE_DBC, dbc_, "The ODBC disconnect failed");
+        FreeHandles();
+        throw error;
+    }
+    FreeHandles();
+}
+
+Recordset OdbcProvider::Execute(const std::string& commandText, int timeoutSeconds) {
+    if (!connected_)
+        throw DatabaseError("The connection is not open");
+    StatementHandle statement;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &statement.handle)))
+        throw Diagnose(SQL_HANDLE_DBC, dbc_, "Cannot allocate an ODBC statement");
+    const SQLULEN timeout = timeoutSeconds > 0 ? static_cast<SQLULEN>(timeoutSeconds) : 0;
+    SQLRETURN rc = SQLSetStmtAttrW(statement.handle, SQL_ATTR_QUERY_TIMEOUT,
+                                   reinterpret_cast<SQLPOINTER>(timeout), 0);
+    if (!SQL_SUCCEEDED(rc))
+        throw Diagnose(SQL_HANDLE_STMT, statement.handle, "The driver refuses the time-out");
+
+    std::u16string text = Wide(commandText);
+    rc = SQLExecDirectW(statement.handle, WidePointer(text), static_cast<SQLINTEGER>(text.size()));
+    if (rc == SQL_NO_DATA)  // an update that touched no row
+        return Recordset();
+    if (!SQL_SUCCEEDED(rc))
+        throw Diagnose(SQL_HANDLE_STMT, statement.handle, "The command failed");
+
+    SQLSMALLINT columns = 0;
+    if (!SQL_SUCCEEDED(SQLNumResultCols(statement.handle, &columns)))
+        throw Diagnose(SQL_HANDLE_STMT, statement.handle, "Cannot read the result's columns");
+    if (columns <= 0)
+        return Recordset();
+
+    std::vector<std::string> names;
+    std::vector<ColumnKind> kinds;
+    for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(columns); ++column) {
+        SQLWCHAR name[256] = {};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT type = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT scale = 0;
+        SQLSMALLINT nullable = 0;
+        rc = SQLDescribeColW(statement.handle, column, name, 255, &nameLength, &type, &size, &scale,
+                             &nullable);
+        if (!SQL_SUCCEEDED(rc))
+            throw Diagnose(SQL_HANDLE_STMT, statement.handle, "Cannot describe a column");
+        names.push_back(
+            Narrow(name, std::min<std::size_t>(
+                             static_cast<std::size_t>(std::max<SQLSMALLINT>(nameLength, 0)), 255)));
+        kinds.push_back(KindOf(type, scale));
+    }
+
+    std::vector<Value> cells;
+    while ((rc = SQLFetch(statement.handle)) != SQL_NO_DATA) {
+        if (!SQL_SUCCEEDED(rc))
+            throw Diagnose(SQL_HANDLE_STMT, statement.handle, "Cannot fetch a row");
+        for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(columns); ++column)
+            cells.push_back(ReadValue(statement.handle, column, kinds[column - 1u]));
+    }
+    return Recordset(std::move(names), std::move(cells));
+}
+
+}  // namespace lumbrook::database

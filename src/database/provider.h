@@ -1,0 +1,35 @@
+// One open session with a database, behind Connection: the SQLite provider or the ODBC one.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "database/recordset.h"
+
+namespace lumbrook::database {
+
+class Provider {
+  public:
+    virtual ~Provider() = default;
+
+    // Runs one statement and fetches every row it yields; a statement without a result
+    // gives an empty row set. `timeoutSeconds` of 0 or less waits without limit.
+    // DatabaseError on failure and on time-out (SQLSTATE HYT00).
+    virtual Recordset Execute(const std::string& commandText, int timeoutSeconds) = 0;
+
+    // True when the server speaks Oracle's SQL, so that ROWNUM is left alone.
+    virtual bool IsOracle() const = 0;
+
+    // Ends the session. DatabaseError when the database reports a failure; the provider
+    // is closed afterwards either way. The destructor closes quietly.
+    virtual void Close() = 0;
+};
+
+// Opens the provider that the connection string's Provider key names: SQLite, MSDASQL
+// (also the default when no Provider is given, as with OLE DB) or OraOLEDB.Oracle with an
+// optional ".N". A non-empty `userId` or `password` stands in for the string's own.
+// DatabaseError on failure; an unknown provider's message names it.
+std::unique_ptr<Provider> OpenProvider(const std::string& connectionString,
+                                       const std::string& userId, const std::string& password);
+
+}  // namespace lumbrook::database

@@ -1,0 +1,109 @@
+-- The relations of a 4000 Series database, for SQLite.
+--
+-- Base tables: folders and spot sets (FOLDER_OBJECT), spots, job runs, job run items, peak
+-- lists and peaks. The program reads FOLDER_OBJECT and the two views; the views give the
+-- column names and values that the export and the browser rely on.
+--
+-- Every statement ends with a semicolon at the end of a line; the loaders split there.
+
+-- Folders (OBJECT_TYPE 2) and spot sets (OBJECT_TYPE 6) in one tree; other object types
+-- may exist and are never shown. Folder 2 is the top of the project folders.
+CREATE TABLE FOLDER_OBJECT (
+    FOLDER_OBJECT_ID INTEGER PRIMARY KEY,
+    PARENT_FOLDER_ID INTEGER REFERENCES FOLDER_OBJECT (FOLDER_OBJECT_ID),
+    NAME TEXT NOT NULL,
+    OBJECT_TYPE INTEGER NOT NULL,
+    IS_UPDATEABLE INTEGER NOT NULL DEFAULT 1
+);
+-- The browser lists a folder's children by parent, sorted by name.
+CREATE INDEX FOLDER_OBJECT_PARENT ON FOLDER_OBJECT (PARENT_FOLDER_ID, NAME);
+
+-- One spot of a spot set (a position on a sample plate).
+CREATE TABLE SPOT (
+    SPOT_ID INTEGER PRIMARY KEY,
+    SPOT_SET_ID INTEGER NOT NULL REFERENCES FOLDER_OBJECT (FOLDER_OBJECT_ID),
+    SPOT_LABEL TEXT NOT NULL,
+    SPOT_NAME TEXT,
+    SPOT_TYPE TEXT
+);
+CREATE INDEX SPOT_SPOT_SET ON SPOT (SPOT_SET_ID);
+
+-- One acquisition job on a spot set, in one operating mode ("MS ...", "MS-MS ...").
+CREATE TABLE JOB_RUN (
+    JOB_RUN_ID INTEGER PRIMARY KEY,
+    SPOT_SET_ID INTEGER NOT NULL REFERENCES FOLDER_OBJECT (FOLDER_OBJECT_ID),
+    OPMODE_NAME TEXT NOT NULL,
+    JOB_SUBMIT_TIME TIMESTAMP,
+    JOB_START_TIME TIMESTAMP,
+    JOB_FINISH_TIME TIMESTAMP
+);
+CREATE INDEX JOB_RUN_SPOT_SET ON JOB_RUN (SPOT_SET_ID);
+
+-- One spot measured by one job run; an MS/MS item has the precursor it fragmented.
+-- JOB_RUN_NUMERIC_STATUS 9 marks a completed item.
+CREATE TABLE JOB_RUN_ITEM (
+    JOB_RUN_ITEM_ID INTEGER PRIMARY KEY,
+    JOB_RUN_ID INTEGER NOT NULL REFERENCES JOB_RUN (JOB_RUN_ID),
+    SPOT_ID INTEGER NOT NULL REFERENCES SPOT (SPOT_ID),
+    PRECURSOR_MASS REAL,
+    ACQ_STATUS TEXT,
+    PROC_STATUS TEXT,
+    INTERP_STATUS TEXT,
+    JOB_RUN_NUMERIC_STATUS INTEGER NOT NULL
+);
+CREATE INDEX JOB_RUN_ITEM_JOB_RUN ON JOB_RUN_ITEM (JOB_RUN_ID);
+
+-- The peak list of an item (an item may have more than one).
+CREATE TABLE PEAK_LIST (
+    PEAK_LIST_ID INTEGER PRIMARY KEY,
+    JOB_RUN_ITEM_ID INTEGER NOT NULL REFERENCES JOB_RUN_ITEM (JOB_RUN_ITEM_ID)
+);
+CREATE INDEX PEAK_LIST_ITEM ON PEAK_LIST (JOB_RUN_ITEM_ID);
+
+-- One peak of a peak list. Kept in peak list order (no rowid), so that the export's range
+-- query over PEAK_LIST_ID reads one contiguous stretch of the table.
+CREATE TABLE PEAK (
+    PEAK_LIST_ID INTEGER NOT NULL REFERENCES PEAK_LIST (PEAK_LIST_ID),
+    PEAK_NUMBER INTEGER NOT NULL,
+    CENTROID REAL NOT NULL,
+    AREA REAL,
+    SIGNAL_TO_NOISE REAL,
+    ISOTOPIC_FLAG INTEGER NOT NULL,
+    APEX REAL,
+    PRIMARY KEY (PEAK_LIST_ID, PEAK_NUMBER)
+) WITHOUT ROWID;
+
+-- One row per item and peak list, with the item's spot and job run.
+CREATE VIEW JOB_RUN_ITEM_VIEW AS
+SELECT I.JOB_RUN_ID AS JOB_RUN_ID,
+       I.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID,
+       R.SPOT_SET_ID AS SPOT_SET_ID,
+       I.SPOT_ID AS SPOT_ID,
+       L.PEAK_LIST_ID AS PEAK_LIST_ID,
+       I.PRECURSOR_MASS AS PRECURSOR_MASS,
+       S.SPOT_LABEL AS SPOT_LABEL,
+       S.SPOT_NAME AS SPOT_NAME,
+       S.SPOT_TYPE AS SPOT_TYPE,
+       R.OPMODE_NAME AS OPMODE_NAME,
+       I.ACQ_STATUS AS ACQ_STATUS,
+       I.PROC_STATUS AS PROC_STATUS,
+       I.INTERP_STATUS AS INTERP_STATUS,
+       R.JOB_SUBMIT_TIME AS JOB_SUBMIT_TIME,
+       R.JOB_START_TIME AS JOB_START_TIME,
+       R.JOB_FINISH_TIME AS JOB_FINISH_TIME,
+       I.JOB_RUN_NUMERIC_STATUS AS JOB_RUN_NUMERIC_STATUS
+FROM JOB_RUN_ITEM I
+JOIN JOB_RUN R ON R.JOB_RUN_ID = I.JOB_RUN_ID
+JOIN SPOT S ON S.SPOT_ID = I.SPOT_ID
+JOIN PEAK_LIST L ON L.JOB_RUN_ITEM_ID = I.JOB_RUN_ITEM_ID;
+
+-- One row per peak, with the item its peak list belongs to.
+CREATE VIEW PEAK_VIEW AS
+SELECT P.PEAK_LIST_ID AS PEAK_LIST_ID,
+       L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID,
+       P.CENTROID AS CENTROID,
+       P.AREA AS AREA,
+       P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE,
+       P.ISOTOPIC_FLAG AS ISOTOPIC_FLAG
+FROM PEAK P
+JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID;

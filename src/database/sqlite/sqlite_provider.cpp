@@ -1,0 +1,212 @@
+#include "database/sqlite/sqlite_provider.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <memory>
+
+#include "database/database_error.h"
+
+namespace lumbrook::database {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How many virtual machine steps run between two looks at the clock: often enough to stop
+// within milliseconds, rarely enough to cost nothing measurable.
+constexpr int kProgressSteps = 1000;
+
+DatabaseError ErrorOf(sqlite3* db, int rc) {
+    const char* text = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    return DatabaseError(text != nullptr ? text : "SQLite error", {},
+                         db != nullptr ? sqlite3_extended_errcode(db) : rc);
+}
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+// Whether a declared column type holds dates and times ("DATE", "TIMESTAMP", "DATETIME").
+bool IsDateType(const char* declared) {
+    if (declared == nullptr)
+        return false;
+    std::string upper;
+    for (const char* p = declared; *p != '\0'; ++p)
+        upper += static_cast<char>(*p >= 'a' && *p <= 'z' ? *p - 'a' + 'A' : *p);
+    return upper.find("DATE") != std::string::npos || upper.find("TIME") != std::string::npos;
+}
+
+// Reads "YYYY-MM-DD", optionally followed by " HH:MM" or "THH:MM", ":SS" and a fraction,
+// the forms SQLite's own date functions write. Fractions of a second are dropped.
+bool ParseDateTime(const char* text, DateTime& out) {
+    DateTime value;
+    int consumed = 0;
+    if (std::sscanf(text, "%4d-%2d-%2d%n", &value.year, &value.month, &value.day, &consumed) != 3)
+        return false;
+    const char* rest = text + consumed;
+    if (*rest == ' ' || *rest == 'T') {
+        int timeConsumed = 0;
+        if (std::sscanf(rest + 1, "%2d:%2d%n", &value.hour, &value.minute, &timeConsumed) != 2)
+            return false;
+        rest += 1 + timeConsumed;
+        if (*rest == ':') {
+            int secondConsumed = 0;
+            if (std::sscanf(rest + 1, "%2d%n", &value.second, &secondConsumed) != 1)
+                return false;
+            rest += 1 + secondConsumed;
+            if (*rest == '.') {
+                ++rest;
+                while (*rest >= '0' && *rest <= '9')
+                    ++rest;
+            }
+        }
+    }
+    if (*rest != '\0' || value.month < 1 || value.month > 12 || value.day < 1 || value.day > 31 ||
+        value.hour > 23 || value.minute > 59 || value.second > 60)
+        return false;
+    out = value;
+    return true;
+}
+
+// The progress handler's state for one statement.
+struct Deadline {
+    Clock::time_point end;
+    bool expired = false;
+};
+
+int CheckDeadline(void* context) {
+    auto* deadline = static_cast<Deadline*>(context);
+    if (Clock::now() >= deadline->end) {
+        deadline->expired = true;
+        return 1;  // non-zero interrupts the statement with SQLITE_INTERRUPT
+    }
+    return 0;
+}
+
+}  // namespace
+
+SqliteProvider::SqliteProvider(const std::string& path) {
+    // SQLITE_OPEN_READONLY without SQLITE_OPEN_CREATE: a missing file fails to open.
+    const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+    if (rc != SQLITE_OK) {
+        DatabaseError error(
+            std::string(db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc)) + ": " + path,
+            {}, rc);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw error;
+    }
+    sqlite3_extended_result_codes(db_, 1);
+}
+
+SqliteProvider::~SqliteProvider() {
+    // sqlite3_close_v2 never fails on a connection without open statements, and every
+    // statement is finalised before Execute returns.
+    sqlite3_close_v2(db_);
+}
+
+void SqliteProvider::Close() {
+    sqlite3* db = db_;
+    db_ = nullptr;
+    const int rc = sqlite3_close(db);
+    if (rc != SQLITE_OK) {
+        const DatabaseError error = ErrorOf(db, rc);
+        sqlite3_close_v2(db);
+        throw error;
+    }
+}
+
+Recordset SqliteProvider::Execute(const std::string& commandText, int timeoutSeconds) {
+    if (db_ == nullptr)
+        throw DatabaseError("The connection is not open");
+
+    Deadline deadline;
+    if (timeoutSeconds > 0) {
+        deadline.end = Clock::now() + std::chrono::seconds(timeoutSeconds);
+        sqlite3_progress_handler(db_, kProgressSteps, CheckDeadline, &deadline);
+        sqlite3_busy_timeout(db_, timeoutSeconds * 1000);
+    } else {
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+        sqlite3_busy_timeout(db_, INT_MAX);
+    }
+    // The handler points at this frame's deadline: take it away on every way out.
+    struct HandlerReset {
+        sqlite3* db;
+        ~HandlerReset() { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
+    } handlerReset{db_};
+
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(db_, commandText.c_str(), static_cast<int>(commandText.size()) + 1,
+                                &raw, &tail);
+    Statement statement(raw);
+    if (rc != SQLITE_OK) {
+        if (deadline.expired)
+            throw DatabaseError("Query timeout expired", "HYT00", rc);
+        throw ErrorOf(db_, rc);
+    }
+    for (; tail != nullptr && *tail != '\0'; ++tail) {
+        if (*tail != ' ' && *tail != '\t' && *tail != '\r' && *tail != '\n' && *tail != ';')
+            throw DatabaseError("A command holds one statement; text follows it: " +
+                                std::string(tail));
+    }
+    if (!statement)  // only blanks or a comment
+        return Recordset();
+
+    const int columns = sqlite3_column_count(statement.get());
+    std::vector<std::string> names;
+    std::vector<bool> dateColumns;
+    for (int i = 0; i < columns; ++i) {
+        const char* name = sqlite3_column_name(statement.get(), i);
+        names.emplace_back(name != nullptr ? name : "");
+        dateColumns.push_back(IsDateType(sqlite3_column_decltype(statement.get(), i)));
+    }
+
+    std::vector<Value> cells;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        for (int i = 0; i < columns; ++i) {
+            sqlite3_stmt* s = statement.get();
+            const int type = sqlite3_column_type(s, i);
+            switch (type) {
+                case SQLITE_INTEGER:
+                    cells.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(s, i)));
+                    break;
+                case SQLITE_FLOAT:
+                    cells.emplace_back(sqlite3_column_double(s, i));
+                    break;
+                case SQLITE_NULL:
+                    cells.emplace_back(std::monostate{});
+                    break;
+                default: {
+                    // Text, and blobs as their bytes. Text in a date column that reads as
+                    // a date becomes one; anything else stays text.
+                    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, i));
+                    std::string text(bytes != nullptr ? bytes : "",
+                                     static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
+                    DateTime date;
+                    if (dateColumns[static_cast<std::size_t>(i)] && type == SQLITE_TEXT &&
+                        ParseDateTime(text.c_str(), date)) {
+                        cells.emplace_back(date);
+                    } else {
+                        cells.emplace_back(std::move(text));
+                    }
+                    break;
+                }
+            }
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        if (deadline.expired || (rc & 0xff) == SQLITE_INTERRUPT) {
+            throw DatabaseError(
+                "Query timeout expired after " + std::to_string(timeoutSeconds) + " seconds",
+                "HYT00", rc);
+        }
+        throw ErrorOf(db_, rc);
+    }
+    return Recordset(std::move(names), std::move(cells));
+}
+
+}  // namespace lumbrook::database

@@ -1,0 +1,30 @@
+// The SQLite provider: a database file opened read-only through libsqlite3.
+#pragma once
+
+#include <string>
+
+#include "database/provider.h"
+
+struct sqlite3;
+
+namespace lumbrook::database {
+
+class SqliteProvider final : public Provider {
+  public:
+    // Opens `path` read-only. A missing file is an error, never a new empty database.
+    explicit SqliteProvider(const std::string& path);
+    ~SqliteProvider() override;
+    SqliteProvider(const SqliteProvider&) = delete;
+    SqliteProvider& operator=(const SqliteProvider&) = delete;
+
+    // The time-out is kept by the progress handler, which interrupts the statement once it
+    // has run that long; a database locked by a writer is waited for as long.
+    Recordset Execute(const std::string& commandText, int timeoutSeconds) override;
+    bool IsOracle() const override { return false; }
+    void Close() override;
+
+  private:
+    sqlite3* db_ = nullptr;
+};
+
+}  // namespace lumbrook::database

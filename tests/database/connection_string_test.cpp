@@ -1,0 +1,62 @@
+#include "database/connection_string.h"
+
+#include <gtest/gtest.h>
+
+#include "database/database_error.h"
+
+namespace lumbrook::database {
+namespace {
+
+TEST(ConnectionString, TheDefaultStringReadsAsItsPairs) {
+    const auto parsed = ConnectionString::Parse(
+        "Provider=OraOLEDB.Oracle.1;Persist Security Info=True;User ID=tsquared;password=qx;"
+        "Data Source=TSQUARED;");
+    ASSERT_EQ(parsed.Pairs().size(), 5u);
+    EXPECT_EQ(parsed.Get("provider"), "OraOLEDB.Oracle.1");
+    EXPECT_EQ(parsed.Get("USER ID"), "tsquared");
+    EXPECT_EQ(parsed.Get("Password"), "qx");
+    EXPECT_EQ(parsed.Get("data source"), "TSQUARED");
+    EXPECT_EQ(parsed.Get("Server"), std::nullopt);
+}
+
+TEST(ConnectionString, QuotesBracesBlanksAndRepeatedKeys) {
+    const auto parsed = ConnectionString::Parse(
+        "  Data Source = \"/tmp/a;b.sqlite\" ; Password='it''s';Driver={PostgreSQL Unicode};"
+        ";Key=first;key=second;Empty=;Trailing=  x y  ");
+    EXPECT_EQ(parsed.Get("Data Source"), "/tmp/a;b.sqlite");
+    EXPECT_EQ(parsed.Get("Password"), "it's");
+    EXPECT_EQ(parsed.Get("Driver"), "{PostgreSQL Unicode}");
+    EXPECT_EQ(parsed.Get("Key"), "first");  // the first of repeated keys counts
+    EXPECT_EQ(parsed.Get("Empty"), "");
+    EXPECT_EQ(parsed.Get("Trailing"), "x y");
+}
+
+TEST(ConnectionString, TheRestGoesOnAsWritten) {
+    const auto parsed = ConnectionString::Parse(
+        "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5433;PROVIDER=x");
+    EXPECT_EQ(parsed.TextWithout("Provider"),
+              "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5433");
+}
+
+TEST(ConnectionString, MalformedTextIsRefusedWithItsReason) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Provider", "\"Provider\" has no \"=\""},
+        {"Provider=SQLite;junk;", "\"junk\" has no \"=\""},
+        {"=value", "has no key"},
+        {"Password=\"open", "has no closing quote"},
+        {"Password='a'b", "text follows the quoted value"},
+        {"Driver={PostgreSQL", "has no closing brace"},
+    };
+    for (const auto& [text, reason] : cases) {
+        try {
+            ConnectionString::Parse(text);
+            ADD_FAILURE() << "accepted: " << text;
+        } catch (const DatabaseError& e) {
+            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos)
+                << text << " -> " << e.what();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lumbrook::database

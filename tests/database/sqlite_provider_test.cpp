@@ -1,0 +1,211 @@
+// The connection, command and recordset layer on SQLite files built from the schema.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "database/connection.h"
+#include "database/database_error.h"
+#include "sqlite_database.h"
+
+namespace lumbrook::database {
+namespace {
+
+using testing::SqliteDatabase;
+using Clock = std::chrono::steady_clock;
+
+// Never-ending work for the time-out: a recursive count without a bound.
+constexpr const char* kEndlessQuery =
+    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT COUNT(*) FROM c";
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DatabaseError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+class SqliteConnection : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db_.AddSampleRows();
+        connection_.Open(db_.ConnectionString());
+        connection_.SetCursorLocation(CursorLocation::Client);
+    }
+    SqliteDatabase db_;
+    Connection connection_;
+};
+
+TEST_F(SqliteConnection, ValuesComeWithTheirTypesAndNullsOfEveryType) {
+    Recordset items = connection_.Execute(
+        "SELECT * FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12 ORDER BY JOB_RUN_ITEM_ID");
+    ASSERT_EQ(items.RecordCount(), 2);
+    EXPECT_EQ(std::get<std::int64_t>(items.Field("JOB_RUN_ITEM_ID")), 345);
+    EXPECT_EQ(std::get<std::int64_t>(items.Field("PEAK_LIST_ID")), 1001);
+    EXPECT_DOUBLE_EQ(std::get<double>(items.Field("PRECURSOR_MASS")), 1234.56789);
+    EXPECT_EQ(std::get<std::string>(items.Field("OPMODE_NAME")), "MS-MS 1 kV Positive");
+    EXPECT_EQ(std::get<DateTime>(items.Field("JOB_FINISH_TIME")),
+              (DateTime{2026, 3, 2, 10, 15, 30}));
+    items.MoveNext();
+    EXPECT_TRUE(IsNull(items.Field("PRECURSOR_MASS")));  // a REAL column
+    EXPECT_TRUE(IsNull(items.Field("SPOT_NAME")));       // a TEXT column
+    EXPECT_TRUE(IsNull(items.Field("ACQ_STATUS")));
+    Recordset run = connection_.Execute("SELECT * FROM JOB_RUN WHERE JOB_RUN_ID = 13");
+    EXPECT_TRUE(IsNull(run.Field("JOB_FINISH_TIME")));  // a TIMESTAMP column
+    Recordset peak = connection_.Execute("SELECT * FROM PEAK_VIEW WHERE PEAK_LIST_ID = 1002");
+    EXPECT_TRUE(IsNull(peak.Field("AREA")));
+    EXPECT_EQ(std::get<std::int64_t>(peak.Field("ISOTOPIC_FLAG")), 1);
+    Recordset integer = connection_.Execute("SELECT CAST(NULL AS INTEGER) AS N");
+    EXPECT_TRUE(IsNull(integer.Field("n")));
+}
+
+TEST_F(SqliteConnection, FieldsAreFoundWithoutRegardToCase) {
+    Recordset rows = connection_.Execute(
+        "SELECT NAME, folder_object_id FROM FOLDER_OBJECT "
+        "WHERE FOLDER_OBJECT_ID = 4");
+    EXPECT_EQ(std::get<std::string>(rows.Field("name")), "Set1");
+    EXPECT_EQ(std::get<std::string>(rows.Field("Name")), "Set1");
+    EXPECT_EQ(std::get<std::int64_t>(rows.Field("FOLDER_OBJECT_ID")), 4);
+    EXPECT_EQ(ErrorOf([&] { rows.Field("NAMES"); }), "The row set has no column named NAMES");
+}
+
+TEST_F(SqliteConnection, RowsArePositionedByTheirNumber) {
+    Recordset rows = connection_.Execute(
+        "SELECT FOLDER_OBJECT_ID FROM FOLDER_OBJECT "
+        "ORDER BY FOLDER_OBJECT_ID");
+    ASSERT_EQ(rows.RecordCount(), 4);
+    EXPECT_EQ(rows.AbsolutePosition(), 1);
+    rows.SetAbsolutePosition(3);
+    EXPECT_EQ(std::get<std::int64_t>(rows.Field("FOLDER_OBJECT_ID")), 3);
+    rows.MoveNext();
+    EXPECT_EQ(rows.AbsolutePosition(), 4);
+    EXPECT_FALSE(rows.IsEOF());
+    rows.MoveNext();
+    EXPECT_TRUE(rows.IsEOF());
+    EXPECT_EQ(rows.AbsolutePosition(), 5);
+    EXPECT_NE(ErrorOf([&] { rows.Field("FOLDER_OBJECT_ID"); }).find("no current row"),
+              std::string::npos);
+    EXPECT_EQ(ErrorOf([&] { rows.SetAbsolutePosition(5); }),
+              "Row 5 is outside the row set (1 to 4)");
+    EXPECT_EQ(ErrorOf([&] { rows.SetAbsolutePosition(0); }),
+              "Row 0 is outside the row set (1 to 4)");
+    rows.MoveFirst();
+    EXPECT_EQ(std::get<std::int64_t>(rows.Field("FOLDER_OBJECT_ID")), 1);
+
+    Recordset none = connection_.Execute("SELECT * FROM FOLDER_OBJECT WHERE 1 = 0");
+    EXPECT_EQ(none.RecordCount(), 0);
+    EXPECT_TRUE(none.IsEOF());
+    EXPECT_EQ(none.ColumnCount(), 5);
+}
+
+TEST_F(SqliteConnection, TheProgramsOracleLimitRunsAndIsObserved) {
+    std::vector<std::string> seen;
+    Connection::SetCommandObserver([&](const std::string& text) { seen.push_back(text); });
+    Recordset rows = connection_.Execute("SELECT * FROM FOLDER_OBJECT WHERE ROWNUM <= 2");
+    Connection::SetCommandObserver(nullptr);
+    EXPECT_EQ(rows.RecordCount(), 2);
+    EXPECT_EQ(seen, std::vector<std::string>{"SELECT * FROM FOLDER_OBJECT LIMIT 2"});
+}
+
+TEST_F(SqliteConnection, TheFileIsReadOnlyAndOneStatementRunsAtATime) {
+    try {
+        connection_.Execute("DELETE FROM FOLDER_OBJECT");
+        ADD_FAILURE() << "a read-only database was written";
+    } catch (const DatabaseError& e) {
+        EXPECT_STREQ(e.what(), "attempt to write a readonly database");
+        EXPECT_EQ(e.NativeCode() & 0xff, SQLITE_READONLY);
+    }
+    EXPECT_NE(ErrorOf([&] {
+                  connection_.Execute("SELECT 1; DELETE FROM FOLDER_OBJECT");
+              }).find("one statement"),
+              std::string::npos);
+    EXPECT_EQ(connection_.Execute("SELECT COUNT(*) AS N FROM FOLDER_OBJECT").Field("N"),
+              Value(std::int64_t{4}));
+    EXPECT_EQ(ErrorOf([&] { connection_.Execute("SELECT * FROM NO_SUCH_TABLE"); }),
+              "no such table: NO_SUCH_TABLE");
+}
+
+TEST_F(SqliteConnection, AQueryPastTheTimeOutFailsAndTheConnectionStaysUsable) {
+    const auto start = Clock::now();
+    try {
+        connection_.Execute(kEndlessQuery, 1);
+        ADD_FAILURE() << "the endless query ended";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.SqlState(), "HYT00");
+        EXPECT_NE(std::string(e.what()).find("timeout"), std::string::npos) << e.what();
+    }
+    const double elapsed = SecondsSince(start);
+    EXPECT_GE(elapsed, 0.9);
+    EXPECT_LT(elapsed, 2.0);
+    EXPECT_EQ(connection_.Execute("SELECT 7 AS N").Field("N"), Value(std::int64_t{7}));
+}
+
+TEST_F(SqliteConnection, ALockedDatabaseIsWaitedForUpToTheTimeOut) {
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(db_.Path().c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto start = Clock::now();
+    EXPECT_EQ(ErrorOf([&] { connection_.Execute("SELECT * FROM FOLDER_OBJECT", 1); }),
+              "database is locked");
+    double elapsed = SecondsSince(start);
+    EXPECT_GE(elapsed, 0.9);
+    EXPECT_LT(elapsed, 2.0);
+
+    // A writer that finishes within the time-out only delays the reader.
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    start = Clock::now();
+    EXPECT_EQ(connection_.Execute("SELECT * FROM FOLDER_OBJECT", 5).RecordCount(), 4);
+    release.join();
+    EXPECT_GE(SecondsSince(start), 0.2);
+    sqlite3_close(writer);
+}
+
+TEST(SqliteOpen, AMissingFileIsAnErrorAndNoFileAppears) {
+    SqliteDatabase db;
+    const std::string missing = db.Folder() + "/missing.sqlite";
+    Connection connection;
+    const std::string error =
+        ErrorOf([&] { connection.Open("Provider=SQLite;Data Source=" + missing); });
+    EXPECT_EQ(error, "unable to open database file: " + missing);
+    EXPECT_FALSE(connection.IsOpen());
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST(SqliteOpen, ProvidersAreChosenByName) {
+    SqliteDatabase db;
+    Connection connection;
+    connection.Open("provider=sqlite;data source='" + db.Path() + "'");
+    EXPECT_TRUE(connection.IsOpen());
+    EXPECT_EQ(ErrorOf([&] { connection.Open(db.ConnectionString()); }),
+              "The connection is already open");
+    connection.Close();
+    EXPECT_FALSE(connection.IsOpen());
+    EXPECT_EQ(ErrorOf([&] { connection.Close(); }), "The connection is not open");
+    EXPECT_EQ(ErrorOf([&] { connection.Execute("SELECT 1"); }), "The connection is not open");
+    connection.Open(db.ConnectionString());  // a closed connection opens again
+    EXPECT_EQ(connection.Execute("SELECT 1 AS N").RecordCount(), 1);
+
+    Connection other;
+    EXPECT_EQ(ErrorOf([&] { other.Open("Provider=Jet.OLEDB.4;Data Source=x.mdb"); }),
+              "Provider cannot be found: \"Jet.OLEDB.4\" (this program knows SQLite, MSDASQL "
+              "and OraOLEDB.Oracle)");
+    EXPECT_EQ(ErrorOf([&] { other.Open("Provider=SQLite.x;Data Source=x"); }).substr(0, 26),
+              "Provider cannot be found: ");
+    EXPECT_EQ(ErrorOf([&] { other.Open("Provider=SQLite"); }),
+              "The SQLite connection string names no Data Source");
+    EXPECT_FALSE(other.IsOpen());
+}
+
+}  // namespace
+}  // namespace lumbrook::database
