@@ -1,0 +1,205 @@
+#include "platform/registry/hive_file.h"
+
+#include <errno.h>
+#include <fcntl.h>     // open
+#include <pwd.h>       // getpwuid_r: the home folder when HOME is unset
+#include <sys/file.h>  // flock
+#include <sys/stat.h>  // mkdir, fstat
+#include <unistd.h>    // read, write, fsync, close
+
+#include <cstdlib>
+#include <cstring>  // strerror
+#include <utility>
+#include <vector>
+
+#include "platform/registry/hive_text.h"
+
+namespace lumbrook::platform::registry {
+namespace {
+
+// A hive larger than this is not read: no hand-kept registry comes near it, and it bounds
+// what a damaged file can make a reader allocate.
+constexpr off_t kMaxHiveBytes = 64 * 1024 * 1024;
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now and tells whether that worked (a late write error shows up here).
+    bool Close() { return close(std::exchange(fd_, -1)) == 0; }
+
+  private:
+    int fd_;
+};
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        return home;
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_dir != nullptr) {
+        return found->pw_dir;
+    }
+    return {};
+}
+
+std::string ConfigFolder() {
+    // The XDG rule: a relative or empty XDG_CONFIG_HOME is ignored.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/')
+        return config;
+    const std::string home = HomeFolder();
+    return (home.empty() ? std::string(".") : home) + "/.config";
+}
+
+std::string ParentFolder(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Creates the folder and any missing parent with mode 0700. Existing folders keep their mode.
+bool MakeFolders(const std::string& folder) {
+    struct stat info {};
+    if (stat(folder.c_str(), &info) == 0)
+        return S_ISDIR(info.st_mode);
+    if (folder.size() > 1 && folder.find('/', 1) != std::string::npos &&
+        !MakeFolders(ParentFolder(folder))) {
+        return false;
+    }
+    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+enum class ReadState { Absent, Read, Failed };
+
+ReadState ReadWholeFile(const std::string& path, std::string& text, std::string& error) {
+    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT)
+            return ReadState::Absent;
+        error = path + ": cannot open: " + std::strerror(errno);
+        return ReadState::Failed;
+    }
+    struct stat info {};
+    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxHiveBytes) {
+        error = path + ": not a regular file of at most 64 MiB";
+        return ReadState::Failed;
+    }
+    text.clear();
+    char buffer[65536];
+    while (true) {
+        const ssize_t count = read(fd.get(), buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            error = path + ": cannot read: " + std::strerror(errno);
+            return ReadState::Failed;
+        }
+        if (count == 0)
+            return ReadState::Read;
+        if (text.size() + static_cast<std::size_t>(count) >
+            static_cast<std::size_t>(kMaxHiveBytes)) {
+            error = path + ": larger than 64 MiB";
+            return ReadState::Failed;
+        }
+        text.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+HiveSnapshot Load(const std::string& path) {
+    HiveSnapshot snapshot;
+    std::string text;
+    switch (ReadWholeFile(path, text, snapshot.error)) {
+        case ReadState::Absent:
+            snapshot.ok = true;
+            return snapshot;
+        case ReadState::Failed:
+            return snapshot;
+        case ReadState::Read:
+            break;
+    }
+    ParseResult parsed = ParseHiveText(text);
+    if (!parsed.ok) {
+        snapshot.error = path + ": " + parsed.error;
+        return snapshot;
+    }
+    snapshot.ok = true;
+    snapshot.root = std::move(parsed.root);
+    return snapshot;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t count = write(fd, text.data() + done, text.size() - done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        done += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+// Writes the text to a new file in the same folder and renames it over `path`.
+bool ReplaceFile(const std::string& path, const std::string& text) {
+    const std::string folder = ParentFolder(path);
+    std::string temporary = folder + "/.HKEY_CURRENT_USER.reg.XXXXXX";
+    // mkostemp creates the file with mode 0600.
+    FileDescriptor fd(mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0)
+        return false;
+    const bool written = fchmod(fd.get(), 0600) == 0 && WriteAll(fd.get(), text) &&
+                         fsync(fd.get()) == 0 && fd.Close();
+    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    // Make the rename itself durable; a failure here leaves a complete file either way, so
+    // it is not reported.
+    FileDescriptor dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0)
+        fsync(dir.get());
+    return true;
+}
+
+}  // namespace
+
+std::string HiveFilePath() {
+    return ConfigFolder() + "/lumbrook/HKEY_CURRENT_USER.reg";
+}
+
+HiveSnapshot ReadHive() {
+    return Load(HiveFilePath());
+}
+
+LONG ChangeHive(const HiveChange& change) {
+    const std::string path = HiveFilePath();
+    if (!MakeFolders(ParentFolder(path)))
+        return ERROR_ACCESS_DENIED;
+    // The lock lives on a file of its own: the hive itself is replaced by every change, and a
+    // lock on a replaced file would protect nothing.
+    FileDescriptor lock(open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (lock.get() < 0)
+        return ERROR_ACCESS_DENIED;
+    while (flock(lock.get(), LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return ERROR_ACCESS_DENIED;
+    }
+    HiveSnapshot current = Load(path);
+    if (!current.ok)
+        return ERROR_BADDB;
+    bool modified = false;
+    const LONG result = change(current.root, modified);
+    if (result != ERROR_SUCCESS || !modified)
+        return result;
+    return ReplaceFile(path, WriteHiveText(current.root, "")) ? ERROR_SUCCESS : ERROR_BADDB;
+}
+
+}  // namespace lumbrook::platform::registry

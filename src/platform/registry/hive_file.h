@@ -1,0 +1,41 @@
+// The hive file: HKEY_CURRENT_USER kept as REGEDIT4 text in
+// ${XDG_CONFIG_HOME:-$HOME/.config}/lumbrook/HKEY_CURRENT_USER.reg.
+//
+// The folder is created with mode 0700 and the file is always written with mode 0600, since
+// it holds connection strings with passwords. Readers take no lock: the file is only ever
+// replaced whole, by rename, so a reader sees the old or the new file. Every change takes an
+// exclusive lock on a lock file beside it, re-reads the file, applies the change, writes a
+// temporary file, flushes it and renames it over the old one; two processes therefore never
+// lose each other's changes, and a crash leaves the old or the new file, never half of one.
+// A file that cannot be parsed is never overwritten: reads see an empty tree, changes fail.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "lumbrook/registry.h"
+#include "platform/registry/hive.h"
+
+namespace lumbrook::platform::registry {
+
+// The file's path for the current environment; read afresh on every call, so that a change
+// of XDG_CONFIG_HOME takes effect at once.
+std::string HiveFilePath();
+
+struct HiveSnapshot {
+    bool ok = false;    // false when the file exists but cannot be read or parsed
+    Key root;           // empty when the file is absent or not ok
+    std::string error;  // why not ok, with the file's path
+};
+
+// The tree as the file holds it now. An absent file is an empty tree.
+HiveSnapshot ReadHive();
+
+// Applies `change` to the current tree under the lock. `change` returns ERROR_SUCCESS and
+// sets `modified` when there is something to save; any other result is returned unchanged
+// and nothing is written. ERROR_BADDB when the file cannot be parsed or the new one cannot
+// be written (the old file then stays as it was).
+using HiveChange = std::function<LONG(Key& root, bool& modified)>;
+LONG ChangeHive(const HiveChange& change);
+
+}  // namespace lumbrook::platform::registry

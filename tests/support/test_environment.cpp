@@ -1,0 +1,73 @@
+#include "support/test_environment.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace lumbrook::testing {
+
+std::string MakeTemporaryFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/lumbrook-test-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot create a temporary folder from " + pattern);
+    return pattern;
+}
+
+void RemoveTree(const std::string& path) {
+    std::error_code ignored;  // a folder that is already gone is what we want
+    std::filesystem::remove_all(path, ignored);
+}
+
+ScopedConfigHome::ScopedConfigHome() : path_(MakeTemporaryFolder()) {
+    if (const char* previous = std::getenv("XDG_CONFIG_HOME")) {
+        previous_ = previous;
+        hadPrevious_ = true;
+    }
+    setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+}
+
+ScopedConfigHome::~ScopedConfigHome() {
+    if (hadPrevious_)
+        setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+    RemoveTree(path_);
+}
+
+std::string ScopedConfigHome::HivePath() const {
+    return path_ + "/lumbrook/HKEY_CURRENT_USER.reg";
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + path);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0;
+}
+
+int FileMode(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return -1;
+    return static_cast<int>(info.st_mode & 07777);
+}
+
+}  // namespace lumbrook::testing

@@ -1,0 +1,40 @@
+// What every test that touches preferences needs: a configuration folder of its own, so that
+// no test reads or changes the user's real registry hive, and small file helpers.
+#pragma once
+
+#include <string>
+
+namespace lumbrook::testing {
+
+// A fresh temporary folder made XDG_CONFIG_HOME for the object's life; the previous value
+// comes back and the folder is removed afterwards.
+class ScopedConfigHome {
+  public:
+    ScopedConfigHome();
+    ~ScopedConfigHome();
+    ScopedConfigHome(const ScopedConfigHome&) = delete;
+    ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
+
+    const std::string& path() const { return path_; }
+    // Where the registry hive of this folder lives.
+    std::string HivePath() const;
+
+  private:
+    std::string path_;
+    std::string previous_;
+    bool hadPrevious_ = false;
+};
+
+// A new empty folder under the system's temporary folder.
+std::string MakeTemporaryFolder();
+// Removes a folder and everything in it; missing folders are fine.
+void RemoveTree(const std::string& path);
+
+// Whole-file helpers; ReadFile gives "" for a missing file.
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& text);
+bool FileExists(const std::string& path);
+// The permission bits of a file or folder (0600, ...); -1 when it does not exist.
+int FileMode(const std::string& path);
+
+}  // namespace lumbrook::testing
