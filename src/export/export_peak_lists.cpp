@@ -1,0 +1,280 @@
+#include "export/export_peak_lists.h"
+
+#include <optional>
+
+#include "automation/mod_global.h"
+#include "database/connection.h"
+#include "database/database_error.h"
+#include "database/recordset.h"
+#include "export/export_sql.h"
+#include "export/field_values.h"
+#include "platform/messages/do_events.h"
+
+namespace lumbrook::exporting {
+namespace {
+
+using database::Connection;
+using database::Recordset;
+using database::Value;
+
+// Clears exportRunning on every way out of the engine, errors included.
+struct ExportRunningGuard {
+    ExportRunningGuard() = default;
+    ExportRunningGuard(const ExportRunningGuard&) = delete;
+    ExportRunningGuard& operator=(const ExportRunningGuard&) = delete;
+    ~ExportRunningGuard() { Global().exportRunning = false; }
+};
+
+// Runs one of the export's queries. A missing or closed connection and every database error
+// give nothing: the engine turns database failures into a false result or a skipped batch,
+// it never passes them on.
+std::optional<Recordset> TryQuery(const std::unique_ptr<Connection>& connection,
+                                  const std::string& sql) {
+    if (!connection)
+        return std::nullopt;
+    try {
+        return connection->Execute(sql, database::kCommandTimeoutSeconds);
+    } catch (const database::DatabaseError&) {
+        return std::nullopt;  // see above: a failed query is a result, not an error
+    }
+}
+
+// Column indices of the spectrum rows, looked up once instead of by name for every row.
+struct SpectrumColumns {
+    int peakListId = -1;
+    int spotId = -1;
+    int precursorMass = -1;
+    int spotLabel = -1;
+    int opmodeName = -1;
+};
+
+std::optional<SpectrumColumns> FindSpectrumColumns(const Recordset& rows, bool withOpmode) {
+    SpectrumColumns c;
+    c.peakListId = rows.ColumnIndex("PEAK_LIST_ID");
+    c.spotId = rows.ColumnIndex("SPOT_ID");
+    c.precursorMass = rows.ColumnIndex("PRECURSOR_MASS");
+    c.spotLabel = rows.ColumnIndex("SPOT_LABEL");
+    c.opmodeName = withOpmode ? rows.ColumnIndex("OPMODE_NAME") : 0;
+    if (c.peakListId < 0 || c.spotId < 0 || c.precursorMass < 0 || c.spotLabel < 0 ||
+        c.opmodeName < 0) {
+        return std::nullopt;
+    }
+    return c;
+}
+
+struct PeakColumns {
+    int centroid = -1;
+    int area = -1;
+    int peakListId = -1;
+};
+
+std::optional<PeakColumns> FindPeakColumns(const Recordset& rows, bool withPeakListId) {
+    PeakColumns c;
+    c.centroid = rows.ColumnIndex("CENTROID");
+    c.area = rows.ColumnIndex("AREA");
+    c.peakListId = withPeakListId ? rows.ColumnIndex("PEAK_LIST_ID") : 0;
+    if (c.centroid < 0 || c.area < 0 || c.peakListId < 0)
+        return std::nullopt;
+    return c;
+}
+
+// The MS/MS test of the first spectrum row: its OPMODE_NAME contains "MS-MS", compared
+// case-sensitively. A null or non-text mode is no MS/MS mode.
+bool IsMsMs(const Value& opmode) {
+    const auto* text = std::get_if<std::string>(&opmode);
+    return text != nullptr && text->find("MS-MS") != std::string::npos;
+}
+
+// One batched export: the caller's parameters, read through their references, the spectrum
+// rows and the writer.
+struct BatchedExport {
+    const std::int32_t& jobRunId;
+    const double& s2n;
+    const std::int16_t& monoisotopic;
+    const double& minMass;
+    const double& maxMass;
+    const std::unique_ptr<Connection>& connection;
+    ExportListener* listener;
+    ExportViews views;
+    Recordset& spectra;
+    SpectrumColumns columns;
+    PeakListWriter& writer;
+
+    // Texts of the current block's title, kept to reuse their storage.
+    std::string label{};
+    std::string spotId{};
+    std::string peakListId{};
+
+    // Runs every batch. False when cancelled; `complete` is cleared when a batch was skipped.
+    bool Run(bool& complete);
+
+  private:
+    // Merges one batch's peaks into its spectra and writes their blocks. False when
+    // cancelled.
+    bool MergeBatch(Recordset& peaks, const PeakColumns& peakColumns, long batchStart,
+                    long batchEnd);
+    void WriteHead(long row, std::optional<double> precursorMass);
+};
+
+bool BatchedExport::Run(bool& complete) {
+    const long rowCount = spectra.RecordCount();
+    long batchStart = 1;
+    long rowsLeft = rowCount;
+    while (rowsLeft > 0) {
+        long batchEnd = 0;
+        if (rowsLeft > kBatchSize) {
+            batchEnd = batchStart + kBatchSize - 1;
+            rowsLeft -= kBatchSize;
+        } else {
+            batchEnd = rowCount;
+            rowsLeft = 0;
+        }
+        const auto firstId = IdValue(spectra.At(batchStart, columns.peakListId));
+        const auto lastId = IdValue(spectra.At(batchEnd, columns.peakListId));
+        std::optional<Recordset> peaks;
+        if (firstId && lastId) {
+            peaks = TryQuery(connection,
+                             BatchPeakQuery(views, *firstId, *lastId, s2n, monoisotopic, minMass));
+        }
+        const std::optional<PeakColumns> peakColumns =
+            peaks ? FindPeakColumns(*peaks, true) : std::nullopt;
+        if (!peakColumns) {
+            // The batch is skipped and the export goes on, but the file is then incomplete
+            // and the result will say so.
+            complete = false;
+        } else if (!MergeBatch(*peaks, *peakColumns, batchStart, batchEnd)) {
+            return false;
+        }
+        batchStart = batchEnd + 1;
+    }
+    if (listener != nullptr)
+        listener->SpectrumDone(rowCount, rowCount);
+    return true;
+}
+
+void BatchedExport::WriteHead(long row, std::optional<double> precursorMass) {
+    label.clear();
+    spotId.clear();
+    peakListId.clear();
+    AppendFieldText(label, spectra.At(row, columns.spotLabel));
+    AppendFieldText(spotId, spectra.At(row, columns.spotId));
+    AppendFieldText(peakListId, spectra.At(row, columns.peakListId));
+    writer.BlockHead(precursorMass, label, spotId, peakListId, jobRunId);
+}
+
+bool BatchedExport::MergeBatch(Recordset& peaks, const PeakColumns& peakColumns, long batchStart,
+                               long batchEnd) {
+    const long total = spectra.RecordCount();
+    spectra.SetAbsolutePosition(batchStart);
+    peaks.MoveFirst();
+    for (;;) {
+        const long row = spectra.AbsolutePosition();
+        const std::optional<std::int64_t> spectrumId = IdValue(spectra.At(row, columns.peakListId));
+        const std::optional<double> precursorMass =
+            NumberValue(spectra.At(row, columns.precursorMass));
+        // Without a precursor mass there is no upper limit and no valid block: the
+        // spectrum's peaks are passed over and nothing of it is written.
+        const bool hasUpperLimit = precursorMass.has_value();
+        const double upperLimit = hasUpperLimit ? *precursorMass - maxMass : 0;
+        bool headWritten = false;
+        while (spectrumId && !peaks.IsEOF() &&
+               IdValue(peaks.Field(peakColumns.peakListId)) == spectrumId) {
+            const std::optional<double> centroid = NumberValue(peaks.Field(peakColumns.centroid));
+            // Strictly below the limit; peaks at or above it are passed over.
+            if (hasUpperLimit && centroid && *centroid < upperLimit) {
+                if (!headWritten) {
+                    WriteHead(row, precursorMass);
+                    headWritten = true;
+                }
+                writer.PeakLine(centroid, NumberValue(peaks.Field(peakColumns.area)));
+            }
+            peaks.MoveNext();
+        }
+        if (headWritten)
+            writer.BlockEnd();
+
+        if (listener != nullptr)
+            listener->SpectrumDone(row, total);
+        platform::DoEvents();
+        if (Global().cancelRequested)
+            return false;
+
+        // Realign: move whichever row set is behind until the ids meet. A spectrum without
+        // a readable id has no peaks; a peak without one belongs to no spectrum.
+        while (!spectra.IsEOF() && !peaks.IsEOF()) {
+            const auto s = IdValue(spectra.Field(columns.peakListId));
+            const auto p = IdValue(peaks.Field(peakColumns.peakListId));
+            if (!s || (p && *p > *s)) {
+                spectra.MoveNext();
+            } else if (!p || *p < *s) {
+                peaks.MoveNext();
+            } else {
+                break;
+            }
+        }
+        if (spectra.IsEOF() || peaks.IsEOF() || spectra.AbsolutePosition() > batchEnd)
+            return true;
+    }
+}
+
+}  // namespace
+
+bool ExportPeakLists(const std::int32_t& jobRunId, const std::string& outFile,
+                     const bool& allSpectra, const std::int32_t& jobRunItemId,
+                     const std::string& msType, const double& s2n, const std::int16_t& monoisotopic,
+                     const double& minMass, const double& maxMass,
+                     const std::unique_ptr<Connection>& connection, ExportListener* listener,
+                     WriterCounts* counts) {
+    const ExportRunningGuard runningGuard;
+    const ExportViews views = ViewsFor(Global().useBaseViews);
+
+    std::optional<Recordset> spectra =
+        TryQuery(connection, SpectrumQuery(views, allSpectra, jobRunId, jobRunItemId));
+    if (!spectra || spectra->RecordCount() < 1)
+        return false;
+    const std::optional<SpectrumColumns> columns = FindSpectrumColumns(*spectra, allSpectra);
+    if (!columns)
+        return false;
+    if (allSpectra && !IsMsMs(spectra->At(1, columns->opmodeName)))
+        throw NoMsMsDataError();
+
+    PeakListWriter writer(outFile);
+    bool complete = true;
+    if (allSpectra || msType != "MS") {
+        Global().exportRunning = true;
+        Global().cancelRequested = false;
+        BatchedExport batched{.jobRunId = jobRunId,
+                              .s2n = s2n,
+                              .monoisotopic = monoisotopic,
+                              .minMass = minMass,
+                              .maxMass = maxMass,
+                              .connection = connection,
+                              .listener = listener,
+                              .views = views,
+                              .spectra = *spectra,
+                              .columns = *columns,
+                              .writer = writer};
+        const bool ranToEnd = batched.Run(complete);
+        complete = ranToEnd && complete;
+    } else {
+        // The MS export: one item's peaks, every peak list merged, as bare peak lines.
+        std::optional<Recordset> peaks =
+            TryQuery(connection, ItemPeakQuery(views, jobRunItemId, s2n, monoisotopic));
+        const std::optional<PeakColumns> peakColumns =
+            peaks ? FindPeakColumns(*peaks, false) : std::nullopt;
+        if (!peakColumns) {
+            complete = false;  // an empty file from a failed query is no complete export
+        } else {
+            for (peaks->MoveFirst(); !peaks->IsEOF(); peaks->MoveNext()) {
+                writer.PeakLine(NumberValue(peaks->Field(peakColumns->centroid)),
+                                NumberValue(peaks->Field(peakColumns->area)));
+            }
+        }
+    }
+    writer.Finish();
+    if (counts != nullptr)
+        *counts = writer.Counts();
+    return complete;
+}
+
+}  // namespace lumbrook::exporting

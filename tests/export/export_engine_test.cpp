@@ -1,0 +1,345 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "automation/mod_global.h"
+#include "database/connection.h"
+#include "database/database_error.h"
+#include "export/export_peak_lists.h"
+#include "export/file_error.h"
+#include "fixture_database.h"
+#include "platform/messages/do_events.h"
+
+namespace lumbrook::exporting {
+namespace {
+
+using testing::FixtureDatabase;
+using testing::ReadFile;
+using testing::TempPath;
+
+// The export's parameters with the defaults of a new object, and a connection.
+struct Request {
+    std::int32_t jobRunId = 12;
+    bool allSpectra = true;
+    std::int32_t jobRunItemId = 0;
+    std::string msType = "MS-MS";
+    double s2n = 10;
+    std::int16_t monoisotopic = 1;
+    double minMass = 60;
+    double maxMass = 20;
+    std::unique_ptr<database::Connection> connection;
+
+    void Connect(const FixtureDatabase& db) {
+        connection = std::make_unique<database::Connection>();
+        connection->Open(db.ConnectionString());
+        connection->SetCursorLocation(database::CursorLocation::Client);
+    }
+    bool Run(const std::string& outFile, ExportListener* listener = nullptr) {
+        return ExportPeakLists(jobRunId, outFile, allSpectra, jobRunItemId, msType, s2n,
+                               monoisotopic, minMass, maxMass, connection, listener);
+    }
+};
+
+// Records every command the database layer runs while it lives.
+class CommandLog {
+  public:
+    explicit CommandLog(std::function<void(const std::string&)> also = {}) {
+        database::Connection::SetCommandObserver([this, also](const std::string& sql) {
+            commands.push_back(sql);
+            if (also)
+                also(sql);
+        });
+    }
+    ~CommandLog() { database::Connection::SetCommandObserver({}); }
+    std::vector<std::string> commands;
+};
+
+std::string Head(const std::string& precursor, const std::string& label, long id,
+                 long jobRun = 12) {
+    return "BEGIN IONS\r\nPEPMASS=" + precursor + "\r\nCHARGE=1+\r\nTITLE=Label: " + label +
+           " Spot_Id: " + std::to_string(id) + ", Peak_List_Id: " + std::to_string(id) +
+           ", MSMS Job_Run_Id: " + std::to_string(jobRun) + "\r\n";
+}
+const std::string kEnd = "END IONS\r\n\r\n";
+
+// 450 spectra (or `count`), ids 1.., one peak each: centroid 100+id, area id+0.5.
+void FillSpectra(FixtureDatabase& db, long count) {
+    db.Begin();
+    db.JobRun(12, "MS-MS 1 kV");
+    for (long id = 1; id <= count; ++id) {
+        db.Spectrum(id, 12, "L" + std::to_string(id), 1000 + id);
+        db.Peak(id, 100 + id, id + 0.5);
+    }
+    db.Commit();
+}
+
+std::string ExpectedSpectra(long count) {
+    std::string text;
+    for (long id = 1; id <= count; ++id) {
+        text += Head(std::to_string(1000 + id), "L" + std::to_string(id), id) +
+                std::to_string(100 + id) + "\t" + std::to_string(id) + ".5\r\n" + kEnd;
+    }
+    return text;
+}
+
+std::vector<std::string> PeakQueries(const std::vector<std::string>& commands) {
+    std::vector<std::string> peaks;
+    for (const auto& c : commands) {
+        if (c.rfind("Select distinct CENTROID", 0) == 0)
+            peaks.push_back(c);
+    }
+    return peaks;
+}
+
+TEST(ExportPeakLists, ReadsFourHundredFiftySpectraInThreeBatches) {
+    FixtureDatabase db(TempPath("batches.sqlite"));
+    FillSpectra(db, 450);
+    Request request;
+    request.Connect(db);
+    const std::string out = TempPath("batches.qpk");
+    CommandLog log;
+    EXPECT_TRUE(request.Run(out));
+    ASSERT_EQ(log.commands.size(), 4u);
+    EXPECT_EQ(log.commands[0],
+              "SELECT distinct PEAK_LIST_ID, SPOT_ID, PRECURSOR_MASS, SPOT_LABEL, OPMODE_NAME "
+              "from JOB_RUN_ITEM_VIEW where JOB_RUN_ID = 12 order by PEAK_LIST_ID");
+    EXPECT_EQ(log.commands[1],
+              "Select distinct CENTROID, AREA, PEAK_LIST_ID from PEAK_VIEW where PEAK_LIST_ID "
+              ">= 1 and PEAK_LIST_ID <= 200 and SIGNAL_TO_NOISE > 10 and CENTROID >= 60 and "
+              "ISOTOPIC_FLAG >= 1 order by PEAK_LIST_ID, CENTROID");
+    EXPECT_NE(log.commands[2].find(">= 201 and PEAK_LIST_ID <= 400 "), std::string::npos)
+        << log.commands[2];
+    EXPECT_NE(log.commands[3].find(">= 401 and PEAK_LIST_ID <= 450 "), std::string::npos)
+        << log.commands[3];
+    EXPECT_EQ(ReadFile(out), ExpectedSpectra(450));
+    EXPECT_FALSE(Global().exportRunning);
+}
+
+TEST(ExportPeakLists, ExactlyTwoHundredSpectraMakeOneBatch) {
+    FixtureDatabase db(TempPath("two_hundred.sqlite"));
+    FillSpectra(db, 200);
+    Request request;
+    request.Connect(db);
+    const std::string out = TempPath("two_hundred.qpk");
+    CommandLog log;
+    EXPECT_TRUE(request.Run(out));
+    const auto peaks = PeakQueries(log.commands);
+    ASSERT_EQ(peaks.size(), 1u);
+    EXPECT_NE(peaks[0].find(">= 1 and PEAK_LIST_ID <= 200 "), std::string::npos) << peaks[0];
+    EXPECT_EQ(ReadFile(out), ExpectedSpectra(200));
+}
+
+TEST(ExportPeakLists, FiltersAtTheirBoundaries) {
+    FixtureDatabase db(TempPath("filters.sqlite"), true);
+    db.JobRun(12, "MS-MS 1 kV");
+    db.Spectrum(5, 12, "A1", 1000.00004);
+    db.Peak(5, 59.9999, 1);            // below minMass: not read
+    db.Peak(5, 60, 2);                 // at minMass: written
+    db.Peak(5, 500, 3, 10);            // S/N equal to S2N: not read
+    db.Peak(5, 501, 4, 10.0001);       // written
+    db.Peak(5, 502, 5, 100, 0);        // not monoisotopic: not read
+    db.Peak(5, 503, 6, 100, 2);        // flag above 1 counts as monoisotopic
+    db.Peak(5, 979.99, std::nullopt);  // below the upper limit, no area
+    db.Peak(5, 980.00004, 8);          // at the upper limit (precursor - 20): not written
+    db.Peak(5, 990, 9);                // above it: not written
+    Global().useBaseViews = true;
+    Request request;
+    request.Connect(db);
+    const std::string out = TempPath("filters.qpk");
+    CommandLog log;
+    EXPECT_TRUE(request.Run(out));
+    Global().useBaseViews = false;
+    EXPECT_EQ(ReadFile(out),
+              Head("1000", "A1", 5) + "60\t2\r\n501\t4\r\n503\t6\r\n979.99\t\r\n" + kEnd);
+    ASSERT_EQ(log.commands.size(), 2u);
+    EXPECT_NE(log.commands[0].find(" from BASE_JOB_RUN_ITEM_VIEW "), std::string::npos);
+    EXPECT_NE(log.commands[1].find(" from BASE_PEAK_VIEW "), std::string::npos);
+
+    // With every filter at zero the same spectrum gives every peak below the limit.
+    request.s2n = 0;
+    request.minMass = 0;
+    request.monoisotopic = 0;
+    request.maxMass = 0.5;
+    EXPECT_TRUE(request.Run(out));
+    EXPECT_EQ(ReadFile(out), Head("1000", "A1", 5) +
+                                 "59.9999\t1\r\n60\t2\r\n500\t3\r\n501\t4\r\n502\t5\r\n"
+                                 "503\t6\r\n979.99\t\r\n980.00004\t8\r\n990\t9\r\n" +
+                                 kEnd);
+}
+
+TEST(ExportPeakLists, OnlyTheJobRunsOwnSpectraLeaveBlocks) {
+    FixtureDatabase db(TempPath("others.sqlite"));
+    db.JobRun(12, "MS-MS 1 kV");
+    db.JobRun(13, "MS-MS 2 kV");
+    db.Spectrum(1, 12, "A1", 900);
+    db.Peak(1, 100.5, 1);
+    db.Spectrum(2, 13, "B1", 900);  // inside the batch's range, another job run
+    db.Peak(2, 200.5, 2);
+    db.Spectrum(3, 12, "A2", 900);  // every peak fails: no trace
+    db.Peak(3, 300.5, 3, 1);
+    db.Peak(3, 890, 3);
+    db.Spectrum(4, 12, "A3", std::nullopt);  // no precursor mass: nothing written
+    db.Peak(4, 400.5, 4);
+    db.Spectrum(6, 12, "A, B\r\nBEGIN IONS", 901.5);  // line breaks in the label
+    db.Peak(6, 600.123456789, 0.0135);
+    Request request;
+    request.Connect(db);
+    const std::string out = TempPath("others.qpk");
+    EXPECT_TRUE(request.Run(out));
+    EXPECT_EQ(ReadFile(out), Head("900", "A1", 1) + "100.5\t1\r\n" + kEnd +
+                                 Head("901.5", "A, B  BEGIN IONS", 6) + "600.123457\t0.014\r\n" +
+                                 kEnd);
+}
+
+TEST(ExportPeakLists, AnItemWithTwoPeakListsGivesTwoBlocksOrOneMergedList) {
+    FixtureDatabase db(TempPath("two_lists.sqlite"));
+    db.JobRun(12, "MS-MS 1 kV");
+    db.Item(40, 12, 7, "C3", 1500);
+    db.PeakList(41, 40);
+    db.PeakList(42, 40);
+    db.Peak(41, 300, 1);
+    db.Peak(41, 100, 2);
+    db.Peak(42, 200, 3);
+    Request request;
+    request.Connect(db);
+    request.allSpectra = false;
+    request.jobRunItemId = 40;
+    request.jobRunId = 0;  // only feeds the titles
+    const std::string out = TempPath("two_lists.qpk");
+    CommandLog log;
+    EXPECT_TRUE(request.Run(out));
+    const std::string title = "TITLE=Label: C3 Spot_Id: 7, Peak_List_Id: ";
+    const std::string head = "BEGIN IONS\r\nPEPMASS=1500\r\nCHARGE=1+\r\n" + title;
+    EXPECT_EQ(ReadFile(out), head + "41, MSMS Job_Run_Id: 0\r\n100\t2\r\n300\t1\r\n" + kEnd + head +
+                                 "42, MSMS Job_Run_Id: 0\r\n200\t3\r\n" + kEnd);
+    EXPECT_EQ(log.commands[0],
+              "SELECT distinct PEAK_LIST_ID, SPOT_ID, PRECURSOR_MASS, SPOT_LABEL from "
+              "JOB_RUN_ITEM_VIEW where JOB_RUN_ITEM_ID = 40 order by PEAK_LIST_ID");
+
+    request.msType = "MS";
+    request.s2n = 2.5;
+    request.minMass = 250;  // not applied to an MS export
+    log.commands.clear();
+    EXPECT_TRUE(request.Run(out));
+    EXPECT_EQ(ReadFile(out), "100\t2\r\n200\t3\r\n300\t1\r\n");
+    ASSERT_EQ(log.commands.size(), 2u);
+    EXPECT_EQ(log.commands[1],
+              "Select distinct CENTROID, AREA from PEAK_VIEW where JOB_RUN_ITEM_ID = 40 and "
+              "SIGNAL_TO_NOISE > 2.5 and ISOTOPIC_FLAG >= 1 order by CENTROID");
+}
+
+TEST(ExportPeakLists, AllSpectraWithMsTypeMsRunsTheBatchedExport) {
+    FixtureDatabase db(TempPath("all_ms.sqlite"));
+    FillSpectra(db, 3);
+    Request request;
+    request.Connect(db);
+    request.msType = "MS";
+    const std::string out = TempPath("all_ms.qpk");
+    EXPECT_TRUE(request.Run(out));
+    EXPECT_EQ(ReadFile(out), ExpectedSpectra(3));
+}
+
+TEST(ExportPeakLists, NothingToExportCreatesNoFile) {
+    FixtureDatabase db(TempPath("nothing.sqlite"));
+    db.JobRun(12, "MS Reflector Positive");
+    db.Spectrum(1, 12, "A1", 900);
+    db.Peak(1, 100, 1);
+    Request request;
+    request.Connect(db);
+    const std::string out = TempPath("nothing.qpk");
+
+    // An MS job run: the error, and no file.
+    try {
+        request.Run(out);
+        ADD_FAILURE() << "no error for an MS job run";
+    } catch (const NoMsMsDataError& e) {
+        EXPECT_STREQ(e.what(), "No MS/MS data in this job run");
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    // No spectrum rows; a spectrum query that fails; no connection at all.
+    request.jobRunId = 99;
+    EXPECT_FALSE(request.Run(out));
+    Global().useBaseViews = true;  // the database has no BASE_ views
+    request.jobRunId = 12;
+    EXPECT_FALSE(request.Run(out));
+    Global().useBaseViews = false;
+    request.connection.reset();
+    EXPECT_FALSE(request.Run(out));
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_FALSE(Global().exportRunning);
+}
+
+// Posts a call after the given spectrum, as a host's event handler would.
+class PostAt final : public ExportListener {
+  public:
+    PostAt(long at, std::function<void()> call) : at_(at), call_(std::move(call)) {}
+    void SpectrumDone(long done, long total) override {
+        reports.emplace_back(done, total);
+        if (done == at_)
+            platform::PostCall(call_);
+        EXPECT_TRUE(Global().exportRunning);
+    }
+    std::vector<std::pair<long, long>> reports;
+
+  private:
+    long at_;
+    std::function<void()> call_;
+};
+
+TEST(ExportPeakLists, ACancelPostedMidwayEndsOnACompleteBlock) {
+    FixtureDatabase db(TempPath("cancel.sqlite"));
+    FillSpectra(db, 450);
+    Request request;
+    request.Connect(db);
+    const std::string out = TempPath("cancel.qpk");
+    Global().cancelRequested = true;  // a request made before the export is forgotten
+    PostAt listener(250, [] { Global().cancelRequested = true; });
+    EXPECT_FALSE(request.Run(out, &listener));
+    EXPECT_EQ(ReadFile(out), ExpectedSpectra(250));
+    EXPECT_EQ(listener.reports.size(), 250u);
+    EXPECT_EQ(listener.reports.back(), std::make_pair(250L, 450L));
+    EXPECT_FALSE(Global().exportRunning);
+    Global().cancelRequested = false;
+}
+
+TEST(ExportPeakLists, AFailedBatchIsSkippedAndTheResultIsFalse) {
+    FixtureDatabase db(TempPath("failed_batch.sqlite"));
+    FillSpectra(db, 450);
+    Request request;
+    request.Connect(db);
+    const std::string out = TempPath("failed_batch.qpk");
+    CommandLog log([](const std::string& sql) {
+        if (sql.find("PEAK_LIST_ID >= 201 ") != std::string::npos)
+            throw database::DatabaseError("disk I/O error");
+    });
+    PostAt listener(0, [] {});
+    EXPECT_FALSE(request.Run(out, &listener));
+    const std::string all = ExpectedSpectra(450);
+    const std::string first = ExpectedSpectra(200);
+    const std::string upTo400 = ExpectedSpectra(400);
+    EXPECT_EQ(ReadFile(out), first + all.substr(upTo400.size()));
+    EXPECT_EQ(PeakQueries(log.commands).size(), 3u);
+    EXPECT_EQ(listener.reports.back(), std::make_pair(450L, 450L));
+}
+
+TEST(ExportPeakLists, AFullDiskIsAFileErrorAndClearsTheRunningFlag) {
+    FixtureDatabase db(TempPath("full.sqlite"));
+    FillSpectra(db, 450);
+    Request request;
+    request.Connect(db);
+    try {
+        request.Run("/dev/full");
+        ADD_FAILURE() << "no file error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(static_cast<std::uint32_t>(e.Code()), 0x800A003Du);
+        EXPECT_STREQ(e.what(), "Disk full: /dev/full");
+    }
+    EXPECT_FALSE(Global().exportRunning);
+    EXPECT_THROW(request.Run("/nonexistent-folder/x.qpk"), FileError);
+}
+
+}  // namespace
+}  // namespace lumbrook::exporting
