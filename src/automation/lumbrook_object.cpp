@@ -6,6 +6,7 @@
 #include "automation/server_module.h"
 #include "automation/type_library.h"
 #include "automation/version.h"
+#include "database/database_error.h"
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
 #include "platform/com/guid.h"
@@ -66,6 +67,15 @@ LumbrookObject::LumbrookObject() {
 }
 
 LumbrookObject::~LumbrookObject() {
+    // Termination closes the own connection and ignores every error, that of a connection
+    // that never opened included.
+    if (ownConnection_) {
+        try {
+            ownConnection_->Close();
+        } catch (const database::DatabaseError&) {
+            // Nothing is left to report to: the host has released the object.
+        }
+    }
     events_.Clear();
     ObjectDestroyed();
 }
@@ -104,11 +114,7 @@ ULONG LumbrookObject::Release() {
 
 // --- _Lumbrook --------------------------------------------------------------------------
 
-HRESULT LumbrookObject::Connect(VARIANT_BOOL* pRetVal) {
-    if (pRetVal == nullptr)
-        return E_POINTER;
-    return NotAvailable("Connect");
-}
+// Connect is in connect.cpp.
 
 HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
     if (OutFile == nullptr || pRetVal == nullptr)

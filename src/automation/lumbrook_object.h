@@ -5,9 +5,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "automation/event_source.h"
+#include "database/connection.h"
 #include "lumbrook/lumbrook.h"
 
 namespace lumbrook::automation {
@@ -97,6 +99,8 @@ class LumbrookObject final : public _Lumbrook,
     double maxMass_ = 0;
     double s2n_ = 0;
     std::int16_t monoisotopic_ = 0;
+    // The object's own connection: set by Connect, used by DoExport, closed at release.
+    std::unique_ptr<database::Connection> ownConnection_;
     std::string descriptor_;
     std::string msType_;
     std::int32_t jobRunItemId_ = 0;

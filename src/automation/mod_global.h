@@ -9,7 +9,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "database/connection.h"
 
 namespace lumbrook {
 
@@ -29,6 +32,8 @@ struct BrowserHandoverRecord {
 
 struct ModGlobal {
     BrowserHandoverRecord BrowserHandover;
+    // The browser's connection: opened when the browser window loads, closed when it unloads.
+    std::unique_ptr<database::Connection> sharedConnection;
     // The connection string sharedConnection is opened with; the connection dialog edits it.
     std::string connectionStringInUse;
     // Set by ProbeDatabase: true makes the export read the BASE_ views.

@@ -191,10 +191,10 @@ TEST_F(Dispatch, MethodsRunAndUnavailableOnesRaise) {
     VariantInit(&result);
     result.vt = VT_I4;
     result.u.lVal = 5;
-    EXPECT_EQ(Get(u"Connect", result), DISP_E_EXCEPTION);
+    EXPECT_EQ(Get(u"ShowDataBrowser", result), DISP_E_EXCEPTION);
     EXPECT_EQ(excep_.scode, E_NOTIMPL);
     EXPECT_EQ(Utf8FromBstr(excep_.bstrDescription),
-              "The member Connect is not available in this build");
+              "The member ShowDataBrowser is not available in this build");
     EXPECT_EQ(result.vt, VT_I4);  // a failed call leaves the result alone
     EXPECT_EQ(result.u.lVal, 5);
 

@@ -39,25 +39,30 @@ SqliteDatabase::SqliteDatabase(bool baseViews, const std::string& name) {
         throw std::runtime_error("mkdtemp failed");
     folder_ = folder;
     path_ = folder_ + "/" + name;
-    if (sqlite3_open(path_.c_str(), &db_) != SQLITE_OK)
-        throw std::runtime_error("cannot create " + path_);
     Run(std::string(SchemaText(SchemaDialect::SQLite)));
     if (baseViews)
         Run(std::string(BaseViewsText(SchemaDialect::SQLite)));
 }
 
 SqliteDatabase::~SqliteDatabase() {
-    sqlite3_close(db_);
     std::error_code ignored;  // a folder left behind in /tmp harms no later test
     std::filesystem::remove_all(folder_, ignored);
 }
 
 void SqliteDatabase::Run(const std::string& sql) {
+    // A session per call, so that the test's own handle never counts among the program's.
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path_.c_str(), &db) != SQLITE_OK) {
+        ADD_FAILURE() << "cannot open " << path_ << " for writing";
+        sqlite3_close(db);
+        return;
+    }
     char* message = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
         ADD_FAILURE() << "SQL failed: " << (message != nullptr ? message : "?") << "\n" << sql;
         sqlite3_free(message);
     }
+    sqlite3_close(db);
 }
 
 void SqliteDatabase::AddSampleRows() {

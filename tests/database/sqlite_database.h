@@ -4,8 +4,6 @@
 
 #include <string>
 
-struct sqlite3;
-
 namespace lumbrook::database::testing {
 
 class SqliteDatabase {
@@ -17,7 +15,8 @@ class SqliteDatabase {
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
-    // Runs statements on a writable session of the test's own; fails the test on error.
+    // Runs statements on a writable session of the test's own, closed again before it
+    // returns; fails the test on error.
     void Run(const std::string& sql);
     // Adds a few folders, spot sets, job runs, items, peak lists and peaks.
     void AddSampleRows();
@@ -29,7 +28,6 @@ class SqliteDatabase {
   private:
     std::string folder_;
     std::string path_;
-    sqlite3* db_ = nullptr;
 };
 
 // The sample rows as SQL, valid for SQLite and PostgreSQL alike.

@@ -1,0 +1,122 @@
+// Connect of the automation object: the probe decides, a rejected string keeps the own
+// connection, an accepted one replaces it, and releasing the object closes it. The own
+// connection is watched from outside, through the file descriptors SQLite holds open.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "automation/lumbrook_object.h"
+#include "automation/mod_global.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
+#include "sqlite_database.h"
+
+namespace lumbrook::automation {
+namespace {
+
+using database::testing::SqliteDatabase;
+
+// How many descriptors of this process have `path` open.
+int OpenHandles(const std::string& path) {
+    int count = 0;
+    const auto target = std::filesystem::weakly_canonical(path);
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const auto link = std::filesystem::read_symlink(entry.path(), error);
+        if (!error && link == target)
+            ++count;
+    }
+    return count;
+}
+
+class ConnectTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        object_ =
+            platform::ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
+        ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport, support_.out_void()), S_OK);
+        Global().useBaseViews = false;
+    }
+
+    // Sets ODBCString and calls Connect; returns Connect's result.
+    bool ConnectWith(const std::string& connectionString) {
+        platform::Bstr text(connectionString);
+        EXPECT_EQ(object_->put_ODBCString(text.get()), S_OK);
+        VARIANT_BOOL result = 0x1234;
+        EXPECT_EQ(object_->Connect(&result), S_OK);
+        EXPECT_TRUE(result == VARIANT_TRUE || result == VARIANT_FALSE) << result;
+        return result == VARIANT_TRUE;
+    }
+    std::string LastError() {
+        platform::Bstr text;
+        EXPECT_EQ(support_->GetLastConnectError(text.out()), S_OK);
+        return text.Utf8();
+    }
+    bool UsesBaseViews() {
+        VARIANT_BOOL flag = 0x1234;
+        EXPECT_EQ(support_->get_UsesBaseViews(&flag), S_OK);
+        return flag == VARIANT_TRUE;
+    }
+
+    platform::ComPtr<_Lumbrook> object_;
+    platform::ComPtr<ILumbrookHostSupport> support_;
+};
+
+TEST_F(ConnectTest, ARejectedStringKeepsTheOwnConnectionAndAnAcceptedOneReplacesIt) {
+    SqliteDatabase first(/*baseViews=*/true);
+    SqliteDatabase second(/*baseViews=*/false);
+
+    ASSERT_TRUE(ConnectWith(first.ConnectionString()));
+    EXPECT_EQ(LastError(), "");
+    EXPECT_TRUE(UsesBaseViews());
+    EXPECT_EQ(OpenHandles(first.Path()), 1);  // the own connection; the trial one is closed
+
+    EXPECT_FALSE(ConnectWith("Provider=SQLite;Data Source=" + first.Folder() + "/gone.sqlite"));
+    EXPECT_EQ(LastError(), "unable to open database file: " + first.Folder() + "/gone.sqlite");
+    EXPECT_TRUE(UsesBaseViews());             // a failed probe leaves the flag
+    EXPECT_EQ(OpenHandles(first.Path()), 1);  // and the own connection
+    EXPECT_FALSE(std::filesystem::exists(first.Folder() + "/gone.sqlite"));
+
+    ASSERT_TRUE(ConnectWith(second.ConnectionString()));
+    EXPECT_EQ(LastError(), "");
+    EXPECT_FALSE(UsesBaseViews());
+    EXPECT_EQ(OpenHandles(first.Path()), 0);  // the previous connection was closed
+    EXPECT_EQ(OpenHandles(second.Path()), 1);
+
+    // Connecting again to the same database replaces the connection, it does not add one.
+    ASSERT_TRUE(ConnectWith(second.ConnectionString()));
+    EXPECT_EQ(OpenHandles(second.Path()), 1);
+
+    support_.reset();
+    object_.reset();
+    EXPECT_EQ(OpenHandles(second.Path()), 0);  // releasing the object closed it
+}
+
+TEST_F(ConnectTest, AnUnknownProviderIsRejectedWithItsName) {
+    EXPECT_FALSE(ConnectWith("Provider=Jet.OLEDB.4;Data Source=x.mdb"));
+    EXPECT_NE(LastError().find("\"Jet.OLEDB.4\""), std::string::npos) << LastError();
+}
+
+TEST_F(ConnectTest, AnObjectThatNeverConnectedIsReleasedQuietly) {
+    EXPECT_EQ(object_->Connect(nullptr), E_POINTER);
+    EXPECT_FALSE(ConnectWith("garbage"));
+    support_.reset();
+    object_.reset();  // no connection object at all: nothing to close, nothing raised
+}
+
+}  // namespace
+}  // namespace lumbrook::automation
+
+int main(int argc, char** argv) {
+    // The object reads its preferences at creation: a fresh, empty folder for them.
+    char folder[] = "/tmp/lumbrook-connect-test-XXXXXX";
+    if (mkdtemp(folder) == nullptr)
+        return 1;
+    setenv("XDG_CONFIG_HOME", folder, 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    const int status = RUN_ALL_TESTS();
+    std::error_code ignored;  // a folder left in /tmp harms no later run
+    std::filesystem::remove_all(folder, ignored);
+    return status;
+}

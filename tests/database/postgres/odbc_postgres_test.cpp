@@ -1,0 +1,177 @@
+// The ODBC provider against a PostgreSQL server of the test's own.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "database/connection.h"
+#include "database/database_error.h"
+#include "postgres_server.h"
+
+namespace lumbrook::database {
+namespace {
+
+using testing::PostgresCluster;
+using testing::PostgresDatabase;
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class OdbcPostgres : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db_.AddSampleRows();
+        connection_.Open(db_.ConnectionString());
+        connection_.SetCursorLocation(CursorLocation::Client);
+    }
+    PostgresDatabase db_;
+    Connection connection_;
+};
+
+TEST_F(OdbcPostgres, ValuesComeWithTheirTypesAndNullsOfEveryType) {
+    Recordset items = connection_.Execute(
+        "SELECT * FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12 ORDER BY JOB_RUN_ITEM_ID");
+    ASSERT_EQ(items.RecordCount(), 2);
+    EXPECT_EQ(items.ColumnName(0), "job_run_id");  // PostgreSQL folds names to lower case
+    EXPECT_EQ(std::get<std::int64_t>(items.Field("JOB_RUN_ITEM_ID")), 345);
+    EXPECT_EQ(std::get<std::int64_t>(items.Field("Peak_List_Id")), 1001);
+    EXPECT_DOUBLE_EQ(std::get<double>(items.Field("PRECURSOR_MASS")), 1234.56789);  // numeric
+    EXPECT_EQ(std::get<std::string>(items.Field("OPMODE_NAME")), "MS-MS 1 kV Positive");
+    EXPECT_EQ(std::get<DateTime>(items.Field("JOB_FINISH_TIME")),
+              (DateTime{2026, 3, 2, 10, 15, 30}));
+    items.MoveNext();
+    EXPECT_TRUE(IsNull(items.Field("PRECURSOR_MASS")));
+    EXPECT_TRUE(IsNull(items.Field("SPOT_NAME")));
+    EXPECT_EQ(std::get<std::int64_t>(items.Field("JOB_RUN_NUMERIC_STATUS")), 3);
+
+    // The browser's rounding, done by the database on a numeric column.
+    Recordset rounded = connection_.Execute(
+        "SELECT ROUND(PRECURSOR_MASS,3) AS PRECURSOR_MASS FROM JOB_RUN_ITEM_VIEW "
+        "WHERE JOB_RUN_ITEM_ID = 345");
+    EXPECT_DOUBLE_EQ(std::get<double>(rounded.Field("PRECURSOR_MASS")), 1234.568);
+
+    Recordset peaks = connection_.Execute(
+        "SELECT * FROM BASE_PEAK_VIEW WHERE PEAK_LIST_ID >= 1001 ORDER BY PEAK_LIST_ID, CENTROID");
+    ASSERT_EQ(peaks.RecordCount(), 3);
+    EXPECT_DOUBLE_EQ(std::get<double>(peaks.Field("AREA")), 1500.5);  // double precision
+    EXPECT_DOUBLE_EQ(std::get<double>(peaks.Field("CENTROID")), 175.11895);
+    EXPECT_DOUBLE_EQ(std::get<double>(peaks.Field("APEX")), 310.0);
+    peaks.SetAbsolutePosition(3);
+    EXPECT_TRUE(IsNull(peaks.Field("AREA")));
+    EXPECT_TRUE(IsNull(peaks.Field("SIGNAL_TO_NOISE")));
+    EXPECT_TRUE(IsNull(peaks.Field("APEX")));
+
+    Recordset run = connection_.Execute("SELECT * FROM JOB_RUN WHERE JOB_RUN_ID = 13");
+    EXPECT_TRUE(IsNull(run.Field("JOB_FINISH_TIME")));
+    Recordset integer = connection_.Execute("SELECT CAST(NULL AS BIGINT) AS N, 'x' AS T");
+    EXPECT_TRUE(IsNull(integer.Field("n")));
+}
+
+TEST_F(OdbcPostgres, TextIsUtf8BothWays) {
+    connection_.Execute(
+        "UPDATE FOLDER_OBJECT SET NAME = 'Größe µg – 蛋白' WHERE FOLDER_OBJECT_ID = 4");
+    Recordset rows =
+        connection_.Execute("SELECT NAME FROM FOLDER_OBJECT WHERE NAME = 'Größe µg – 蛋白'");
+    ASSERT_EQ(rows.RecordCount(), 1);
+    EXPECT_EQ(std::get<std::string>(rows.Field("NAME")), "Größe µg – 蛋白");
+    // Longer than one read of the driver.
+    const std::string longText(10000, 'x');
+    Recordset big = connection_.Execute("SELECT REPEAT('x', 10000) AS T");
+    EXPECT_EQ(std::get<std::string>(big.Field("T")), longText);
+}
+
+TEST_F(OdbcPostgres, TheOracleLimitIsRewrittenAndErrorsCarryTheServersText) {
+    EXPECT_EQ(connection_.Execute("SELECT * FROM FOLDER_OBJECT WHERE ROWNUM <= 2").RecordCount(),
+              2);
+    try {
+        connection_.Execute("SELECT * FROM NO_SUCH_TABLE");
+        ADD_FAILURE() << "a missing table was read";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.SqlState(), "42P01");
+        EXPECT_NE(std::string(e.what()).find("relation \"no_such_table\" does not exist"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(connection_.Execute("SELECT 1 AS N").RecordCount(), 1);
+}
+
+TEST_F(OdbcPostgres, AQueryPastTheTimeOutFailsAndTheConnectionStaysUsable) {
+    const auto start = Clock::now();
+    try {
+        connection_.Execute("SELECT pg_sleep(30)", 1);
+        ADD_FAILURE() << "the sleep ran to its end";
+    } catch (const DatabaseError& e) {
+        EXPECT_FALSE(std::string(e.what()).empty());
+    }
+    const double elapsed = SecondsSince(start);
+    EXPECT_GE(elapsed, 0.9);
+    EXPECT_LT(elapsed, 2.0);
+    EXPECT_EQ(std::get<std::int64_t>(connection_.Execute("SELECT 7 AS N").Field("N")), 7);
+}
+
+TEST(OdbcOpen, BadDataSourcesAndCredentialsFailWithTheDriversText) {
+    const PostgresCluster& cluster = PostgresCluster::Get();
+    Connection connection;
+    try {
+        connection.Open("Provider=OraOLEDB.Oracle.1;User ID=x;Password=y;Data Source=NOWHERE");
+        ADD_FAILURE() << "an unknown data source opened";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.SqlState(), "IM002");
+        EXPECT_NE(std::string(e.what()).find("Data source name not found"), std::string::npos)
+            << e.what();
+    }
+    try {
+        connection.Open("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" +
+                        std::to_string(cluster.port) + ";Database=tsquared;Uid=" + cluster.user +
+                        ";Pwd=wrong");
+        ADD_FAILURE() << "a wrong password was accepted";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("password authentication failed"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_FALSE(connection.IsOpen());
+    // The Oracle provider's string reaches the data source TSQUARED unchanged otherwise.
+    connection.Open(cluster.OracleString());
+    EXPECT_EQ(connection.Execute("SELECT * FROM FOLDER_OBJECT WHERE ROWNUM <= 1").RecordCount(), 0);
+    connection.Close();
+}
+
+// Stops the whole server, so it holds the fixture's lock alone (see CMakeLists.txt).
+TEST(OdbcServerLoss, TheServerStoppedInMidQueryGivesItsErrorAndTheNextCommandFailsToo) {
+    PostgresDatabase db;
+    Connection connection;
+    connection.Open(db.ConnectionString());
+    std::thread stopper([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        PostgresCluster::Stop();
+    });
+    const auto start = Clock::now();
+    std::string error;
+    try {
+        connection.Execute("SELECT pg_sleep(20)");
+    } catch (const DatabaseError& e) {
+        error = e.what();
+    }
+    const double elapsed = SecondsSince(start);
+    stopper.join();
+    EXPECT_NE(error.find("terminating connection due to administrator command"), std::string::npos)
+        << error;
+    EXPECT_LT(elapsed, 10.0);
+    std::string next;
+    try {
+        connection.Execute("SELECT 1");
+    } catch (const DatabaseError& e) {
+        next = e.what();
+    }
+    EXPECT_FALSE(next.empty());
+    PostgresCluster::Start();
+    // A new connection works once the server is back.
+    Connection again;
+    again.Open(db.ConnectionString());
+    EXPECT_EQ(again.Execute("SELECT 1 AS N").RecordCount(), 1);
+}
+
+}  // namespace
+}  // namespace lumbrook::database

@@ -1,0 +1,123 @@
+#include "postgres_server.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <map>
+
+#include "database/connection.h"
+#include "database/schema.h"
+#include "sqlite_database.h"
+
+namespace lumbrook::database::testing {
+namespace {
+
+const std::string kState = LUMBROOK_PG_STATE;
+
+std::map<std::string, std::string> ReadEnvFile(const std::string& path) {
+    std::map<std::string, std::string> values;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto equals = line.find('=');
+        if (equals != std::string::npos)
+            values[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return values;
+}
+
+void RunScript(const std::string& command) {
+    const std::string line = "'" LUMBROOK_PG_SCRIPT "' " + command + " '" + kState + "'";
+    ASSERT_EQ(std::system(line.c_str()), 0) << line;
+}
+
+void RunAll(Connection& connection, std::string_view sql) {
+    for (const std::string& statement : SplitStatements(sql))
+        connection.Execute(statement);
+}
+
+}  // namespace
+
+void UsePrivateOdbcFiles() {
+    setenv("ODBCSYSINI", kState.c_str(), 1);
+    setenv("ODBCINI", (kState + "/odbc.ini").c_str(), 1);
+}
+
+const PostgresCluster& PostgresCluster::Get() {
+    static const PostgresCluster cluster = [] {
+        PostgresCluster result;
+        auto values = ReadEnvFile(kState + "/cluster.env");
+        result.port = values.count("port") != 0 ? std::stoi(values["port"]) : 0;
+        result.user = values["user"];
+        result.password = values["password"];
+        return result;
+    }();
+    if (cluster.port == 0)
+        ADD_FAILURE() << "no PostgreSQL test cluster in " << kState << " (run through ctest)";
+    return cluster;
+}
+
+std::string PostgresCluster::MsdasqlString(const std::string& database) const {
+    return "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" +
+           std::to_string(port) + ";Database=" + database + ";Uid=" + user + ";Pwd=" + password;
+}
+
+std::string PostgresCluster::OracleString() const {
+    return "Provider=OraOLEDB.Oracle.1;Persist Security Info=True;User ID=" + user +
+           ";Password=" + password + ";Data Source=TSQUARED";
+}
+
+void PostgresCluster::Stop() {
+    RunScript("stop");
+}
+
+void PostgresCluster::Start() {
+    RunScript("start");
+}
+
+PostgresDatabase::PostgresDatabase(bool baseViews) {
+    static std::atomic<int> counter{0};
+    name_ = "test_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+    const PostgresCluster& cluster = PostgresCluster::Get();
+    {
+        Connection maintenance;
+        maintenance.Open(cluster.MsdasqlString("postgres"));
+        maintenance.Execute("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
+        maintenance.Execute("CREATE DATABASE " + name_);
+    }
+    Connection connection;
+    connection.Open(ConnectionString());
+    RunAll(connection, SchemaText(SchemaDialect::PostgreSQL));
+    if (baseViews)
+        RunAll(connection, BaseViewsText(SchemaDialect::PostgreSQL));
+}
+
+PostgresDatabase::~PostgresDatabase() {
+    try {
+        Connection maintenance;
+        maintenance.Open(PostgresCluster::Get().MsdasqlString("postgres"));
+        maintenance.Execute("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
+    } catch (const std::exception& e) {
+        // The cluster goes away with the fixture; a database left behind harms no test.
+        std::fprintf(stderr, "could not drop %s: %s\n", name_.c_str(), e.what());
+    }
+}
+
+void PostgresDatabase::Run(const std::string& sql) {
+    Connection connection;
+    connection.Open(ConnectionString());
+    RunAll(connection, sql);
+}
+
+void PostgresDatabase::AddSampleRows() {
+    Run(SampleRowsSql());
+}
+
+std::string PostgresDatabase::ConnectionString() const {
+    return PostgresCluster::Get().MsdasqlString(name_);
+}
+
+}  // namespace lumbrook::database::testing

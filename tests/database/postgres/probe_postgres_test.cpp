@@ -1,0 +1,68 @@
+// ProbeDatabase on PostgreSQL databases, through both ODBC forms of the connection string.
+#include <gtest/gtest.h>
+
+#include "database/probe.h"
+#include "postgres_server.h"
+
+namespace lumbrook::database {
+namespace {
+
+using testing::PostgresCluster;
+using testing::PostgresDatabase;
+
+TEST(ProbePostgres, InvalidStringsGiveFalseAndLeaveTheFlag) {
+    const PostgresCluster& cluster = PostgresCluster::Get();
+    for (bool before : {false, true}) {
+        bool useBaseViews = before;
+        std::string error;
+        EXPECT_FALSE(
+            ProbeDatabase("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;"
+                          "Port=" +
+                              std::to_string(cluster.port) +
+                              ";Database=tsquared;Uid=" + cluster.user + ";Pwd=wrong",
+                          useBaseViews, &error));
+        EXPECT_NE(error.find("password authentication failed"), std::string::npos) << error;
+        EXPECT_FALSE(ProbeDatabase(cluster.MsdasqlString("no_such_database"), useBaseViews));
+        EXPECT_EQ(useBaseViews, before);
+    }
+}
+
+TEST(ProbePostgres, AnEmptyReadableFolderTableIsEnough) {
+    PostgresDatabase db(/*baseViews=*/false);
+    bool useBaseViews = true;
+    EXPECT_TRUE(ProbeDatabase(db.ConnectionString(), useBaseViews));
+    EXPECT_FALSE(useBaseViews);
+}
+
+TEST(ProbePostgres, BothBaseViewsSetTheFlagAndAMissingOneClearsIt) {
+    PostgresDatabase db(/*baseViews=*/true);
+    db.AddSampleRows();
+    bool useBaseViews = false;
+    EXPECT_TRUE(ProbeDatabase(db.ConnectionString(), useBaseViews));
+    EXPECT_TRUE(useBaseViews);
+    db.Run("DROP VIEW BASE_PEAK_VIEW;");
+    EXPECT_TRUE(ProbeDatabase(db.ConnectionString(), useBaseViews));
+    EXPECT_FALSE(useBaseViews);
+    // BASE_PEAK_VIEW without APEX does not count either.
+    db.Run("CREATE VIEW BASE_PEAK_VIEW AS SELECT * FROM PEAK_VIEW;");
+    useBaseViews = true;
+    EXPECT_TRUE(ProbeDatabase(db.ConnectionString(), useBaseViews));
+    EXPECT_FALSE(useBaseViews);
+}
+
+TEST(ProbePostgres, TheOracleFormReachesTheDataSourceAndAFailureLeavesTheFlag) {
+    const PostgresCluster& cluster = PostgresCluster::Get();
+    bool useBaseViews = false;
+    ASSERT_TRUE(ProbeDatabase(cluster.OracleString(), useBaseViews));
+    EXPECT_TRUE(useBaseViews);
+    // A schema user without FOLDER_OBJECT: the folder probe fails, the flag stays.
+    PostgresDatabase other(/*baseViews=*/true);
+    other.Run("DROP TABLE FOLDER_OBJECT CASCADE;");
+    std::string error;
+    EXPECT_FALSE(ProbeDatabase(other.ConnectionString(), useBaseViews, &error));
+    EXPECT_NE(error.find("relation \"folder_object\" does not exist"), std::string::npos) << error;
+    EXPECT_TRUE(useBaseViews);
+}
+
+}  // namespace
+}  // namespace lumbrook::database
