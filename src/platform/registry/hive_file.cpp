@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 #include <cstring>  // strerror
+#include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -112,26 +114,46 @@ ReadState ReadWholeFile(const std::string& path, std::string& text, std::string&
     }
 }
 
-HiveSnapshot Load(const std::string& path) {
-    HiveSnapshot snapshot;
+// The file's tree, freshly parsed, for a change to work on.
+struct LoadedHive {
+    bool ok = false;
+    Key root;
+    std::string error;
+};
+
+LoadedHive Load(const std::string& path) {
+    LoadedHive loaded;
     std::string text;
-    switch (ReadWholeFile(path, text, snapshot.error)) {
+    switch (ReadWholeFile(path, text, loaded.error)) {
         case ReadState::Absent:
-            snapshot.ok = true;
-            return snapshot;
+            loaded.ok = true;
+            return loaded;
         case ReadState::Failed:
-            return snapshot;
+            return loaded;
         case ReadState::Read:
             break;
     }
     ParseResult parsed = ParseHiveText(text);
     if (!parsed.ok) {
-        snapshot.error = path + ": " + parsed.error;
-        return snapshot;
+        loaded.error = path + ": " + parsed.error;
+        return loaded;
     }
-    snapshot.ok = true;
-    snapshot.root = std::move(parsed.root);
-    return snapshot;
+    loaded.ok = true;
+    loaded.root = std::move(parsed.root);
+    return loaded;
+}
+
+// The last file read and its tree, shared by every reader in the process.
+struct ReadCache {
+    std::mutex mutex;
+    std::string path;
+    std::string text;
+    std::shared_ptr<const Key> root;
+};
+
+ReadCache& Cache() {
+    static ReadCache cache;
+    return cache;
 }
 
 bool WriteAll(int fd, const std::string& text) {
@@ -157,15 +179,13 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
         return false;
     const bool written = fchmod(fd.get(), 0600) == 0 && WriteAll(fd.get(), text) &&
                          fsync(fd.get()) == 0 && fd.Close();
+    // The new file's data is on disk before the rename makes it the hive, so after a crash
+    // the name holds the old file or the new one. The folder itself is not flushed: that
+    // would only decide which of the two, and doubles the cost of every change.
     if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
         unlink(temporary.c_str());
         return false;
     }
-    // Make the rename itself durable; a failure here leaves a complete file either way, so
-    // it is not reported.
-    FileDescriptor dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0)
-        fsync(dir.get());
     return true;
 }
 
@@ -176,7 +196,42 @@ std::string HiveFilePath() {
 }
 
 HiveSnapshot ReadHive() {
-    return Load(HiveFilePath());
+    const std::string path = HiveFilePath();
+    HiveSnapshot snapshot;
+    std::string text;
+    switch (ReadWholeFile(path, text, snapshot.error)) {
+        case ReadState::Absent:
+            snapshot.ok = true;
+            snapshot.root = std::make_shared<const Key>();
+            return snapshot;
+        case ReadState::Failed:
+            snapshot.root = std::make_shared<const Key>();
+            return snapshot;
+        case ReadState::Read:
+            break;
+    }
+    ReadCache& cache = Cache();
+    {
+        std::lock_guard lock(cache.mutex);
+        if (cache.root != nullptr && cache.path == path && cache.text == text) {
+            snapshot.ok = true;
+            snapshot.root = cache.root;
+            return snapshot;
+        }
+    }
+    ParseResult parsed = ParseHiveText(text);
+    if (!parsed.ok) {
+        snapshot.error = path + ": " + parsed.error;
+        snapshot.root = std::make_shared<const Key>();
+        return snapshot;
+    }
+    snapshot.ok = true;
+    snapshot.root = std::make_shared<const Key>(std::move(parsed.root));
+    std::lock_guard lock(cache.mutex);
+    cache.path = path;
+    cache.text = std::move(text);
+    cache.root = snapshot.root;
+    return snapshot;
 }
 
 LONG ChangeHive(const HiveChange& change) {
@@ -192,7 +247,7 @@ LONG ChangeHive(const HiveChange& change) {
         if (errno != EINTR)
             return ERROR_ACCESS_DENIED;
     }
-    HiveSnapshot current = Load(path);
+    LoadedHive current = Load(path);
     if (!current.ok)
         return ERROR_BADDB;
     bool modified = false;

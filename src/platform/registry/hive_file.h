@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "lumbrook/registry.h"
@@ -23,12 +24,14 @@ namespace lumbrook::platform::registry {
 std::string HiveFilePath();
 
 struct HiveSnapshot {
-    bool ok = false;    // false when the file exists but cannot be read or parsed
-    Key root;           // empty when the file is absent or not ok
-    std::string error;  // why not ok, with the file's path
+    bool ok = false;                  // false when the file exists but cannot be read or parsed
+    std::shared_ptr<const Key> root;  // never null; empty when the file is absent or not ok
+    std::string error;                // why not ok, with the file's path
 };
 
-// The tree as the file holds it now. An absent file is an empty tree.
+// The tree as the file holds it now. An absent file is an empty tree. The file is read on
+// every call, but parsed only when its text differs from the last read: a caller walking a
+// key value by value reads the file once per call, and must not parse it once per call too.
 HiveSnapshot ReadHive();
 
 // Applies `change` to the current tree under the lock. `change` returns ERROR_SUCCESS and

@@ -71,7 +71,7 @@ LONG ReadKey(HKEY handle, REGSAM needed, Read read) {
     if (!HasRights(*key, needed))
         return ERROR_ACCESS_DENIED;
     const HiveSnapshot snapshot = ReadHive();
-    const Key* found = snapshot.root.FindPath(key->path);
+    const Key* found = snapshot.root->FindPath(key->path);
     if (found == nullptr)
         return ERROR_KEY_DELETED;
     return read(*found);
@@ -105,10 +105,10 @@ LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, bool create, PH
     if (!path)
         return ERROR_BAD_PATHNAME;
     const HiveSnapshot snapshot = ReadHive();
-    if (snapshot.root.FindPath(base->path) == nullptr)
+    if (snapshot.root->FindPath(base->path) == nullptr)
         return ERROR_KEY_DELETED;
     DWORD disposition = REG_OPENED_EXISTING_KEY;
-    if (snapshot.root.FindPath(*path) == nullptr) {
+    if (snapshot.root->FindPath(*path) == nullptr) {
         if (!create)
             return ERROR_FILE_NOT_FOUND;
         if (!HasRights(*base, KEY_CREATE_SUB_KEY))
