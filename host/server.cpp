@@ -11,10 +11,16 @@
 
 namespace lumbrook::host {
 
-LumbrookPtr CreateLumbrook(std::string& error) {
-    // The server lies beside the program; the handle is kept for the life of the process.
+namespace {
+
+// The ProgID under which `lumbrook register` records the class.
+constexpr char16_t kProgId[] = u"LumbrookDLL.Lumbrook";
+
+// Loads liblumbrook.so from the program's own folder and asks its class factory. The
+// handle is kept for the life of the process.
+LumbrookPtr CreateFromLibraryBeside(std::string& error) {
     const std::string folder =
-        platform::ModuleFolder(reinterpret_cast<const void*>(&CreateLumbrook));
+        platform::ModuleFolder(reinterpret_cast<const void*>(&CreateFromLibraryBeside));
     const std::string path = (folder.empty() ? std::string(".") : folder) + "/liblumbrook.so";
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
@@ -37,6 +43,29 @@ LumbrookPtr CreateLumbrook(std::string& error) {
     hr = factory->CreateInstance(nullptr, IID__Lumbrook, object.out_void());
     if (FAILED(hr)) {
         error = "cannot create the Lumbrook object: " + DescribeError(hr);
+        return {};
+    }
+    return object;
+}
+
+}  // namespace
+
+LumbrookPtr CreateLumbrook(std::string& error) {
+    // A registered class is created the way every host creates it, through its ProgID;
+    // without a registration the library beside the program serves.
+    CLSID clsid{};
+    if (CLSIDFromProgID(kProgId, &clsid) != S_OK)
+        return CreateFromLibraryBeside(error);
+    LumbrookPtr object;
+    const HRESULT hr =
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__Lumbrook, object.out_void());
+    if (hr == REGDB_E_CLASSNOTREG)
+        return CreateFromLibraryBeside(error);  // a ProgID left without its class
+    if (FAILED(hr)) {
+        // A registration that points at a library that no longer loads is reported rather
+        // than bypassed: the user registered that library on purpose.
+        error = "cannot create the registered LumbrookDLL.Lumbrook: " + DescribeError(hr) +
+                "; 'lumbrook register' registers the library beside this program";
         return {};
     }
     return object;

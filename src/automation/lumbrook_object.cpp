@@ -10,7 +10,9 @@
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
 #include "platform/com/guid.h"
+#include "settings/filter_fields.h"
 #include "settings/preferences.h"
+#include "settings/settings_store.h"
 
 namespace lumbrook::automation {
 namespace {
@@ -57,12 +59,21 @@ LumbrookObject* LumbrookObject::Create() {
 }
 
 LumbrookObject::LumbrookObject() {
-    // The initial values as if no preference were stored.
-    odbcString_ = settings::kDefaultConnectionString;
-    minMass_ = settings::kDefaultMinMass;
-    maxMass_ = settings::kDefaultMaxMass;
-    s2n_ = settings::kDefaultS2N;
-    monoisotopic_ = settings::kDefaultMonoisotopic;
+    // The connection string and the filter values come from the preferences; an absent
+    // value gives its default, and a stored empty connection string is used as it is.
+    const settings::TaggedValue connect =
+        settings::ReadSetting(settings::kAppName, settings::kSection, settings::kODBCConnect);
+    odbcString_ =
+        settings::IsEmpty(connect) ? settings::kDefaultConnectionString : settings::ToText(connect);
+    const settings::TaggedValue filter =
+        settings::ReadSetting(settings::kAppName, settings::kSection, settings::kFilter);
+    const settings::FilterValues values =
+        settings::IsEmpty(filter) ? settings::FilterValues{}
+                                  : settings::ReadFilterFields(settings::ToText(filter));
+    minMass_ = values.minMass;
+    maxMass_ = values.maxMass;
+    s2n_ = values.s2n;
+    monoisotopic_ = values.monoisotopic;
     ObjectCreated();
 }
 

@@ -1,0 +1,594 @@
+// lumbrook reg: the platform's `reg` command for this user's hive. Verbs and switches as the
+// platform's command takes them (switches with "/" or "-", in any case), output in the same
+// shape. Reads come from the hive file as it is; changes go through the registry calls.
+#include <fcntl.h>   // open: exported files get mode 0600
+#include <unistd.h>  // write, close
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+#include "command.h"
+#include "lumbrook/registry.h"
+#include "options.h"
+#include "platform/registry/hive_file.h"
+#include "platform/registry/hive_text.h"
+
+namespace lumbrook::host {
+namespace {
+
+namespace reg = platform::registry;
+
+constexpr const char* kHelp =
+    "Usage: lumbrook reg query KEY [/v NAME | /ve] [/s]\n"
+    "       lumbrook reg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
+    "       lumbrook reg delete KEY [/v NAME | /ve | /va] [/f]\n"
+    "       lumbrook reg export KEY FILE [/y]\n"
+    "       lumbrook reg import FILE\n"
+    "\n"
+    "Queries and changes this user's registry hive, HKEY_CURRENT_USER, as the platform's reg\n"
+    "command does. KEY starts with HKCU or HKEY_CURRENT_USER.\n"
+    "\n"
+    "  /v NAME  the value of that name          /ve  the key's default value\n"
+    "  /va      every value of the key          /s   query the key and all its subkeys\n"
+    "  /t TYPE  REG_SZ (default), REG_EXPAND_SZ, REG_DWORD, REG_MULTI_SZ or REG_BINARY\n"
+    "  /d DATA  the data; REG_DWORD in decimal or 0x hex, REG_MULTI_SZ parts separated by\n"
+    "           \\0, REG_BINARY as hex digits\n"
+    "  /f       change without asking           /y   overwrite FILE without asking\n"
+    "\n"
+    "Example: lumbrook reg add HKCU\\Software\\Velmora\\Lumbrook\\Preferences /v Filter "
+    "/d 100,15,3,0 /f\n";
+
+constexpr const char* kNotFound =
+    "ERROR: The system was unable to find the specified registry key or value.";
+constexpr const char* kCompleted = "The operation completed successfully.";
+constexpr const char* kCanceled = "The operation was canceled by the user.";
+
+// The switches of one invocation: the verb's positional arguments and the switches seen.
+struct RegArguments {
+    std::vector<std::string> positional;
+    std::optional<std::string> valueName;  // /v
+    bool defaultValue = false;             // /ve
+    bool allValues = false;                // /va
+    bool recursive = false;                // /s
+    bool force = false;                    // /f
+    bool overwriteFile = false;            // /y
+    std::optional<std::string> type;       // /t
+    std::optional<std::string> data;       // /d
+};
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+    return reg::NamesEqual(a, b);
+}
+
+// Reads the switches that `allowed` lists ("v", "ve", ...); anything else is a usage error.
+RegArguments ParseRegArguments(const std::vector<std::string>& args, std::size_t first,
+                               const std::vector<std::string>& allowed) {
+    RegArguments result;
+    for (std::size_t i = first; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        // A switch is "/" or "-" and one or two letters; anything longer, such as a file
+        // path, is an argument.
+        const bool isSwitch =
+            arg.size() >= 2 && arg.size() <= 3 && (arg[0] == '/' || arg[0] == '-') &&
+            std::all_of(arg.begin() + 1, arg.end(),
+                        [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+        if (!isSwitch) {
+            result.positional.push_back(arg);
+            continue;
+        }
+        const std::string name = arg.substr(1);
+        bool known = false;
+        for (const std::string& option : allowed)
+            known = known || EqualsNoCase(name, option.c_str());
+        if (!known)
+            throw UsageError("invalid switch " + arg);
+        auto takeValue = [&]() -> std::string {
+            if (i + 1 >= args.size())
+                throw UsageError(arg + " needs a value");
+            return args[++i];
+        };
+        auto once = [&](bool seen) {
+            if (seen)
+                throw UsageError(arg + " given twice");
+        };
+        if (EqualsNoCase(name, "v")) {
+            once(result.valueName.has_value());
+            result.valueName = takeValue();
+        } else if (EqualsNoCase(name, "ve")) {
+            once(result.defaultValue);
+            result.defaultValue = true;
+        } else if (EqualsNoCase(name, "va")) {
+            once(result.allValues);
+            result.allValues = true;
+        } else if (EqualsNoCase(name, "s")) {
+            once(result.recursive);
+            result.recursive = true;
+        } else if (EqualsNoCase(name, "f")) {
+            once(result.force);
+            result.force = true;
+        } else if (EqualsNoCase(name, "y")) {
+            once(result.overwriteFile);
+            result.overwriteFile = true;
+        } else if (EqualsNoCase(name, "t")) {
+            once(result.type.has_value());
+            result.type = takeValue();
+        } else if (EqualsNoCase(name, "d")) {
+            once(result.data.has_value());
+            result.data = takeValue();
+        }
+    }
+    const int valueSwitches =
+        (result.valueName ? 1 : 0) + (result.defaultValue ? 1 : 0) + (result.allValues ? 1 : 0);
+    if (valueSwitches > 1)
+        throw UsageError("/v, /ve and /va exclude one another");
+    return result;
+}
+
+// The path below HKEY_CURRENT_USER of a key argument ("HKCU\Software\..."), or a usage error.
+std::vector<std::string> ParseKey(const std::string& text) {
+    const std::size_t slash = text.find('\\');
+    const std::string root = text.substr(0, slash);
+    if (!EqualsNoCase(root, "HKCU") && !EqualsNoCase(root, "HKEY_CURRENT_USER"))
+        throw UsageError("invalid key name " + text + ": only HKCU (HKEY_CURRENT_USER) is kept");
+    std::string rest = slash == std::string::npos ? std::string() : text.substr(slash + 1);
+    // A trailing backslash is accepted, as the platform's command accepts it.
+    if (!rest.empty() && rest.back() == '\\')
+        rest.pop_back();
+    const auto path = reg::SplitPath(rest);
+    if (!path)
+        throw UsageError("invalid key name " + text);
+    return *path;
+}
+
+std::string JoinPath(const std::vector<std::string>& path) {
+    std::string text;
+    for (const std::string& segment : path)
+        text += (text.empty() ? "" : "\\") + segment;
+    return text;
+}
+
+// The key's full name with the spelling stored in the hive.
+std::string DisplayName(const reg::Key& root, const std::vector<std::string>& path) {
+    std::string name(reg::kRootName);
+    const reg::Key* key = &root;
+    for (const std::string& segment : path) {
+        key = key->Find(segment);
+        name += "\\" + key->name();
+    }
+    return name;
+}
+
+// A registry result as the platform's command words it; a hive that cannot be parsed says
+// where.
+std::string ErrorText(LONG code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_KEY_DELETED:
+            return kNotFound;
+        case ERROR_ACCESS_DENIED:
+            return "ERROR: Access is denied.";
+        case ERROR_BADDB: {
+            const reg::HiveSnapshot snapshot = reg::ReadHive();
+            return "ERROR: The registry cannot be changed: " +
+                   (snapshot.ok ? reg::HiveFilePath() + " cannot be written" : snapshot.error);
+        }
+        default:
+            return "ERROR: Registry error " + std::to_string(code) + ".";
+    }
+}
+
+int Failed(const std::string& message) {
+    std::cerr << message << "\n";
+    return kExitFailed;
+}
+
+// Asks on the terminal; anything but yes (or the end of input) is no.
+bool Confirm(const std::string& question) {
+    std::cout << question << " (Yes/No)? " << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer))
+        return false;
+    return EqualsNoCase(answer, "y") || EqualsNoCase(answer, "yes");
+}
+
+std::string TypeName(std::uint32_t type) {
+    static const char* const kNames[] = {"REG_NONE",
+                                         "REG_SZ",
+                                         "REG_EXPAND_SZ",
+                                         "REG_BINARY",
+                                         "REG_DWORD",
+                                         "REG_DWORD_BIG_ENDIAN",
+                                         "REG_LINK",
+                                         "REG_MULTI_SZ",
+                                         "REG_RESOURCE_LIST",
+                                         "REG_FULL_RESOURCE_DESCRIPTOR",
+                                         "REG_RESOURCE_REQUIREMENTS_LIST",
+                                         "REG_QWORD"};
+    if (type < std::size(kNames))
+        return kNames[type];
+    char text[24];
+    std::snprintf(text, sizeof text, "REG_0x%X", type);
+    return text;
+}
+
+std::string DataText(const reg::Value& value) {
+    const std::string raw(value.data.begin(), value.data.end());
+    switch (value.type) {
+        case REG_SZ:
+        case REG_EXPAND_SZ:
+            return raw.substr(0, raw.find('\0'));
+        case REG_MULTI_SZ: {
+            std::string text;
+            std::size_t start = 0;
+            while (start < raw.size() && raw[start] != '\0') {
+                const std::size_t end = std::min(raw.find('\0', start), raw.size());
+                text += (start == 0 ? "" : "\\0") + raw.substr(start, end - start);
+                start = end + 1;
+            }
+            return text;
+        }
+        case REG_DWORD:
+        case REG_QWORD:
+            if (value.data.size() == (value.type == REG_DWORD ? 4u : 8u)) {
+                unsigned long long number = 0;
+                for (std::size_t i = value.data.size(); i-- > 0;)
+                    number = number << 8 | value.data[i];
+                char text[24];
+                std::snprintf(text, sizeof text, "0x%llx", number);
+                return text;
+            }
+            break;
+        default:
+            break;
+    }
+    std::string hex;
+    char digits[3];
+    for (std::uint8_t byte : value.data) {
+        std::snprintf(digits, sizeof digits, "%02X", byte);
+        hex += digits;
+    }
+    return hex;
+}
+
+std::string ValueLine(const reg::Value& value) {
+    return "    " + (value.name.empty() ? std::string("(Default)") : value.name) + "    " +
+           TypeName(value.type) + "    " + DataText(value);
+}
+
+// --- query ------------------------------------------------------------------------------
+
+// Prints the key's values that the switches ask for; returns how many were printed.
+int PrintValues(const reg::Key& key, const RegArguments& options, std::ostringstream& out) {
+    int printed = 0;
+    for (const reg::Value& value : key.values()) {
+        const bool wanted = options.valueName ? reg::NamesEqual(value.name, *options.valueName)
+                                              : !options.defaultValue || value.name.empty();
+        if (wanted) {
+            out << ValueLine(value) << "\n";
+            ++printed;
+        }
+    }
+    return printed;
+}
+
+void QueryTree(const reg::Key& key, const std::string& name, const RegArguments& options,
+               std::ostringstream& out, int& matches) {
+    const bool filtered = options.valueName || options.defaultValue;
+    std::ostringstream values;
+    const int printed = PrintValues(key, options, values);
+    if (!filtered || printed > 0)
+        out << "\n" << name << "\n" << values.str();
+    matches += printed;
+    for (const auto& [childName, child] : key.subkeys())
+        QueryTree(*child, name + "\\" + child->name(), options, out, matches);
+}
+
+int Query(const std::vector<std::string>& args) {
+    const RegArguments options = ParseRegArguments(args, 1, {"v", "ve", "s"});
+    if (options.positional.size() != 1)
+        throw UsageError("query takes one KEY");
+    const auto path = ParseKey(options.positional[0]);
+    const reg::HiveSnapshot snapshot = reg::ReadHive();
+    if (!snapshot.ok)
+        return Failed("ERROR: " + snapshot.error);
+    const reg::Key* key = snapshot.root->FindPath(path);
+    if (key == nullptr)
+        return Failed(kNotFound);
+    const std::string name = DisplayName(*snapshot.root, path);
+    std::ostringstream out;
+    if (options.recursive) {
+        int matches = 0;
+        QueryTree(*key, name, options, out, matches);
+        if (options.valueName || options.defaultValue) {
+            if (matches == 0)
+                return Failed(kNotFound);
+            out << "\nEnd of search: " << matches << " match(es) found.\n";
+        }
+        std::cout << out.str();
+        return kExitOk;
+    }
+    const int printed = PrintValues(*key, options, out);
+    if (options.valueName && printed == 0)
+        return Failed(kNotFound);
+    if (options.defaultValue && printed == 0)
+        out << "    (Default)    REG_SZ    (value not set)\n";
+    std::cout << "\n" << name << "\n" << out.str();
+    if (!options.valueName && !options.defaultValue && !key->subkeys().empty()) {
+        std::cout << "\n";
+        for (const auto& [childName, child] : key->subkeys())
+            std::cout << name << "\\" << child->name() << "\n";
+    }
+    std::cout << "\n";
+    return kExitOk;
+}
+
+// --- add --------------------------------------------------------------------------------
+
+std::vector<std::uint8_t> EncodeData(const std::string& type, const std::string& data,
+                                     DWORD& typeCode) {
+    std::vector<std::uint8_t> bytes;
+    if (EqualsNoCase(type, "REG_SZ") || EqualsNoCase(type, "REG_EXPAND_SZ")) {
+        typeCode = EqualsNoCase(type, "REG_SZ") ? REG_SZ : REG_EXPAND_SZ;
+        bytes.assign(data.begin(), data.end());
+        bytes.push_back(0);
+    } else if (EqualsNoCase(type, "REG_DWORD")) {
+        typeCode = REG_DWORD;
+        unsigned long long number = 0;
+        std::size_t used = 0;
+        const bool hex = data.size() > 2 && data[0] == '0' && (data[1] == 'x' || data[1] == 'X');
+        try {
+            if (data.empty() || data[0] == '-' || data[0] == '+' || data[0] == ' ')
+                throw std::invalid_argument(data);
+            number = std::stoull(hex ? data.substr(2) : data, &used, hex ? 16 : 10);
+        } catch (const std::logic_error&) {
+            used = 0;  // not a number, or out of range: reported just below
+        }
+        if (used == 0 || used != data.size() - (hex ? 2 : 0) || number > 0xFFFFFFFFull)
+            throw UsageError("REG_DWORD data must be 0 to 4294967295 in decimal or 0x hex: " +
+                             data);
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
+    } else if (EqualsNoCase(type, "REG_MULTI_SZ")) {
+        typeCode = REG_MULTI_SZ;
+        std::size_t start = 0;
+        while (start < data.size()) {
+            const std::size_t end = std::min(data.find("\\0", start), data.size());
+            bytes.insert(bytes.end(), data.begin() + static_cast<std::ptrdiff_t>(start),
+                         data.begin() + static_cast<std::ptrdiff_t>(end));
+            bytes.push_back(0);
+            start = end + 2;
+        }
+        bytes.push_back(0);
+    } else if (EqualsNoCase(type, "REG_BINARY")) {
+        typeCode = REG_BINARY;
+        if (data.size() % 2 != 0 ||
+            data.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+            throw UsageError("REG_BINARY data must be pairs of hex digits: " + data);
+        }
+        for (std::size_t i = 0; i < data.size(); i += 2)
+            bytes.push_back(static_cast<std::uint8_t>(std::stoul(data.substr(i, 2), nullptr, 16)));
+    } else {
+        throw UsageError("unsupported type " + type +
+                         ": REG_SZ, REG_EXPAND_SZ, REG_DWORD, REG_MULTI_SZ or REG_BINARY");
+    }
+    return bytes;
+}
+
+int Add(const std::vector<std::string>& args) {
+    const RegArguments options = ParseRegArguments(args, 1, {"v", "ve", "t", "d", "f"});
+    if (options.positional.size() != 1)
+        throw UsageError("add takes one KEY");
+    const auto path = ParseKey(options.positional[0]);
+    // Data or a type without /v is for the default value.
+    const bool setsValue =
+        options.valueName || options.defaultValue || options.data || options.type;
+    DWORD type = REG_SZ;
+    const std::vector<std::uint8_t> data =
+        setsValue ? EncodeData(options.type.value_or("REG_SZ"), options.data.value_or(""), type)
+                  : std::vector<std::uint8_t>();
+    const std::string name = options.valueName.value_or("");
+    HKEY key = nullptr;
+    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, JoinPath(path).c_str(), 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (result != ERROR_SUCCESS)
+        return Failed(ErrorText(result));
+    if (setsValue) {
+        const bool exists = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr,
+                                             nullptr) == ERROR_SUCCESS;
+        if (exists && !options.force &&
+            !Confirm("Value " + (name.empty() ? std::string("(Default)") : name) +
+                     " exists, overwrite")) {
+            RegCloseKey(key);
+            return Failed(kCanceled);
+        }
+        result = RegSetValueExA(key, name.c_str(), 0, type, data.data(),
+                                static_cast<DWORD>(data.size()));
+    }
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return Failed(ErrorText(result));
+    std::cout << kCompleted << "\n";
+    return kExitOk;
+}
+
+// --- delete -----------------------------------------------------------------------------
+
+LONG DeleteTree(const std::vector<std::string>& path, const reg::Key& key) {
+    for (const auto& [name, child] : key.subkeys()) {
+        std::vector<std::string> childPath = path;
+        childPath.push_back(child->name());
+        const LONG result = DeleteTree(childPath, *child);
+        if (result != ERROR_SUCCESS)
+            return result;
+    }
+    return RegDeleteKeyA(HKEY_CURRENT_USER, JoinPath(path).c_str());
+}
+
+int Delete(const std::vector<std::string>& args) {
+    const RegArguments options = ParseRegArguments(args, 1, {"v", "ve", "va", "f"});
+    if (options.positional.size() != 1)
+        throw UsageError("delete takes one KEY");
+    const auto path = ParseKey(options.positional[0]);
+    const reg::HiveSnapshot snapshot = reg::ReadHive();
+    if (!snapshot.ok)
+        return Failed("ERROR: " + snapshot.error);
+    const reg::Key* key = snapshot.root->FindPath(path);
+    if (key == nullptr)
+        return Failed(kNotFound);
+    const std::string displayName = DisplayName(*snapshot.root, path);
+    const bool oneValue = options.valueName || options.defaultValue;
+    const std::string name = options.valueName.value_or("");
+    if (oneValue && key->FindValue(name) == nullptr)
+        return Failed(kNotFound);
+    if (!oneValue && !options.allValues && path.empty())
+        return Failed("ERROR: Access is denied.");  // the root key itself stays
+    if (!options.force) {
+        const std::string question =
+            oneValue            ? "Delete the registry value " + (name.empty() ? "(Default)" : name)
+            : options.allValues ? "Delete all values under the registry key " + displayName
+                                : "Permanently delete the registry key " + displayName;
+        if (!Confirm(question))
+            return Failed(kCanceled);
+    }
+    LONG result = ERROR_SUCCESS;
+    if (oneValue || options.allValues) {
+        HKEY handle = nullptr;
+        result =
+            RegOpenKeyExA(HKEY_CURRENT_USER, JoinPath(path).c_str(), 0, KEY_ALL_ACCESS, &handle);
+        if (result == ERROR_SUCCESS) {
+            if (oneValue) {
+                result = RegDeleteValueA(handle, name.c_str());
+            } else {
+                for (const reg::Value& value : key->values()) {
+                    result = RegDeleteValueA(handle, value.name.c_str());
+                    // A value another process removed meanwhile is gone either way.
+                    if (result == ERROR_FILE_NOT_FOUND)
+                        result = ERROR_SUCCESS;
+                    if (result != ERROR_SUCCESS)
+                        break;
+                }
+            }
+            RegCloseKey(handle);
+        }
+    } else {
+        result = DeleteTree(path, *key);
+    }
+    if (result != ERROR_SUCCESS)
+        return Failed(ErrorText(result));
+    std::cout << kCompleted << "\n";
+    return kExitOk;
+}
+
+// --- export and import ------------------------------------------------------------------
+
+int Export(const std::vector<std::string>& args) {
+    const RegArguments options = ParseRegArguments(args, 1, {"y"});
+    if (options.positional.size() != 2)
+        throw UsageError("export takes KEY and FILE");
+    const auto path = ParseKey(options.positional[0]);
+    const std::string& file = options.positional[1];
+    const reg::HiveSnapshot snapshot = reg::ReadHive();
+    if (!snapshot.ok)
+        return Failed("ERROR: " + snapshot.error);
+    const reg::Key* key = snapshot.root->FindPath(path);
+    if (key == nullptr)
+        return Failed(kNotFound);
+    const std::string name = DisplayName(*snapshot.root, path);
+    const std::string text = reg::WriteHiveText(*key, name.size() > reg::kRootName.size()
+                                                          ? name.substr(reg::kRootName.size() + 1)
+                                                          : std::string());
+    if (!options.overwriteFile && access(file.c_str(), F_OK) == 0 &&
+        !Confirm("File " + file + " already exists. Overwrite")) {
+        return Failed(kCanceled);
+    }
+    // The export may hold passwords, like the hive itself.
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    bool written = fd >= 0;
+    for (std::size_t done = 0; written && done < text.size();) {
+        const ssize_t count = write(fd, text.data() + done, text.size() - done);
+        written = count > 0;
+        done += written ? static_cast<std::size_t>(count) : 0;
+    }
+    if (fd >= 0 && close(fd) != 0)
+        written = false;
+    if (!written)
+        return Failed("ERROR: Cannot write " + file + ".");
+    std::cout << kCompleted << "\n";
+    return kExitOk;
+}
+
+LONG ImportKey(const reg::Key& key, const std::vector<std::string>& path) {
+    HKEY handle = nullptr;
+    LONG result =
+        RegCreateKeyExA(HKEY_CURRENT_USER, JoinPath(path).c_str(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+    if (result != ERROR_SUCCESS)
+        return result;
+    for (const reg::Value& value : key.values()) {
+        result = RegSetValueExA(handle, value.name.c_str(), 0, value.type, value.data.data(),
+                                static_cast<DWORD>(value.data.size()));
+        if (result != ERROR_SUCCESS)
+            break;
+    }
+    RegCloseKey(handle);
+    for (auto it = key.subkeys().begin(); result == ERROR_SUCCESS && it != key.subkeys().end();
+         ++it) {
+        std::vector<std::string> childPath = path;
+        childPath.push_back(it->second->name());
+        result = ImportKey(*it->second, childPath);
+    }
+    return result;
+}
+
+int Import(const std::vector<std::string>& args) {
+    const RegArguments options = ParseRegArguments(args, 1, {});
+    if (options.positional.size() != 1)
+        throw UsageError("import takes one FILE");
+    const std::string& file = options.positional[0];
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return Failed("ERROR: Cannot open " + file + ".");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const reg::ParseResult parsed = reg::ParseHiveText(text);
+    if (!parsed.ok)
+        return Failed("ERROR: " + file + ": " + parsed.error);
+    const LONG result = ImportKey(parsed.root, {});
+    if (result != ERROR_SUCCESS)
+        return Failed(ErrorText(result));
+    std::cout << kCompleted << "\n";
+    return kExitOk;
+}
+
+int RunReg(const std::vector<std::string>& args) {
+    if (args.empty())
+        throw UsageError("a verb is needed: query, add, delete, export or import");
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "/?" || arg == "-?") {
+            std::cout << kHelp;
+            return kExitOk;
+        }
+    }
+    const std::string& verb = args[0];
+    if (EqualsNoCase(verb, "query"))
+        return Query(args);
+    if (EqualsNoCase(verb, "add"))
+        return Add(args);
+    if (EqualsNoCase(verb, "delete"))
+        return Delete(args);
+    if (EqualsNoCase(verb, "export"))
+        return Export(args);
+    if (EqualsNoCase(verb, "import"))
+        return Import(args);
+    throw UsageError("unknown verb " + verb + ": query, add, delete, export or import");
+}
+
+const Registration kReg{
+    {"reg", "query and change this user's registry hive (as reg does)", kHelp, RunReg}};
+
+}  // namespace
+}  // namespace lumbrook::host
