@@ -127,11 +127,7 @@ ULONG LumbrookObject::Release() {
 
 // Connect is in connect.cpp.
 
-HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
-    if (OutFile == nullptr || pRetVal == nullptr)
-        return E_POINTER;
-    return NotAvailable("DoExport");
-}
+// DoExport is in do_export.cpp.
 
 HRESULT LumbrookObject::Cancel() {
     Global().cancelRequested = true;

@@ -151,11 +151,12 @@ TEST(LumbrookObject, FailingCallsLeaveOutParametersAsTheyWere) {
     VARIANT_BOOL flag = 0x1234;
     BSTR file = SysAllocString(u"out.qpk");
     BSTR before = file;
-    EXPECT_EQ(o->DoExport(&file, &flag), E_NOTIMPL);
+    // DoExport without a connection is no failure: it answers false and keeps the file name.
+    EXPECT_EQ(o->DoExport(&file, &flag), S_OK);
     EXPECT_EQ(file, before);
     SysFreeString(file);
-    EXPECT_EQ(flag, 0x1234);
-    EXPECT_EQ(TakeErrorInfo().description, "The member DoExport is not available in this build");
+    EXPECT_EQ(flag, VARIANT_FALSE);
+    flag = 0x1234;
 
     EXPECT_EQ(o->ShowDataBrowser(&flag), E_NOTIMPL);
     EXPECT_EQ(flag, 0x1234);

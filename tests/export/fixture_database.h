@@ -35,12 +35,13 @@ class FixtureDatabase {
 
     void Begin();
     void Commit();
+    // Runs SQL statements as they are.
+    void Run(const std::string& sql);
 
     std::string ConnectionString() const { return "Provider=SQLite;Data Source=" + path_; }
     const std::string& Path() const { return path_; }
 
   private:
-    void Run(const std::string& sql);
     std::string path_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* peak_ = nullptr;

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "automation/lumbrook_object.h"
+#include "automation/mod_global.h"
+#include "fixture_database.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/guid.h"
+#include "platform/messages/do_events.h"
+
+namespace lumbrook::automation {
+namespace {
+
+using exporting::testing::FixtureDatabase;
+using exporting::testing::ReadFile;
+using exporting::testing::TempPath;
+using platform::Bstr;
+using platform::ComPtr;
+
+// Every object reads its preferences from a folder of this test's own.
+class DoExportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto folder = std::filesystem::temp_directory_path() /
+                            ("lumbrook_do_export_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        object_ = ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
+    }
+
+    void Connect(const FixtureDatabase& db) {
+        Bstr text(db.ConnectionString());
+        ASSERT_EQ(object_->put_ODBCString(text.get()), S_OK);
+        VARIANT_BOOL connected = VARIANT_FALSE;
+        ASSERT_EQ(object_->Connect(&connected), S_OK);
+        ASSERT_EQ(connected, VARIANT_TRUE);
+    }
+
+    HRESULT Export(const std::string& path, VARIANT_BOOL& result) {
+        Bstr file(path);
+        BSTR argument = file.get();
+        result = 7;  // neither true nor false: the call must set it
+        return object_->DoExport(&argument, &result);
+    }
+
+    ComPtr<_Lumbrook> object_;
+};
+
+void FillJobRun(FixtureDatabase& db, long count, const std::string& opmode = "MS-MS 1 kV") {
+    db.Begin();
+    db.JobRun(12, opmode);
+    for (long id = 1; id <= count; ++id) {
+        db.Spectrum(id, 12, "S" + std::to_string(id), 1000);
+        db.Peak(id, 500, 1);
+    }
+    db.Commit();
+}
+
+std::string Block(long id) {
+    return "BEGIN IONS\r\nPEPMASS=1000\r\nCHARGE=1+\r\nTITLE=Label: S" + std::to_string(id) +
+           " Spot_Id: " + std::to_string(id) + ", Peak_List_Id: " + std::to_string(id) +
+           ", MSMS Job_Run_Id: 12\r\n500\t1\r\nEND IONS\r\n\r\n";
+}
+
+std::string TakeDescription() {
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.out()) != S_OK || !info)
+        return "(no error info)";
+    Bstr source;
+    Bstr description;
+    info->GetSource(source.out());
+    info->GetDescription(description.out());
+    return source.Utf8() + ": " + description.Utf8();
+}
+
+TEST_F(DoExportTest, ExportsWithTheObjectsValuesAndConnection) {
+    FixtureDatabase db(TempPath("do_export.sqlite"));
+    FillJobRun(db, 3);
+    Connect(db);
+    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
+    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    const std::string out = TempPath("do_export.qpk");
+    VARIANT_BOOL result = VARIANT_FALSE;
+    ASSERT_EQ(Export(out, result), S_OK);
+    EXPECT_EQ(result, VARIANT_TRUE);
+    EXPECT_EQ(ReadFile(out), Block(1) + Block(2) + Block(3));
+
+    // The filter values are the object's: a minimum mass above every peak leaves nothing.
+    ASSERT_EQ(object_->put_minMass(600), S_OK);
+    ASSERT_EQ(Export(out, result), S_OK);
+    EXPECT_EQ(result, VARIANT_TRUE);
+    EXPECT_EQ(ReadFile(out), "");
+}
+
+TEST_F(DoExportTest, EngineErrorsBecomeTheObjectsErrors) {
+    FixtureDatabase db(TempPath("do_export_errors.sqlite"));
+    FillJobRun(db, 1, "MS Reflector Positive");
+    const std::string out = TempPath("do_export_errors.qpk");
+    VARIANT_BOOL result = VARIANT_TRUE;
+
+    // No Connect: the engine gets no usable connection and answers false.
+    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
+    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    EXPECT_EQ(Export(out, result), S_OK);
+    EXPECT_EQ(result, VARIANT_FALSE);
+
+    Connect(db);
+    EXPECT_EQ(Export(out, result), static_cast<HRESULT>(0x800403F0));
+    EXPECT_EQ(result, 7);  // a failed call leaves the result alone
+    EXPECT_EQ(TakeDescription(), "Lumbrook: No MS/MS data in this job run");
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    ASSERT_EQ(object_->put_AllSpectra(VARIANT_FALSE), S_OK);
+    ASSERT_EQ(object_->put_JobRunItemID(1), S_OK);
+    EXPECT_EQ(Export("/dev/full", result), static_cast<HRESULT>(0x800A003D));
+    EXPECT_EQ(TakeDescription(), "Lumbrook: Disk full: /dev/full");
+    EXPECT_EQ(Export("/nonexistent-folder/x.qpk", result), static_cast<HRESULT>(0x800A004C));
+    EXPECT_EQ(TakeDescription(), "Lumbrook: Path not found: /nonexistent-folder/x.qpk");
+
+    VARIANT_BOOL ignored = VARIANT_FALSE;
+    EXPECT_EQ(object_->DoExport(nullptr, &ignored), E_POINTER);
+    Bstr file(out);
+    BSTR argument = file.get();
+    EXPECT_EQ(object_->DoExport(&argument, nullptr), E_POINTER);
+}
+
+// A late-bound sink of the Progress event that runs a test's reaction to each event.
+class ProgressSink final : public IDispatch {
+  public:
+    explicit ProgressSink(std::function<void(LONG, LONG)> onProgress)
+        : onProgress_(std::move(onProgress)) {}
+    std::vector<std::pair<LONG, LONG>> events;
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = nullptr;
+        if (riid != IID_IUnknown && riid != IID_IDispatch)
+            return E_NOINTERFACE;
+        *ppv = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override { return --refs_; }
+    HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                   UINT*) override {
+        EXPECT_EQ(id, LUMBROOK_DISPID_PROGRESS);
+        const LONG done = params->rgvarg[1].u.lVal;
+        const LONG total = params->rgvarg[0].u.lVal;
+        events.emplace_back(done, total);
+        onProgress_(done, total);
+        return S_OK;
+    }
+
+  private:
+    std::function<void(LONG, LONG)> onProgress_;
+    ULONG refs_ = 1;
+};
+
+DWORD Advise(_Lumbrook& object, IDispatch* sink) {
+    ComPtr<IConnectionPointContainer> container;
+    EXPECT_EQ(object.QueryInterface(IID_IConnectionPointContainer, container.out_void()), S_OK);
+    ComPtr<IConnectionPoint> point;
+    EXPECT_EQ(container->FindConnectionPoint(DIID___Lumbrook, point.out()), S_OK);
+    DWORD cookie = 0;
+    EXPECT_EQ(point->Advise(sink, &cookie), S_OK);
+    return cookie;
+}
+
+TEST_F(DoExportTest, ProgressEventsAndACancelThatArrivesThroughTheMessageQueue) {
+    FixtureDatabase db(TempPath("do_export_cancel.sqlite"));
+    FillJobRun(db, 450);
+    Connect(db);
+    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
+    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    const std::string out = TempPath("do_export_cancel.qpk");
+
+    // Without a cancel: one event a spectrum, each with the total, ending at the total.
+    ProgressSink counting([](LONG, LONG) {});
+    Advise(*object_, &counting);
+    VARIANT_BOOL result = VARIANT_FALSE;
+    ASSERT_EQ(Export(out, result), S_OK);
+    EXPECT_EQ(result, VARIANT_TRUE);
+    ASSERT_EQ(counting.events.size(), 451u);  // 450 spectra and the closing event
+    EXPECT_EQ(counting.events[0], std::make_pair(1, 450));
+    EXPECT_EQ(counting.events[449], std::make_pair(450, 450));
+
+    // The host posts its Cancel from the 300th event; it arrives at the next DoEvents.
+    _Lumbrook* object = object_.get();
+    ProgressSink cancelling([object](LONG done, LONG) {
+        if (done == 300)
+            platform::PostCall([object] { object->Cancel(); });
+    });
+    Advise(*object_, &cancelling);
+    ASSERT_EQ(Export(out, result), S_OK);
+    EXPECT_EQ(result, VARIANT_FALSE);
+    std::string expected;
+    for (long id = 1; id <= 300; ++id)
+        expected += Block(id);
+    EXPECT_EQ(ReadFile(out), expected);
+    EXPECT_EQ(cancelling.events.back(), std::make_pair(300, 450));
+    EXPECT_FALSE(Global().exportRunning);
+    object_.reset();  // releases the sinks while they still exist
+}
+
+}  // namespace
+}  // namespace lumbrook::automation
