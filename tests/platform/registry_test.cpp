@@ -64,6 +64,11 @@ TEST(Registry, CreateMakesEveryKeyOnThePathAndKeepsItsCase) {
     EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "a\\\\b", 0, nullptr, 0, KEY_READ, nullptr, &none,
                               nullptr),
               ERROR_BAD_PATHNAME);
+    // Names that the file could not hold on one line are refused, not written.
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "a\nb", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &none, nullptr),
+              ERROR_BAD_PATHNAME);
+    EXPECT_EQ(SetText(HKEY_CURRENT_USER, "line\nfeed", "x"), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegCreateKeyExA(reinterpret_cast<HKEY>(0x12345), "a", 0, nullptr, 0, KEY_READ,
                               nullptr, &none, nullptr),
               ERROR_INVALID_HANDLE);

@@ -101,7 +101,8 @@ std::optional<std::vector<std::string>> SplitPath(std::string_view path) {
     while (true) {
         const std::size_t end = std::min(path.find('\\', start), path.size());
         const std::string_view segment = path.substr(start, end - start);
-        if (segment.empty() || segment.size() > kMaxKeyNameLength || segments.size() == kMaxDepth) {
+        if (segment.empty() || segment.size() > kMaxKeyNameLength ||
+            segment.find('\n') != std::string_view::npos || segments.size() == kMaxDepth) {
             return std::nullopt;
         }
         segments.emplace_back(segment);

@@ -77,8 +77,9 @@ class Key {
 };
 
 // Splits a key path at its backslashes. An empty path is the key itself. Empty segments
-// (a leading, trailing or doubled backslash), a segment longer than kMaxKeyNameLength and a
-// path deeper than kMaxDepth give nullopt.
+// (a leading, trailing or doubled backslash), a segment longer than kMaxKeyNameLength, a
+// line feed in a name (the hive file keeps one name on one line) and a path deeper than
+// kMaxDepth give nullopt.
 std::optional<std::vector<std::string>> SplitPath(std::string_view path);
 
 }  // namespace lumbrook::platform::registry

@@ -245,8 +245,11 @@ LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD /*lpReserved*/, 
 LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType,
                        const BYTE* lpData, DWORD cbData) {
     const std::string name = lpValueName != nullptr ? lpValueName : "";
-    if ((lpData == nullptr && cbData != 0) || name.size() > kMaxValueNameLength)
+    // A value name is one line of the hive file, so it cannot hold a line feed.
+    if ((lpData == nullptr && cbData != 0) || name.size() > kMaxValueNameLength ||
+        name.find('\n') != std::string::npos) {
         return ERROR_INVALID_PARAMETER;
+    }
     std::vector<std::uint8_t> data(lpData, lpData + (lpData != nullptr ? cbData : 0));
     return ChangeKey(hKey, KEY_SET_VALUE, [&](Key& key, bool& modified) -> LONG {
         const Value* old = key.FindValue(name);
