@@ -1,6 +1,7 @@
 // lumbrook reg: the platform's `reg` command for this user's hive. Verbs and switches as the
 // platform's command takes them (switches with "/" or "-", in any case), output in the same
-// shape. Reads come from the hive file as it is; changes go through the registry calls.
+// shape. Reads come from the hive file as it is; changes of values go through the registry
+// calls, and the deletion of a whole key and an import are each one change of the hive.
 #include <fcntl.h>   // open: exported files get mode 0600
 #include <unistd.h>  // write, close
 
@@ -418,15 +419,14 @@ int Add(const std::vector<std::string>& args) {
 
 // --- delete -----------------------------------------------------------------------------
 
-LONG DeleteTree(const std::vector<std::string>& path, const reg::Key& key) {
-    for (const auto& [name, child] : key.subkeys()) {
-        std::vector<std::string> childPath = path;
-        childPath.push_back(child->name());
-        const LONG result = DeleteTree(childPath, *child);
-        if (result != ERROR_SUCCESS)
-            return result;
-    }
-    return RegDeleteKeyA(HKEY_CURRENT_USER, JoinPath(path).c_str());
+// Deletes the key and everything below it in one change of the hive, so that a failure
+// or a crash leaves all of it or none.
+LONG DeleteTree(const std::vector<std::string>& path) {
+    return reg::ChangeHive([&](reg::Key& root, bool& modified) -> LONG {
+        reg::Key* parent = root.FindPath(std::vector<std::string>(path.begin(), path.end() - 1));
+        modified = parent != nullptr && parent->Remove(path.back());
+        return modified ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
 }
 
 int Delete(const std::vector<std::string>& args) {
@@ -476,7 +476,7 @@ int Delete(const std::vector<std::string>& args) {
             RegCloseKey(handle);
         }
     } else {
-        result = DeleteTree(path, *key);
+        result = DeleteTree(path);
     }
     if (result != ERROR_SUCCESS)
         return Failed(ErrorText(result));
@@ -522,27 +522,12 @@ int Export(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-LONG ImportKey(const reg::Key& key, const std::vector<std::string>& path) {
-    HKEY handle = nullptr;
-    LONG result =
-        RegCreateKeyExA(HKEY_CURRENT_USER, JoinPath(path).c_str(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
-    if (result != ERROR_SUCCESS)
-        return result;
-    for (const reg::Value& value : key.values()) {
-        result = RegSetValueExA(handle, value.name.c_str(), 0, value.type, value.data.data(),
-                                static_cast<DWORD>(value.data.size()));
-        if (result != ERROR_SUCCESS)
-            break;
-    }
-    RegCloseKey(handle);
-    for (auto it = key.subkeys().begin(); result == ERROR_SUCCESS && it != key.subkeys().end();
-         ++it) {
-        std::vector<std::string> childPath = path;
-        childPath.push_back(it->second->name());
-        result = ImportKey(*it->second, childPath);
-    }
-    return result;
+// Adds the keys and values of `from` to `into`, replacing values of the same names.
+void Merge(const reg::Key& from, reg::Key& into) {
+    for (const reg::Value& value : from.values())
+        into.SetValue(value.name, value.type, value.data);
+    for (const auto& [name, child] : from.subkeys())
+        Merge(*child, into.Ensure(child->name()));
 }
 
 int Import(const std::vector<std::string>& args) {
@@ -557,7 +542,12 @@ int Import(const std::vector<std::string>& args) {
     const reg::ParseResult parsed = reg::ParseHiveText(text);
     if (!parsed.ok)
         return Failed("ERROR: " + file + ": " + parsed.error);
-    const LONG result = ImportKey(parsed.root, {});
+    // One change of the hive: the file is imported whole or not at all.
+    const LONG result = reg::ChangeHive([&](reg::Key& root, bool& modified) -> LONG {
+        Merge(parsed.root, root);
+        modified = true;
+        return ERROR_SUCCESS;
+    });
     if (result != ERROR_SUCCESS)
         return Failed(ErrorText(result));
     std::cout << kCompleted << "\n";

@@ -52,6 +52,10 @@ step(0 "${done}" "^$" reg delete HKCU\\Software\\Velmora /f)
 step(1 "" "^${notfound}$" reg query ${key})
 step(0 "${done}" "^$" reg import ${WORK}/export.reg)
 step(0 "\n${full}\n    Parts    REG_MULTI_SZ    a\\0b\n\n" "^$" reg query ${key} /v parts)
+# A file that does not parse imports nothing.
+file(WRITE ${WORK}/bad.reg "REGEDIT4\n[HKCU\\Software\\Velmora\\New]\n\"x\"=oops\n")
+step(1 "" "bad.reg: line 3: expected \"text\", dword:" reg import ${WORK}/bad.reg)
+step(1 "" "^${notfound}$" reg query HKCU\\Software\\Velmora\\New)
 step(0 "${done}" "^$" reg delete ${key} /va /f)
 step(0 "\n${full}\n\n" "^$" reg query ${key})
 
