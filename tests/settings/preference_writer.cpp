@@ -3,7 +3,8 @@
 //                                          WriteSetting, each "value of PREFIXi"
 //   preference_writer watch STOPFILE       reads and parses the hive file over and over until
 //                                          STOPFILE exists; exit status 1 when a read ever
-//                                          saw a file that does not parse
+//                                          saw a file that does not parse, 3 when no read
+//                                          happened at all
 #include <unistd.h>
 
 #include <cstdlib>
@@ -50,6 +51,8 @@ int Watch(const std::string& stopFile) {
                                         "a0");
     }
     std::cout << reads << " reads, " << failures << " unparsable\n";
+    if (reads == 0)
+        return 3;  // the watch proved nothing
     return failures == 0 ? 0 : 1;
 }
 
