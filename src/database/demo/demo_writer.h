@@ -1,0 +1,54 @@
+// Writes the rows of a demo database into a new SQLite file, as fast as SQLite allows:
+// prepared statements, one transaction, no journal. Only the demo generator writes a
+// database; the program itself opens every database read-only.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <string>
+#include <string_view>
+
+namespace lumbrook::database::demo {
+
+class DemoWriter {
+  public:
+    // Creates `path`, which must not exist yet, with the schema text given.
+    DemoWriter(const std::string& path, std::string_view schema);
+    // Closes the file; one that was not finished is left incomplete for the caller to
+    // remove.
+    ~DemoWriter();
+    DemoWriter(const DemoWriter&) = delete;
+    DemoWriter& operator=(const DemoWriter&) = delete;
+
+    void Execute(std::string_view sql);
+
+    // A parent of 0 is NULL.
+    void AddFolder(long id, long parent, const std::string& name, int objectType);
+    void AddSpot(long id, long spotSet, const std::string& label, const std::string& name,
+                 const std::string& type);
+    // Times as "YYYY-MM-DD HH:MM:SS".
+    void AddJobRun(long id, long spotSet, const std::string& opmode, const std::string& submit,
+                   const std::string& start, const std::string& finish);
+    void AddItem(long id, long jobRun, long spot, double precursorMass, const std::string& acq,
+                 const std::string& proc, const std::string& interp, int numericStatus);
+    void AddPeakList(long id, long item);
+    void AddPeak(long peakList, int number, double centroid, double area, double signalToNoise,
+                 int isotopicFlag, double apex);
+
+    // Commits and closes; DatabaseError when SQLite reports a failure.
+    void Finish();
+
+  private:
+    sqlite3_stmt* Prepare(const char* sql);
+    void Step(sqlite3_stmt* statement);
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* folder_ = nullptr;
+    sqlite3_stmt* spot_ = nullptr;
+    sqlite3_stmt* jobRun_ = nullptr;
+    sqlite3_stmt* item_ = nullptr;
+    sqlite3_stmt* peakList_ = nullptr;
+    sqlite3_stmt* peak_ = nullptr;
+};
+
+}  // namespace lumbrook::database::demo

@@ -1,0 +1,238 @@
+// The demo database as the program reads it: its layout, and MS/MS spectra whose fragments
+// belong to their precursors.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "database/connection.h"
+#include "database/demo/demo_database.h"
+#include "database/demo/fasta.h"
+#include "database/demo/peptides.h"
+#include "database/probe.h"
+
+namespace lumbrook::database::demo {
+namespace {
+
+// Peaks that the export keeps with its default filters (S/N above 10, at least 60 Da,
+// monoisotopic, at least 20 Da below the precursor).
+constexpr const char* kKeptPeaks =
+    "SELECT PEAK_LIST_ID, CENTROID FROM PEAK_VIEW WHERE SIGNAL_TO_NOISE > 10 AND "
+    "CENTROID >= 60 AND ISOTOPIC_FLAG >= 1 ORDER BY PEAK_LIST_ID, CENTROID";
+
+class TemporaryFolder {
+  public:
+    TemporaryFolder() {
+        char pattern[] = "/tmp/lumbrook-demo-test-XXXXXX";
+        path_ = mkdtemp(pattern);
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;  // a folder left in /tmp harms no later test
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+long Count(Connection& connection, const std::string& sql) {
+    return static_cast<long>(std::get<std::int64_t>(connection.Execute(sql).Field(0)));
+}
+
+class DemoDatabase : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        folder_ = new TemporaryFolder;
+        DemoOptions options;
+        options.path = folder_->File("demo.sqlite");
+        summary_ = CreateDemoDatabase(options);
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+    void SetUp() override {
+        connection_.Open("Provider=SQLite;Data Source=" + folder_->File("demo.sqlite"));
+    }
+
+    static TemporaryFolder* folder_;
+    static DemoSummary summary_;
+    Connection connection_;
+};
+
+TemporaryFolder* DemoDatabase::folder_ = nullptr;
+DemoSummary DemoDatabase::summary_;
+
+TEST_F(DemoDatabase, HasTheFoldersSpotSetsJobRunsAndItemsOfAnInstrument) {
+    const long peptides = static_cast<long>(DemoPeptides().size());
+    EXPECT_GE(peptides, 30);
+    EXPECT_EQ(Count(connection_, "SELECT COUNT(*) FROM FOLDER_OBJECT WHERE OBJECT_TYPE = 2"), 5);
+    EXPECT_EQ(Count(connection_, "SELECT COUNT(*) FROM FOLDER_OBJECT WHERE OBJECT_TYPE = 6"), 4);
+    EXPECT_EQ(Count(connection_, "SELECT COUNT(*) FROM JOB_RUN"), 5);
+    EXPECT_EQ(Count(connection_, "SELECT COUNT(*) FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12"),
+              peptides);
+    EXPECT_EQ(summary_.msmsSpectra, peptides);
+    EXPECT_EQ(summary_.folders, 5);
+    EXPECT_EQ(summary_.spotSets, 4);
+    EXPECT_EQ(summary_.jobRuns, 5);
+    EXPECT_EQ(Count(connection_, "SELECT COUNT(*) FROM JOB_RUN_ITEM"), summary_.items);
+    EXPECT_EQ(Count(connection_, "SELECT COUNT(*) FROM PEAK"), summary_.peaks);
+
+    Recordset projects =
+        connection_.Execute("SELECT * FROM FOLDER_OBJECT WHERE FOLDER_OBJECT_ID = 2");
+    EXPECT_EQ(std::get<std::string>(projects.Field("NAME")), "Projects");
+    EXPECT_EQ(Count(connection_,
+                    "SELECT COUNT(*) FROM FOLDER_OBJECT WHERE PARENT_FOLDER_ID = 2 "
+                    "AND (OBJECT_TYPE = 2 OR OBJECT_TYPE = 6)"),
+              2);
+    // The spot set of job run 12 has an MS run and two MS/MS runs; one run is still partly
+    // incomplete, and every shown column of its items is filled.
+    Recordset runs = connection_.Execute(
+        "SELECT DISTINCT SPOT_SET_ID, OPMODE_NAME, JOB_RUN_ID, JOB_FINISH_TIME "
+        "FROM JOB_RUN_ITEM_VIEW WHERE SPOT_SET_ID = 10 ORDER BY JOB_RUN_ID");
+    ASSERT_EQ(runs.RecordCount(), 3);
+    EXPECT_EQ(std::get<std::string>(runs.Field("OPMODE_NAME")), "MS Reflector Positive");
+    runs.MoveNext();
+    EXPECT_EQ(std::get<std::int64_t>(runs.Field("JOB_RUN_ID")), 12);
+    EXPECT_NE(std::get<std::string>(runs.Field("OPMODE_NAME")).find("MS-MS"), std::string::npos);
+    EXPECT_TRUE(std::holds_alternative<DateTime>(runs.Field("JOB_FINISH_TIME")));
+    EXPECT_GT(
+        Count(connection_, "SELECT COUNT(*) FROM JOB_RUN_ITEM WHERE JOB_RUN_NUMERIC_STATUS <> 9"),
+        0);
+    EXPECT_EQ(Count(connection_,
+                    "SELECT COUNT(*) FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12 AND "
+                    "(JOB_RUN_NUMERIC_STATUS <> 9 OR SPOT_LABEL IS NULL OR "
+                    "ACQ_STATUS IS NULL OR JOB_SUBMIT_TIME IS NULL)"),
+              0);
+    // Another job run's peak lists lie between the first and the last of job run 12.
+    EXPECT_GT(Count(connection_,
+                    "SELECT COUNT(*) FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID <> 12 "
+                    "AND PEAK_LIST_ID BETWEEN (SELECT MIN(PEAK_LIST_ID) FROM "
+                    "JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12) AND (SELECT "
+                    "MAX(PEAK_LIST_ID) FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12)"),
+              0);
+}
+
+TEST_F(DemoDatabase, EachMsmsSpectrumsFragmentsFitItsPrecursor) {
+    Recordset spectra = connection_.Execute(
+        "SELECT PEAK_LIST_ID, PRECURSOR_MASS FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12");
+    std::map<std::int64_t, double> precursors;
+    for (; !spectra.IsEOF(); spectra.MoveNext())
+        precursors[std::get<std::int64_t>(spectra.Field("PEAK_LIST_ID"))] =
+            std::get<double>(spectra.Field("PRECURSOR_MASS"));
+    std::map<std::int64_t, std::vector<double>> kept;
+    Recordset peaks = connection_.Execute(kKeptPeaks);
+    for (; !peaks.IsEOF(); peaks.MoveNext()) {
+        const auto list = std::get<std::int64_t>(peaks.Field("PEAK_LIST_ID"));
+        const double centroid = std::get<double>(peaks.Field("CENTROID"));
+        if (precursors.count(list) != 0 && centroid < precursors[list] - 20)
+            kept[list].push_back(centroid);
+    }
+    ASSERT_EQ(kept.size(), precursors.size());  // every spectrum keeps peaks
+    for (const auto& [list, centroids] : kept) {
+        // A b ion and its complementary y ion add up to [M+H]+ plus one proton.
+        const double sum = precursors[list] + kProtonMass;
+        int paired = 0;
+        for (double a : centroids) {
+            for (double b : centroids) {
+                if (std::fabs(a + b - sum) < 0.01) {
+                    ++paired;
+                    break;
+                }
+            }
+        }
+        EXPECT_GE(paired, 6) << "peak list " << list;
+        EXPECT_GE(paired * 10, static_cast<int>(centroids.size()) * 6)
+            << "peak list " << list << ": " << paired << " of " << centroids.size() << " paired";
+    }
+}
+
+TEST_F(DemoDatabase, TheMsSpectraHoldThePrecursorsOfTheirSpot) {
+    Recordset precursors = connection_.Execute(
+        "SELECT I.SPOT_ID AS SPOT_ID, I.PRECURSOR_MASS AS PRECURSOR_MASS FROM JOB_RUN_ITEM_VIEW I "
+        "WHERE I.JOB_RUN_ID = 12");
+    long found = 0;
+    for (; !precursors.IsEOF(); precursors.MoveNext()) {
+        const auto spot = std::get<std::int64_t>(precursors.Field("SPOT_ID"));
+        const double mass = std::get<double>(precursors.Field("PRECURSOR_MASS"));
+        found += Count(connection_,
+                       "SELECT COUNT(*) FROM PEAK_VIEW P JOIN JOB_RUN_ITEM_VIEW I ON "
+                       "I.PEAK_LIST_ID = P.PEAK_LIST_ID WHERE I.JOB_RUN_ID = 10 AND I.SPOT_ID = " +
+                           std::to_string(spot) + " AND P.ISOTOPIC_FLAG = 1 AND ABS(P.CENTROID - " +
+                           std::to_string(mass) + ") < 0.001");
+    }
+    EXPECT_EQ(found, summary_.msmsSpectra);
+}
+
+TEST(DemoOptions, TheSeedTheSpectraAndTheBaseViewsShapeTheFile) {
+    TemporaryFolder folder;
+    DemoOptions options;
+    options.path = folder.File("a.sqlite");
+    options.spectra = 120;
+    options.baseViews = true;
+    EXPECT_EQ(CreateDemoDatabase(options).msmsSpectra, 120);
+    options.path = folder.File("b.sqlite");
+    CreateDemoDatabase(options);
+    EXPECT_EQ(Bytes(folder.File("a.sqlite")), Bytes(folder.File("b.sqlite")));
+    options.seed = 2;
+    CreateDemoDatabase(options);  // replaces b.sqlite
+    EXPECT_NE(Bytes(folder.File("a.sqlite")), Bytes(folder.File("b.sqlite")));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("b.sqlite.partial")));
+
+    bool useBaseViews = false;
+    EXPECT_TRUE(
+        ProbeDatabase("Provider=SQLite;Data Source=" + folder.File("a.sqlite"), useBaseViews));
+    EXPECT_TRUE(useBaseViews);
+    Connection connection;
+    connection.Open("Provider=SQLite;Data Source=" + folder.File("a.sqlite"));
+    EXPECT_EQ(
+        Count(connection, "SELECT COUNT(*) FROM BASE_JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12"),
+        120);
+
+    options.path = folder.File("missing-folder/c.sqlite");
+    EXPECT_THROW(CreateDemoDatabase(options), std::exception);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("missing-folder")));
+}
+
+TEST(DemoPeptides, MassesAgreeWithPublishedDigestValues) {
+    // [M+H]+ of well-known tryptic peptides of cytochrome c and myoglobin.
+    EXPECT_NEAR(ProtonatedMass("TGPNLHGLFGR"), 1168.6221, 0.002);
+    EXPECT_NEAR(ProtonatedMass("HGTVVLTALGGILK"), 1378.8416, 0.002);
+    EXPECT_NEAR(ProtonatedMass("LFTGHPETLEK"), 1271.6630, 0.002);
+    EXPECT_NEAR(ProtonatedMass("VEADIAGHGQEVLIR"), 1606.8552, 0.002);
+    EXPECT_EQ(ProtonatedMass("PEPTIDEX"), 0);
+
+    EXPECT_EQ(TrypticDigest("MKPLRAKRPG"), (std::vector<std::string>{"MKPLR", "AK", "RPG"}));
+    const auto fragments = FragmentIons("PEPK");
+    ASSERT_EQ(fragments.size(), 6u);
+    EXPECT_NEAR(fragments[0].mz + fragments[5].mz, ProtonatedMass("PEPK") + kProtonMass, 1e-9);
+
+    const auto proteins = ParseFasta(">A first\nMKV\n\n;comment\nLR*\n>B\nGG\n");
+    ASSERT_EQ(proteins.size(), 2u);
+    EXPECT_EQ(proteins[0].name, "A");
+    EXPECT_EQ(proteins[0].description, "first");
+    EXPECT_EQ(proteins[0].sequence, "MKVLR");
+    EXPECT_THROW(ParseFasta("MKV\n"), std::invalid_argument);
+    EXPECT_THROW(ParseFasta(">A\nMK1V\n"), std::invalid_argument);
+
+    std::set<std::string> names;
+    for (const DemoPeptide& peptide : DemoPeptides())
+        names.insert(peptide.protein);
+    EXPECT_EQ(names.size(), 5u);  // every protein contributes peptides
+}
+
+}  // namespace
+}  // namespace lumbrook::database::demo

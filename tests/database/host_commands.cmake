@@ -1,0 +1,56 @@
+# `lumbrook demo-db` and `lumbrook probe` as a user runs them.
+#   cmake -DHOST=path/to/lumbrook -DWORK=scratch-folder -P host_commands.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/config)
+set(ENV{XDG_CONFIG_HOME} ${WORK}/config)  # no stored preferences
+# No ODBC data sources at all, so the default string's TSQUARED is surely missing.
+file(WRITE ${WORK}/odbc.ini "")
+file(WRITE ${WORK}/odbcinst.ini "")
+set(ENV{ODBCINI} ${WORK}/odbc.ini)
+set(ENV{ODBCSYSINI} ${WORK})
+
+# Checks the status and the output (stdout and stderr together) of `lumbrook ARGS`.
+function(check args expected_status expected_output status out err)
+    if(NOT status EQUAL expected_status)
+        message(FATAL_ERROR "lumbrook ${args}: status ${status}, expected ${expected_status}\n"
+                            "stdout: ${out}\nstderr: ${err}")
+    endif()
+    if(NOT "${out}${err}" MATCHES "${expected_output}")
+        message(FATAL_ERROR "lumbrook ${args}: output does not match '${expected_output}':\n"
+                            "${out}${err}")
+    endif()
+endfunction()
+
+function(run expected_status expected_output)
+    execute_process(COMMAND ${HOST} ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out
+                    ERROR_VARIABLE err)
+    check("${ARGN}" ${expected_status} "${expected_output}" "${status}" "${out}" "${err}")
+endfunction()
+
+# `lumbrook probe --connect STRING`: the string holds ";", so it is passed quoted.
+function(probe expected_status expected_output connection)
+    execute_process(COMMAND ${HOST} probe --connect "${connection}" RESULT_VARIABLE status
+                    OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    check("probe --connect ${connection}" ${expected_status} "${expected_output}" "${status}"
+          "${out}" "${err}")
+endfunction()
+
+run(0 "Wrote .*: 5 folders, 4 spot sets, 5 job runs, .* job run 12 has [0-9]+ MS/MS spectra\n"
+    demo-db ${WORK}/demo.sqlite --base-views --seed 7)
+probe(0 "^Probe: succeeded\nViews: BASE_JOB_RUN_ITEM_VIEW, BASE_PEAK_VIEW\n$"
+      "Provider=SQLite;Data Source=${WORK}/demo.sqlite")
+run(0 "job run 12 has 40 MS/MS spectra" demo-db ${WORK}/plain.sqlite --spectra 40)
+probe(0 "^Probe: succeeded\nViews: JOB_RUN_ITEM_VIEW, PEAK_VIEW\n$"
+      "Provider=SQLite;Data Source=${WORK}/plain.sqlite")
+probe(1 "Probe: failed\nViews: JOB_RUN_ITEM_VIEW, PEAK_VIEW\nError: unable to open database file: "
+      "Provider=SQLite;Data Source=${WORK}/missing.sqlite")
+if(EXISTS ${WORK}/missing.sqlite)
+    message(FATAL_ERROR "the probe created ${WORK}/missing.sqlite")
+endif()
+probe(1 "Error: Provider cannot be found: \"Foo\"" "Provider=Foo")
+# Without --connect the object's own string: the default, whose data source is not here.
+run(1 "Probe: failed\n.*Error: .+" probe)
+run(2 "--spectra" demo-db ${WORK}/x.sqlite --spectra 0)
+run(2 "one PATH" demo-db)
+run(2 "no arguments" probe extra)
+file(REMOVE_RECURSE ${WORK})
