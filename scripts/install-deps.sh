@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev libgl-dev
     libsqlite3-dev sqlite3
-    unixodbc-dev odbc-postgresql postgresql
+    unixodbc-dev odbc-postgresql postgresql libsqliteodbc
     xvfb
 )
 

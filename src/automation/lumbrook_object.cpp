@@ -24,12 +24,6 @@ HRESULT Fail(HRESULT hr, const char* description) {
     return platform::RaiseError(hr, kErrorSource, description);
 }
 
-HRESULT NotAvailable(const char* member) {
-    return platform::RaiseError(
-        E_NOTIMPL, kErrorSource,
-        std::string("The member ") + member + " is not available in this build");
-}
-
 HRESULT ReturnText(const std::string& text, BSTR* out) {
     if (out == nullptr)
         return E_POINTER;
@@ -192,11 +186,7 @@ HRESULT LumbrookObject::put_Monoisotopic(SHORT value) {
     return S_OK;
 }
 
-HRESULT LumbrookObject::ShowDataBrowser(VARIANT_BOOL* pRetVal) {
-    if (pRetVal == nullptr)
-        return E_POINTER;
-    return NotAvailable("ShowDataBrowser");
-}
+// ShowDataBrowser is in show_data_browser.cpp.
 
 HRESULT LumbrookObject::get_Descriptor(BSTR* pRetVal) {
     return ReturnText(descriptor_, pRetVal);

@@ -1,0 +1,42 @@
+#include "browser/item_model.h"
+
+#include "browser/value_text.h"
+
+namespace lumbrook::browser {
+
+ItemTableModel::ItemTableModel(database::Recordset records, QObject* parent)
+    : QAbstractTableModel(parent), records_(std::move(records)) {}
+
+int ItemTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(records_.RecordCount());
+}
+
+int ItemTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : records_.ColumnCount();
+}
+
+QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return {};
+    if (role != Qt::DisplayRole)
+        return {};
+    return ValueText(records_.At(index.row() + 1, index.column()));
+}
+
+QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal) {
+        if (section < 0 || section >= columnCount())
+            return {};
+        return QString::fromStdString(records_.ColumnName(section));
+    }
+    return QString();  // the record selectors carry no text
+}
+
+Qt::ItemFlags ItemTableModel::flags(const QModelIndex& index) const {
+    // Selectable, never editable: the grid is bound read-only.
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+}  // namespace lumbrook::browser

@@ -1,0 +1,44 @@
+// The connection builder: a small dialog that composes a connection string from an SQLite
+// file, an ODBC data source, an ODBC driver with server and database, or an Oracle data
+// source name, with user and password. The connection dialog's "ODBC Wizard ..." opens it.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QComboBox;
+class QLineEdit;
+class QStackedWidget;
+
+namespace lumbrook::connection_dialog {
+
+class ConnectionBuilder : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit ConnectionBuilder(QWidget* parent = nullptr);
+
+    // The string the fields describe now; empty when a required field is empty.
+    std::string ConnectionString() const;
+
+    // Shows the builder modally. The composed string when the user pressed OK, otherwise
+    // (cancelled, closed, or nothing usable entered) the empty string.
+    static std::string Prompt(QWidget* parent);
+
+  private:
+    void ChooseFile();
+
+    QComboBox* kind_;
+    QStackedWidget* pages_;
+    QLineEdit* file_;
+    QComboBox* dataSource_;
+    QComboBox* driver_;
+    QLineEdit* server_;
+    QLineEdit* port_;
+    QLineEdit* database_;
+    QLineEdit* oracleService_;
+    QLineEdit* user_;
+    QLineEdit* password_;
+};
+
+}  // namespace lumbrook::connection_dialog

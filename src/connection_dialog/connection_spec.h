@@ -1,0 +1,32 @@
+// What the connection builder collects, and the OLE DB connection string made from it.
+#pragma once
+
+#include <string>
+
+namespace lumbrook::connection_dialog {
+
+enum class ConnectionKind {
+    SqliteFile,      // an SQLite database file
+    OdbcDataSource,  // an ODBC data source name known to the driver manager
+    OdbcDriver,      // an ODBC driver with server, port and database
+    OracleService,   // an Oracle data source name
+};
+
+struct ConnectionSpec {
+    ConnectionKind kind = ConnectionKind::SqliteFile;
+    std::string file;        // SqliteFile
+    std::string dataSource;  // OdbcDataSource, OracleService
+    std::string driver;      // OdbcDriver
+    std::string server;      // OdbcDriver
+    std::string port;        // OdbcDriver, may be empty
+    std::string database;    // OdbcDriver
+    std::string user;
+    std::string password;
+};
+
+// The connection string for `spec`; empty when a required part (the file, the data source,
+// the driver) is missing. Values that would break the key=value list are quoted: OLE DB
+// values in double quotes (a quote inside doubled), ODBC values in braces.
+std::string BuildConnectionString(const ConnectionSpec& spec);
+
+}  // namespace lumbrook::connection_dialog

@@ -1,0 +1,142 @@
+#include "connection_dialog/frm_odbc.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "automation/mod_global.h"
+#include "connection_dialog/connection_builder.h"
+#include "database/probe.h"
+#include "platform/ui/busy_pointer.h"
+#include "platform/ui/twips.h"
+#include "settings/preferences.h"
+#include "settings/settings_store.h"
+
+namespace lumbrook::connection_dialog {
+namespace {
+
+using platform::TwipsToPixelsX;
+using platform::TwipsToPixelsY;
+
+// Places `widget` at a position and size given in twips within its container.
+void Place(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
+                        TwipsToPixelsY(height));
+}
+
+// Leading and trailing blanks off; other white space is part of the string.
+std::string TrimSpaces(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+frmODBC::frmODBC(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmODBC");
+    setWindowTitle("ODBC Connection");
+    // A fixed dialog border with a close box only; as a dialog it has no task bar entry.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(TwipsToPixelsX(6615), TwipsToPixelsY(3165));
+    // The layout is given for the platform's 8-point dialog font.
+    QFont small = font();
+    small.setPixelSize(TwipsToPixelsY(165));  // 8 points: 11 pixels at 96 dots per inch
+    setFont(small);
+
+    frame_ = new QGroupBox("ODBC connection to 4000 series database", this);
+    frame_->setObjectName("Frame");
+    Place(frame_, 120, 120, 6375, 2415);
+
+    txtODBC_ = new QPlainTextEdit(frame_);
+    txtODBC_->setObjectName("txtODBC");
+    Place(txtODBC_, 240, 360, 5895, 1215);
+
+    cmdRestore_ = new QPushButton("Restore default", frame_);
+    cmdRestore_->setObjectName("cmdRestore");
+    Place(cmdRestore_, 240, 1800, 1815, 375);
+
+    cmdChange_ = new QPushButton("ODBC Wizard ...", frame_);
+    cmdChange_->setObjectName("cmdChange");
+    Place(cmdChange_, 4320, 1800, 1815, 375);
+
+    cmdCancel_ = new QPushButton("Cancel", this);
+    cmdCancel_->setObjectName("cmdCancel");
+    Place(cmdCancel_, 2640, 2640, 1815, 375);
+
+    cmdSave_ = new QPushButton("Save", this);
+    cmdSave_->setObjectName("cmdSave");
+    Place(cmdSave_, 4680, 2640, 1815, 375);
+
+    // Enter presses Save wherever the focus is but in the text box, which takes line breaks
+    // as text; the other buttons do not become default when focused.
+    for (QPushButton* button : {cmdRestore_, cmdChange_, cmdCancel_})
+        button->setAutoDefault(false);
+    cmdSave_->setAutoDefault(true);
+    cmdSave_->setDefault(true);
+
+    // The frame takes no focus, so its place in the order passes to its controls.
+    setTabOrder(cmdSave_, cmdCancel_);
+    setTabOrder(cmdCancel_, cmdChange_);
+    setTabOrder(cmdChange_, cmdRestore_);
+    setTabOrder(cmdRestore_, txtODBC_);
+    txtODBC_->setTabChangesFocus(true);
+
+    connect(cmdCancel_, &QPushButton::clicked, this, &frmODBC::Cancel);
+    connect(cmdRestore_, &QPushButton::clicked, this, &frmODBC::RestoreDefault);
+    connect(cmdChange_, &QPushButton::clicked, this, &frmODBC::Change);
+    connect(cmdSave_, &QPushButton::clicked, this, &frmODBC::Save);
+}
+
+void frmODBC::Load() {
+    std::string& inUse = Global().connectionStringInUse;
+    txtODBC_->setPlainText(QString::fromStdString(inUse));
+    savedString_ = inUse;
+    inUse.clear();
+}
+
+void frmODBC::keyPressEvent(QKeyEvent* event) {
+    // Esc presses Cancel, which puts the string back; the close box only closes.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel_->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmODBC::Cancel() {
+    Global().connectionStringInUse = savedString_;
+    reject();
+}
+
+void frmODBC::RestoreDefault() {
+    txtODBC_->setPlainText(settings::kDefaultConnectionString);
+}
+
+void frmODBC::Change() {
+    // The builder never raises into the dialog: it gives a string or nothing, and nothing
+    // leaves the text as it is.
+    const std::string built = ConnectionBuilder::Prompt(this);
+    if (!built.empty())
+        txtODBC_->setPlainText(QString::fromStdString(built));
+}
+
+void frmODBC::Save() {
+    const std::string text = TrimSpaces(txtODBC_->toPlainText().toStdString());
+    txtODBC_->setPlainText(QString::fromStdString(text));
+    bool usable = false;
+    {
+        platform::BusyPointer busy;
+        usable = database::ProbeDatabase(text, Global().useBaseViews);
+    }
+    if (!usable)
+        return;  // stays open with the trimmed text, without a message
+    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect, text);
+    Global().connectionStringInUse = text;
+    accept();
+}
+
+}  // namespace lumbrook::connection_dialog

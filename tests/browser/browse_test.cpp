@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "automation/mod_global.h"
+#include "browse_fixture.h"
+#include "browser/frm_main.h"
+#include "browser/image_list.h"
+#include "database/connection.h"
+#include "fixture.h"
+#include "settings/preferences.h"
+#include "settings/settings_store.h"
+
+namespace lumbrook::browser {
+namespace {
+
+using namespace std::string_literals;
+
+class Browse : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::ForgetPreferences();
+        const std::string path = testing::ScratchFolder() + "/browse.sqlite";
+        testing::MakeDatabase(path, testing::BrowseFixtureSql());
+        settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
+                               testing::SqliteConnection(path));
+        database::Connection::SetCommandObserver(
+            [this](const std::string& text) { queries_.push_back(text); });
+        form_ = std::make_unique<frmMain>(platform::Version{1, 0, 0});
+        ASSERT_TRUE(form_->Load());
+        form_->show();
+    }
+    void TearDown() override {
+        form_.reset();
+        database::Connection::SetCommandObserver(nullptr);
+    }
+
+    QTreeWidgetItem* Root() { return form_->TreeView1()->topLevelItem(0); }
+    QTreeWidgetItem* Child(QTreeWidgetItem* parent, const QString& text) {
+        for (int i = 0; i < parent->childCount(); ++i) {
+            if (parent->child(i)->text(0) == text)
+                return parent->child(i);
+        }
+        ADD_FAILURE() << "no node " << text.toStdString();
+        return nullptr;
+    }
+    void Click(QTreeWidgetItem* node) {
+        QTreeWidget* tree = form_->TreeView1();
+        tree->scrollToItem(node);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          tree->visualItemRect(node).center());
+    }
+    int QueriesContaining(const std::string& part) const {
+        int count = 0;
+        for (const std::string& q : queries_)
+            count += q.find(part) != std::string::npos;
+        return count;
+    }
+    // Clicks the record selector of 1-based `row`, as a person does.
+    void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QHeaderView* selectors = form_->DataGrid1()->verticalHeader();
+        const int y =
+            selectors->sectionViewportPosition(row - 1) + selectors->sectionSize(row - 1) / 2;
+        QTest::mouseClick(selectors->viewport(), Qt::LeftButton, modifiers, QPoint(5, y));
+    }
+    void Key(QEvent::Type type, int key) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        QApplication::sendEvent(form_->DataGrid1(), &event);
+    }
+    // Shift held in the grid while a record selector is clicked.
+    void ShiftClickRow(int row) {
+        Key(QEvent::KeyPress, Qt::Key_Shift);
+        ClickRow(row, Qt::ShiftModifier);
+        Key(QEvent::KeyRelease, Qt::Key_Shift);
+    }
+    void ChooseAlphaSet() { Click(Child(Root(), "Alpha set")); }
+
+    std::vector<std::string> queries_;
+    std::unique_ptr<frmMain> form_;
+};
+
+TEST_F(Browse, RootOpensWithItsFoldersAndSpotSetsSortedByName) {
+    QTreeWidgetItem* root = Root();
+    EXPECT_TRUE(root->isExpanded());
+    EXPECT_EQ(root->icon(0).pixmap(16, 16).toImage(), TreePicture(kOpenFolderPicture).toImage());
+    QStringList names;
+    for (int i = 0; i < root->childCount(); ++i)
+        names << root->child(i)->text(0);
+    EXPECT_EQ(names, QStringList({"Alpha set", "Empty set", "Middle", "Zeta folder"}));
+    EXPECT_EQ(frmMain::NodeKey(Child(root, "Middle")), "folder_32");
+    EXPECT_EQ(frmMain::NodeKey(Child(root, "Alpha set")), "spotset_31");
+    EXPECT_EQ(Child(root, "Alpha set")->icon(0).pixmap(16, 16).toImage(),
+              TreePicture(kSpotSetPicture).toImage());
+    ASSERT_EQ(QueriesContaining("FROM FOLDER_OBJECT WHERE (OBJECT_TYPE"), 1);
+    const std::string expected =
+        "SELECT FOLDER_OBJECT_ID, NAME, OBJECT_TYPE, PARENT_FOLDER_ID, IS_UPDATEABLE FROM "
+        "FOLDER_OBJECT WHERE (OBJECT_TYPE = 2 OR OBJECT_TYPE = 6) AND PARENT_FOLDER_ID = 2 "
+        "ORDER BY NAME";
+    EXPECT_NE(std::find(queries_.begin(), queries_.end(), expected), queries_.end());
+}
+
+TEST_F(Browse, FoldersLoadOnceOnTheirFirstExpansion) {
+    QTreeWidgetItem* empty = Child(Root(), "Zeta folder");
+    ASSERT_EQ(empty->childCount(), 1);  // the placeholder makes it expandable
+    empty->setExpanded(true);
+    EXPECT_EQ(empty->childCount(), 0);  // expanding once removes the expander
+    EXPECT_EQ(QueriesContaining("PARENT_FOLDER_ID = 30 "), 1);
+
+    QTreeWidgetItem* middle = Child(Root(), "Middle");
+    middle->setExpanded(true);
+    ASSERT_EQ(middle->childCount(), 1);
+    EXPECT_EQ(middle->child(0)->text(0), "Inner set");
+    EXPECT_EQ(middle->icon(0).pixmap(16, 16).toImage(), TreePicture(kOpenFolderPicture).toImage());
+    middle->setExpanded(false);
+    EXPECT_EQ(middle->icon(0).pixmap(16, 16).toImage(),
+              TreePicture(kClosedFolderPicture).toImage());
+    middle->setExpanded(true);
+    EXPECT_EQ(QueriesContaining("PARENT_FOLDER_ID = 32 "), 1);  // no second query
+    EXPECT_EQ(middle->childCount(), 1);
+}
+
+TEST_F(Browse, SpotSetListsItsJobRunsAndTheFirstRunsCompletedItems) {
+    ChooseAlphaSet();
+    QComboBox* list = form_->cboSpotSet();
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_TRUE(list->isEnabled());
+    EXPECT_TRUE(list->itemText(0).startsWith("1: Job run 17; "));
+    EXPECT_TRUE(list->itemText(0).endsWith("; MS-MS 1 kV positive"));
+    EXPECT_EQ(list->itemText(1), "2: Job run 18; ; MS reflector positive");  // NULL time
+    EXPECT_EQ(list->itemData(0).toInt(), 17);
+    EXPECT_EQ(list->currentIndex(), 0);
+
+    QAbstractItemModel* grid = form_->DataGrid1()->model();
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->rowCount(), 9);  // item 105 is not complete
+    const QStringList headers = {
+        "SPOT_LABEL",      "SPOT_NAME",   "SPOT_TYPE",     "PRECURSOR_MASS",  "OPMODE_NAME",
+        "ACQ_STATUS",      "PROC_STATUS", "INTERP_STATUS", "JOB_SUBMIT_TIME", "JOB_START_TIME",
+        "JOB_FINISH_TIME", "SPOT_SET_ID", "SPOT_ID",       "JOB_RUN_ID",      "JOB_RUN_ITEM_ID"};
+    ASSERT_EQ(grid->columnCount(), headers.size());
+    for (int c = 0; c < headers.size(); ++c)
+        EXPECT_EQ(grid->headerData(c, Qt::Horizontal).toString(), headers[c]);
+    EXPECT_EQ(grid->index(0, 3).data().toString(), "1001.123");  // rounded to 3 places
+    EXPECT_EQ(grid->index(4, 14).data().toString(), "106");      // 105 is left out
+    EXPECT_EQ(grid->index(0, 7).data().toString(), "");          // NULL
+    EXPECT_TRUE(form_->DataGrid1()->isEnabled());
+    EXPECT_TRUE(form_->cmdSave()->isEnabled());
+    EXPECT_TRUE(form_->optSelect(1)->isEnabled());
+    EXPECT_EQ(QueriesContaining("JOB_RUN_ID = 17 AND JOB_RUN_NUMERIC_STATUS = 9"), 1);
+
+    list->setCurrentIndex(1);  // job run 18
+    EXPECT_EQ(form_->DataGrid1()->model()->rowCount(), 2);
+}
+
+TEST_F(Browse, FolderClickEmptiesAndDisablesTheRightHandSide) {
+    ChooseAlphaSet();
+    Click(Child(Root(), "Middle"));
+    EXPECT_EQ(form_->cboSpotSet()->count(), 0);
+    EXPECT_FALSE(form_->cboSpotSet()->isEnabled());
+    EXPECT_EQ(form_->DataGrid1()->model(), nullptr);
+    EXPECT_FALSE(form_->DataGrid1()->isEnabled());
+    EXPECT_FALSE(form_->cmdSave()->isEnabled());
+    EXPECT_FALSE(form_->optSelect(0)->isEnabled());
+    EXPECT_FALSE(form_->optSelect(1)->isEnabled());
+}
+
+TEST_F(Browse, EmptyCasesDisableSelectAndTheOptions) {
+    Click(Child(Root(), "Empty set"));  // no job runs at all
+    EXPECT_FALSE(form_->cboSpotSet()->isEnabled());
+    EXPECT_EQ(form_->DataGrid1()->model(), nullptr);
+    EXPECT_FALSE(form_->cmdSave()->isEnabled());
+
+    QTreeWidgetItem* middle = Child(Root(), "Middle");
+    middle->setExpanded(true);
+    Click(middle->child(0));  // one job run without a completed item
+    EXPECT_EQ(form_->cboSpotSet()->count(), 1);
+    EXPECT_EQ(form_->DataGrid1()->model(), nullptr);
+    EXPECT_FALSE(form_->DataGrid1()->isEnabled());
+    EXPECT_FALSE(form_->cmdSave()->isEnabled());
+    EXPECT_FALSE(form_->optSelect(0)->isEnabled());
+}
+
+TEST_F(Browse, KeyboardSelectionCountsAsAClick) {
+    QTreeWidget* tree = form_->TreeView1();
+    tree->setFocus();
+    tree->setCurrentItem(Child(Root(), "Alpha set"));
+    EXPECT_EQ(form_->cboSpotSet()->count(), 2);
+}
+
+TEST_F(Browse, ShiftSelectionRunsFromTheCurrentRowToTheAnchor) {
+    ChooseAlphaSet();
+    form_->optSelect(1)->click();
+    ClickRow(3);
+    ShiftClickRow(7);
+    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{7, 6, 5, 4, 3}));
+    EXPECT_FALSE(form_->ShiftHeld());
+
+    ClickRow(7);
+    ShiftClickRow(3);
+    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{3, 4, 5, 6, 7}));
+}
+
+TEST_F(Browse, ShiftOutsideTheGridOrWithAllSpectraMovesNoRows) {
+    ChooseAlphaSet();
+    form_->optSelect(1)->click();
+    ClickRow(2);
+    // Shift pressed on another control does not count.
+    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+    QApplication::sendEvent(form_->TreeView1(), &shift);
+    EXPECT_FALSE(form_->ShiftHeld());
+    ClickRow(4, Qt::ControlModifier);
+    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{2, 4}));
+
+    form_->optSelect(0)->click();
+    ClickRow(1);
+    ShiftClickRow(3);  // the grid's own range, not rebuilt
+    EXPECT_EQ(form_->SelectedBookmarks().size(), 3u);
+    EXPECT_FALSE(form_->ShiftHeld());
+}
+
+TEST_F(Browse, SelectWithSelectedSpectraGivesEntriesInSelectionOrder) {
+    ChooseAlphaSet();
+    form_->optSelect(1)->click();
+    ClickRow(5);
+    ClickRow(2, Qt::ControlModifier);
+    ClickRow(9, Qt::ControlModifier);
+    ASSERT_EQ(form_->SelectedBookmarks(), (std::vector<long>{5, 2, 9}));
+    form_->cmdSave()->click();
+    const BrowserHandoverRecord& h = Global().BrowserHandover;
+    EXPECT_TRUE(h.Accepted);
+    EXPECT_FALSE(form_->isVisible());
+    EXPECT_EQ(h.Descriptor, "Projects/Alpha set");
+    EXPECT_EQ(h.JobRunID, 17);
+    EXPECT_FALSE(h.AllSpectra);
+    // Row 5 is item 106 (105 is not complete), row 2 item 102, row 9 item 110.
+    EXPECT_EQ(h.DescriptorList,
+              "Projects/Alpha set:17:106:False:MS-MS\0"
+              "Projects/Alpha set:17:102:False:MS-MS\0"
+              "Projects/Alpha set:17:110:False:MS-MS"s);
+    EXPECT_EQ(h.JobRunItemID, 110);
+    EXPECT_EQ(h.MSType, "MS-MS");
+}
+
+TEST_F(Browse, SelectWithAllSpectraGivesOneEntryWhateverRowsAreSelected) {
+    ChooseAlphaSet();
+    ClickRow(4);
+    form_->cmdSave()->click();
+    const BrowserHandoverRecord& h = Global().BrowserHandover;
+    EXPECT_TRUE(h.Accepted);
+    EXPECT_TRUE(h.AllSpectra);
+    EXPECT_EQ(h.JobRunItemID, 0);
+    EXPECT_EQ(h.MSType, "MS-MS");
+    EXPECT_EQ(h.DescriptorList, "Projects/Alpha set:17:0:True:MS-MS");
+}
+
+TEST_F(Browse, MsRowsAndAnEmptySelection) {
+    ChooseAlphaSet();
+    form_->cboSpotSet()->setCurrentIndex(1);  // job run 18, MS
+    form_->optSelect(1)->click();
+    Global().BrowserHandover.Reset();
+    form_->cmdSave()->click();  // nothing selected
+    EXPECT_TRUE(Global().BrowserHandover.Accepted);
+    EXPECT_EQ(Global().BrowserHandover.DescriptorList, "");
+    EXPECT_FALSE(Global().BrowserHandover.AllSpectra);
+    EXPECT_EQ(Global().BrowserHandover.JobRunItemID, 0);
+    EXPECT_EQ(Global().BrowserHandover.MSType, "");
+}
+
+TEST_F(Browse, MsRowGivesAnMsEntry) {
+    ChooseAlphaSet();
+    form_->cboSpotSet()->setCurrentIndex(1);
+    form_->optSelect(1)->click();
+    ClickRow(2);
+    form_->cmdSave()->click();
+    EXPECT_EQ(Global().BrowserHandover.DescriptorList, "Projects/Alpha set:18:202:False:MS");
+}
+
+}  // namespace
+}  // namespace lumbrook::browser

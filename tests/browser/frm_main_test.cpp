@@ -1,0 +1,268 @@
+#include "browser/frm_main.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "automation/mod_global.h"
+#include "browser/image_list.h"
+#include "connection_dialog/frm_odbc.h"
+#include "fixture.h"
+#include "platform/app/app.h"
+#include "settings/preferences.h"
+#include "settings/settings_store.h"
+
+namespace lumbrook::browser {
+namespace {
+
+using platform::MessageResult;
+using testing::MessageBoxRecorder;
+
+const platform::Version kVersion{1, 0, 0};
+constexpr const char* kPrompt =
+    "Cannot connect to 4000 series database.\r\nPress OK to make new connection.\r\n"
+    "Press Cancel to exit.";
+
+class Browser : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::ForgetPreferences();
+        database_ = testing::ScratchFolder() + "/browser.sqlite";
+        testing::MakeDatabase(database_, testing::SmallFolderTree());
+        title_ = platform::AppTitle();
+    }
+    void TearDown() override { platform::SetAppTitle(title_); }
+
+    void StoreConnection(const std::string& text) {
+        settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
+                               text);
+    }
+
+    // A window loaded on the fixture database.
+    std::unique_ptr<frmMain> LoadedWindow() {
+        StoreConnection(testing::SqliteConnection(database_));
+        auto form = std::make_unique<frmMain>(kVersion);
+        EXPECT_TRUE(form->Load());
+        return form;
+    }
+
+    std::string database_;
+    std::string title_;
+};
+
+TEST_F(Browser, WithNothingStoredTheDefaultStringIsTried) {
+    std::string inUse = "unset";
+    MessageBoxRecorder boxes([&inUse](const platform::MessageBoxRequest&) {
+        inUse = Global().connectionStringInUse;
+        return MessageResult::Cancel;
+    });
+    frmMain form(kVersion);
+    EXPECT_FALSE(form.Load());
+    EXPECT_EQ(inUse, settings::kDefaultConnectionString);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].title, "Lumbrook");
+    EXPECT_EQ(boxes.Seen()[0].text, kPrompt);
+    EXPECT_EQ(boxes.Seen()[0].buttons, platform::MessageButtons::OKCancel);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(Browser, DefaultStringReachesTheDataSourceNamedAfterTheDatabase) {
+    testing::UseTsquaredDataSource(database_);
+    MessageBoxRecorder boxes(
+        [](const platform::MessageBoxRequest&) { return MessageResult::Cancel; });
+    frmMain form(kVersion);
+    EXPECT_TRUE(form.Load());
+    EXPECT_TRUE(boxes.Seen().empty());
+    unsetenv("ODBCSYSINI");
+    unsetenv("ODBCINI");
+}
+
+TEST_F(Browser, StoredEmptyStringIsUsedAsItIsAndPrompts) {
+    StoreConnection("");
+    std::string inUse = "unset";
+    MessageBoxRecorder boxes([&inUse](const platform::MessageBoxRequest&) {
+        inUse = Global().connectionStringInUse;
+        return MessageResult::Cancel;
+    });
+    frmMain form(kVersion);
+    EXPECT_FALSE(form.Load());
+    EXPECT_EQ(inUse, "");
+    EXPECT_EQ(boxes.Seen().size(), 1u);
+}
+
+TEST_F(Browser, OkThenAWorkingStringInTheDialogOpensWithoutASecondPrompt) {
+    StoreConnection("Provider=SQLite;Data Source=" + testing::ScratchFolder() + "/missing.sqlite");
+    const std::string good = testing::SqliteConnection(database_);
+    MessageBoxRecorder boxes([&good](const platform::MessageBoxRequest&) {
+        testing::WhenModal<connection_dialog::frmODBC>([&good](connection_dialog::frmODBC& dialog) {
+            dialog.txtODBC()->setPlainText(QString::fromStdString(good));
+            dialog.cmdSave()->click();
+        });
+        return MessageResult::OK;
+    });
+    frmMain form(kVersion);
+    ASSERT_TRUE(form.Load());
+    EXPECT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(Global().connectionStringInUse, good);
+    EXPECT_EQ(settings::ToText(settings::ReadSetting(settings::kAppName, settings::kSection,
+                                                     settings::kODBCConnect)),
+              good);
+    ASSERT_NE(Global().sharedConnection, nullptr);
+    EXPECT_TRUE(Global().sharedConnection->IsOpen());
+}
+
+TEST_F(Browser, LoadedWindowHasItsCaptionLayoutAndRootNode) {
+    auto form = LoadedWindow();
+    EXPECT_EQ(form->windowTitle(), "Lumbrook 1.0.0");
+    EXPECT_EQ(form->width(), 857);  // 12855 twips at 96 dots per inch
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+
+    EXPECT_EQ(form->Frame4()->title(), "Spot Sets");
+    EXPECT_EQ(form->Frame4()->geometry(), QRect(24, 16, 809, 281));
+    EXPECT_EQ(form->TreeView1()->parentWidget(), form->Frame4());
+    EXPECT_EQ(form->TreeView1()->geometry(), QRect(16, 24, 209, 241));
+    EXPECT_EQ(form->cboSpotSet()->geometry(), QRect(240, 24, 329, 21));
+    EXPECT_EQ(form->optSelect(0)->geometry(), QRect(600, 16, 201, 17));
+    EXPECT_EQ(form->optSelect(1)->geometry(), QRect(600, 32, 177, 17));
+    EXPECT_EQ(form->DataGrid1()->geometry(), QRect(240, 56, 553, 209));
+    EXPECT_EQ(form->cmdSave()->parentWidget(), form.get());
+    EXPECT_EQ(form->cmdSave()->geometry(), QRect(592, 307, 113, 25));
+    EXPECT_EQ(form->cmdExit()->geometry(), QRect(720, 307, 113, 25));
+
+    EXPECT_EQ(form->optSelect(0)->text(), "Export all MS/MS spectra in job run");
+    EXPECT_EQ(form->optSelect(1)->text(), "Export selected spectra only");
+    EXPECT_TRUE(form->optSelect(0)->isChecked());
+    EXPECT_EQ(form->cmdSave()->text(), "Select");
+    EXPECT_EQ(form->cmdExit()->text(), "Cancel");
+    EXPECT_FALSE(form->cmdSave()->isDefault());
+    EXPECT_FALSE(form->cmdExit()->isDefault());
+
+    // Tab order: Select, Cancel, then the frame's grid, options, tree and job-run list.
+    const QWidget* expected[] = {form->cmdSave(),    form->cmdExit(),    form->DataGrid1(),
+                                 form->optSelect(0), form->optSelect(1), form->TreeView1(),
+                                 form->cboSpotSet()};
+    for (std::size_t i = 0; i + 1 < std::size(expected); ++i) {
+        const QWidget* next = expected[i]->nextInFocusChain();
+        while (next != nullptr && next->focusPolicy() == Qt::NoFocus)
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next, expected[i + 1]) << expected[i]->objectName().toStdString();
+    }
+
+    // The root is expanded, shows the open folder, and the right-hand side is disabled.
+    ASSERT_EQ(form->TreeView1()->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = form->TreeView1()->topLevelItem(0);
+    EXPECT_EQ(root->text(0), "Projects");
+    EXPECT_EQ(frmMain::NodeKey(root), "folder_2");
+    EXPECT_TRUE(root->isExpanded());
+    EXPECT_EQ(root->icon(0).pixmap(16, 16).toImage(), TreePicture(kOpenFolderPicture).toImage());
+    for (int i = 0; i < root->childCount(); ++i)
+        EXPECT_NE(root->child(i)->text(0), "xyzzy_dummy_xyzzy");
+    EXPECT_FALSE(form->cboSpotSet()->isEnabled());
+    EXPECT_FALSE(form->DataGrid1()->isEnabled());
+    EXPECT_FALSE(form->cmdSave()->isEnabled());
+    EXPECT_FALSE(form->optSelect(0)->isEnabled());
+    EXPECT_FALSE(form->optSelect(1)->isEnabled());
+}
+
+TEST_F(Browser, PicturesAreSixteenSquareAndTransparentInTheMaskColour) {
+    for (const char* key : kTreePictureKeys) {
+        const QImage image = TreePicture(key).toImage();
+        ASSERT_EQ(image.size(), QSize(16, 16)) << key;
+        EXPECT_EQ(image.pixelColor(15, 15).alpha(), 0) << key;  // a corner of mask colour
+        int opaque = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                opaque += image.pixelColor(x, y).alpha() == 255;
+        EXPECT_GT(opaque, 40) << key;
+    }
+    const QImage plate = TreePicture(kSpotSetPicture).toImage();
+    EXPECT_EQ(plate.pixelColor(3, 4), QColor(Qt::red));        // the left column of spots
+    EXPECT_EQ(plate.pixelColor(7, 4), QColor(128, 128, 128));  // the others grey
+    EXPECT_TRUE(TreePicture("unknown").isNull());
+}
+
+// Each way of closing ends the modal loop without a selection.
+TEST_F(Browser, EscCloseBoxAndCancelCloseWithoutASelection) {
+    const std::function<void(frmMain&)> ways[] = {
+        [](frmMain& form) {
+            QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(&form, &esc);
+        },
+        [](frmMain& form) { form.close(); },
+        [](frmMain& form) { form.cmdExit()->click(); },
+    };
+    for (const auto& way : ways) {
+        auto form = LoadedWindow();
+        frmMain* raw = form.get();
+        QTimer::singleShot(0, [raw, way] { way(*raw); });
+        form->exec();
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_FALSE(Global().BrowserHandover.Accepted);
+        EXPECT_EQ(Global().sharedConnection, nullptr);  // unloading closed it
+    }
+}
+
+TEST_F(Browser, CloseRequestDuringAnExportIsRefusedAndCancels) {
+    auto form = LoadedWindow();
+    frmMain* raw = form.get();
+    bool stillOpen = false;
+    QTimer::singleShot(0, [raw, &stillOpen] {
+        Global().exportRunning = true;  // as an export started from the host's timer sets it
+        raw->close();
+        raw->cmdExit()->click();
+        stillOpen = raw->isVisible();
+        EXPECT_TRUE(Global().cancelRequested);
+        Global().exportRunning = false;
+        raw->close();
+    });
+    form->exec();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_FALSE(form->isVisible());
+    Global().cancelRequested = false;
+}
+
+TEST_F(Browser, TheProgramFolderBecomesTheCurrentDirectory) {
+    platform::SetCurrentDirectory("/");
+    auto form = LoadedWindow();
+    const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+    EXPECT_EQ(platform::CurrentDirectory(), folder);
+    form->close();
+    form.reset();
+    EXPECT_EQ(platform::CurrentDirectory(), folder);
+}
+
+TEST_F(Browser, AnotherInstanceIsBroughtForwardAndThisWindowClosesUnseen) {
+    QProcess first;
+    first.start(LUMBROOK_INSTANCE_HELPER,
+                {QString::fromStdString(platform::AppTitle()), QString::number(20000)});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    ASSERT_TRUE(first.waitForReadyRead(10000));
+    ASSERT_EQ(first.readLine().trimmed(), "first");
+
+    MessageBoxRecorder boxes([](const platform::MessageBoxRequest&) { return MessageResult::OK; });
+    StoreConnection(testing::SqliteConnection(database_));
+    frmMain form(kVersion);
+    EXPECT_FALSE(form.Load());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(boxes.Seen().empty());
+    ASSERT_TRUE(first.waitForReadyRead(10000));
+    EXPECT_EQ(first.readLine().trimmed(), "raised");
+    EXPECT_EQ(platform::AppTitle(), "unwanted instance");
+    first.kill();
+    first.waitForFinished(5000);
+}
+
+}  // namespace
+}  // namespace lumbrook::browser

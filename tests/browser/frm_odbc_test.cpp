@@ -1,0 +1,182 @@
+#include "connection_dialog/frm_odbc.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "automation/mod_global.h"
+#include "connection_dialog/connection_builder.h"
+#include "fixture.h"
+#include "settings/preferences.h"
+#include "settings/settings_store.h"
+
+namespace lumbrook::connection_dialog {
+namespace {
+
+std::string StoredConnection() {
+    const auto value =
+        settings::ReadSetting(settings::kAppName, settings::kSection, settings::kODBCConnect);
+    return settings::IsEmpty(value) ? "<nothing>" : settings::ToText(value);
+}
+
+class ConnectionDialog : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::ForgetPreferences();
+        database_ = testing::ScratchFolder() + "/dialog.sqlite";
+        testing::MakeDatabase(database_, testing::SmallFolderTree());
+        Global().connectionStringInUse = "Provider=SQLite;Data Source=/old/path.sqlite";
+    }
+
+    // Shows `dialog` modally and runs `action` once it is up.
+    static void Run(frmODBC& dialog, std::function<void(frmODBC&)> action) {
+        frmODBC* raw = &dialog;
+        QTimer::singleShot(0, [raw, action] { action(*raw); });
+        dialog.exec();
+    }
+
+    std::string database_;
+};
+
+TEST_F(ConnectionDialog, LayoutCaptionButtonsAndTabOrder) {
+    frmODBC dialog;
+    dialog.Load();
+    EXPECT_EQ(dialog.windowTitle(), "ODBC Connection");
+    EXPECT_EQ(dialog.size(), QSize(441, 211));  // 6615 by 3165 twips
+    EXPECT_EQ(dialog.frame()->title(), "ODBC connection to 4000 series database");
+    EXPECT_EQ(dialog.txtODBC()->parentWidget(), dialog.frame());
+    EXPECT_EQ(dialog.txtODBC()->geometry(), QRect(16, 24, 393, 81));
+    EXPECT_EQ(dialog.cmdRestore()->text(), "Restore default");
+    EXPECT_EQ(dialog.cmdChange()->text(), "ODBC Wizard ...");
+    EXPECT_EQ(dialog.cmdCancel()->geometry(), QRect(176, 176, 121, 25));
+    EXPECT_EQ(dialog.cmdSave()->geometry(), QRect(312, 176, 121, 25));
+    EXPECT_TRUE(dialog.cmdSave()->isDefault());
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinimizeButtonHint);
+    const QWidget* order[] = {dialog.cmdSave(), dialog.cmdCancel(), dialog.cmdChange(),
+                              dialog.cmdRestore(), dialog.txtODBC()};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        const QWidget* next = order[i]->nextInFocusChain();
+        while (next != nullptr && next->focusPolicy() == Qt::NoFocus)
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next, order[i + 1]) << order[i]->objectName().toStdString();
+    }
+}
+
+TEST_F(ConnectionDialog, LoadEmptiesTheStringInUseAndCancelRestoresItExactly) {
+    const std::string before = Global().connectionStringInUse;
+    frmODBC dialog;
+    dialog.Load();
+    EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), before);
+    EXPECT_EQ(Global().connectionStringInUse, "");
+    Run(dialog, [](frmODBC& d) { d.cmdCancel()->click(); });
+    EXPECT_EQ(Global().connectionStringInUse, before);
+    EXPECT_EQ(StoredConnection(), "<nothing>");
+
+    frmODBC again;
+    again.Load();
+    Run(again, [](frmODBC& d) {
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&d, &esc);
+    });
+    EXPECT_EQ(Global().connectionStringInUse, before);  // Esc is the Cancel button
+}
+
+TEST_F(ConnectionDialog, CloseBoxLeavesTheStringInUseEmpty) {
+    frmODBC dialog;
+    dialog.Load();
+    Run(dialog, [](frmODBC& d) { d.close(); });
+    EXPECT_EQ(Global().connectionStringInUse, "");
+}
+
+TEST_F(ConnectionDialog, RestoreDefaultThenSaveStoresTheDefault) {
+    testing::UseTsquaredDataSource(database_);
+    frmODBC dialog;
+    dialog.Load();
+    bool closedBySave = false;
+    Run(dialog, [&closedBySave](frmODBC& d) {
+        d.cmdRestore()->click();
+        EXPECT_EQ(d.txtODBC()->toPlainText().toStdString(), settings::kDefaultConnectionString);
+        d.cmdSave()->click();
+        closedBySave = !d.isVisible();
+        if (!closedBySave)
+            d.close();
+    });
+    unsetenv("ODBCSYSINI");
+    unsetenv("ODBCINI");
+    EXPECT_TRUE(closedBySave);
+    EXPECT_EQ(StoredConnection(), settings::kDefaultConnectionString);
+    EXPECT_EQ(Global().connectionStringInUse, settings::kDefaultConnectionString);
+}
+
+TEST_F(ConnectionDialog, SaveTrimsAndAFailedCheckKeepsTheDialogOpenAndStoresNothing) {
+    const std::string good = testing::SqliteConnection(database_);
+    const std::string bad = "Provider=SQLite;Data Source=" + testing::ScratchFolder() + "/none.db";
+    frmODBC dialog;
+    dialog.Load();
+    Run(dialog, [&](frmODBC& d) {
+        d.txtODBC()->setPlainText(QString::fromStdString("   " + bad + "  "));
+        d.cmdSave()->click();
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.txtODBC()->toPlainText().toStdString(), bad);
+        EXPECT_EQ(StoredConnection(), "<nothing>");
+        EXPECT_EQ(Global().connectionStringInUse, "");
+        d.txtODBC()->setPlainText(QString::fromStdString("  " + good + " "));
+        d.cmdSave()->click();
+        EXPECT_FALSE(d.isVisible());
+    });
+    EXPECT_EQ(StoredConnection(), good);
+    EXPECT_EQ(Global().connectionStringInUse, good);
+}
+
+TEST_F(ConnectionDialog, CancelledOrEmptyBuilderLeavesTheTextAlone) {
+    frmODBC dialog;
+    dialog.Load();
+    const QString before = dialog.txtODBC()->toPlainText();
+    Run(dialog, [&](frmODBC& d) {
+        testing::WhenModal<ConnectionBuilder>([](ConnectionBuilder& b) { b.reject(); });
+        d.cmdChange()->click();
+        EXPECT_EQ(d.txtODBC()->toPlainText(), before);
+        // OK with nothing filled in gives no string either.
+        testing::WhenModal<ConnectionBuilder>([](ConnectionBuilder& b) { b.accept(); });
+        d.cmdChange()->click();
+        EXPECT_EQ(d.txtODBC()->toPlainText(), before);
+        d.close();
+    });
+}
+
+TEST_F(ConnectionDialog, BuilderFillsTheTextWithTheStringItComposed) {
+    frmODBC dialog;
+    dialog.Load();
+    const std::string path = database_;
+    Run(dialog, [&](frmODBC& d) {
+        testing::WhenModal<ConnectionBuilder>([path](ConnectionBuilder& b) {
+            b.findChild<QLineEdit*>("file")->setText(QString::fromStdString(path));
+            b.accept();
+        });
+        d.cmdChange()->click();
+        EXPECT_EQ(d.txtODBC()->toPlainText().toStdString(),
+                  "Provider=SQLite;Data Source=" + path + ";");
+        testing::WhenModal<ConnectionBuilder>([](ConnectionBuilder& b) {
+            b.findChild<QComboBox*>("kind")->setCurrentIndex(3);
+            b.findChild<QLineEdit*>("oracleService")->setText("LABDB");
+            b.findChild<QLineEdit*>("user")->setText("reader");
+            b.findChild<QLineEdit*>("password")->setText("p;w");
+            b.accept();
+        });
+        d.cmdChange()->click();
+        EXPECT_EQ(d.txtODBC()->toPlainText().toStdString(),
+                  "Provider=OraOLEDB.Oracle.1;User ID=reader;Password=\"p;w\";Data Source=LABDB;");
+        d.close();
+    });
+}
+
+}  // namespace
+}  // namespace lumbrook::connection_dialog

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "browser/range_selection.h"
+#include "browser/selection_handback.h"
+
+namespace lumbrook::browser {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(RangeRows, RunFromTheCurrentRowToTheAnchor) {
+    EXPECT_EQ(RangeRows(7, 3, 10), (std::vector<long>{7, 6, 5, 4, 3}));
+    EXPECT_EQ(RangeRows(3, 7, 10), (std::vector<long>{3, 4, 5, 6, 7}));
+    EXPECT_EQ(RangeRows(4, 4, 10), (std::vector<long>{4}));
+    // An anchor from a longer list stays within the rows that exist.
+    EXPECT_EQ(RangeRows(2, 9, 4), (std::vector<long>{2, 3, 4}));
+}
+
+TEST(Handover, ThreeRowsGiveThreeEntriesWithTwoNuls) {
+    BrowserHandoverRecord record;
+    FillHandover(record, "Gels/Plate 1", 12, false,
+                 {{"7", "MS-MS 1 kV"}, {"8", "MS reflector"}, {"9", "ms-ms lower case"}});
+    EXPECT_EQ(record.DescriptorList,
+              "Gels/Plate 1:12:7:False:MS-MS\0"
+              "Gels/Plate 1:12:8:False:MS\0"
+              "Gels/Plate 1:12:9:False:MS"s);
+    EXPECT_EQ(record.JobRunItemID, 9);
+    EXPECT_EQ(record.MSType, "MS");  // "MS-MS" is looked for with its case
+    EXPECT_FALSE(record.AllSpectra);
+    EXPECT_FALSE(record.Accepted);
+}
+
+TEST(Handover, EntryFieldsAreJoinedByColons) {
+    BrowserHandoverRecord record;
+    FillHandover(record, "Proj/Set1", 12, false, {{"345", "MS-MS 1 kV"}});
+    EXPECT_EQ(record.DescriptorList, "Proj/Set1:12:345:False:MS-MS");
+}
+
+TEST(Handover, AllSpectraIsOneEntryAndNoRowsKeepTheRecordsValues) {
+    BrowserHandoverRecord all;
+    FillHandover(all, "F/S", 3, true, {{"1", "MS"}});
+    EXPECT_EQ(all.DescriptorList, "F/S:3:0:True:MS-MS");
+    EXPECT_EQ(all.JobRunItemID, 0);
+
+    BrowserHandoverRecord none;
+    none.MSType = "";
+    none.JobRunItemID = 0;
+    FillHandover(none, "F/S", 3, false, {});
+    EXPECT_EQ(none.DescriptorList, "");
+    EXPECT_EQ(none.MSType, "");
+    EXPECT_EQ(none.JobRunItemID, 0);
+}
+
+TEST(Handover, ItemIdTextReadsAsA32BitInteger) {
+    EXPECT_EQ(ItemIdFromText("2147483647"), 2147483647);
+    EXPECT_EQ(ItemIdFromText(" 42 "), 42);
+    EXPECT_EQ(ItemIdFromText("12.5"), 12);  // halves to even
+    EXPECT_EQ(ItemIdFromText("13.5"), 14);
+    EXPECT_EQ(ItemIdFromText("2147483648"), 0);
+    EXPECT_EQ(ItemIdFromText(""), 0);
+    EXPECT_EQ(ItemIdFromText("abc"), 0);
+}
+
+}  // namespace
+}  // namespace lumbrook::browser

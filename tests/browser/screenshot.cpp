@@ -1,0 +1,74 @@
+// Draws the data browser as a person sees it after choosing a spot set and three spectra,
+// under the offscreen platform, into a PNG file:
+//   browser_screenshot FILE.png
+// The README's picture is made with it; the test suite runs it once to keep it working.
+#include <unistd.h>  // getpid
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTreeWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "browse_fixture.h"
+#include "browser/frm_main.h"
+#include "fixture.h"
+#include "platform/app/app.h"
+#include "platform/ui/application.h"
+#include "settings/preferences.h"
+#include "settings/settings_store.h"
+
+int main(int argc, char** argv) {
+    using namespace lumbrook;
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: browser_screenshot FILE.png\n");
+        return 2;
+    }
+    // The window makes the program's folder the current directory: resolve the name first.
+    const QString output = QString::fromStdString(std::filesystem::absolute(argv[1]).string());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::string config = testing::ScratchFolder() + "/config";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    platform::SetAppTitle("Lumbrook screenshot " + std::to_string(::getpid()));
+    std::string whyNot;
+    if (!platform::StartApplication(whyNot)) {
+        std::fprintf(stderr, "%s\n", whyNot.c_str());
+        return 1;
+    }
+    const std::string database = testing::ScratchFolder() + "/screenshot.sqlite";
+    testing::MakeDatabase(database, testing::BrowseFixtureSql());
+    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
+                           testing::SqliteConnection(database));
+
+    int status = 1;
+    {
+        browser::frmMain form(platform::Version{1, 0, 0});
+        if (form.Load()) {
+            form.show();
+            QTreeWidget* tree = form.TreeView1();
+            QTreeWidgetItem* root = tree->topLevelItem(0);
+            for (int i = 0; i < root->childCount(); ++i) {
+                if (root->child(i)->text(0) == "Alpha set") {
+                    tree->setCurrentItem(root->child(i));
+                    break;
+                }
+            }
+            form.optSelect(1)->setChecked(true);
+            for (int row : {1, 2, 3})
+                form.DataGrid1()->selectionModel()->select(
+                    form.DataGrid1()->model()->index(row, 0),
+                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            QApplication::processEvents();
+            status = form.grab().save(output, "PNG") ? 0 : 1;
+        }
+    }
+    std::error_code ignored;  // a leftover scratch folder does not spoil the picture
+    std::filesystem::remove_all(testing::ScratchFolder(), ignored);
+    return status;
+}

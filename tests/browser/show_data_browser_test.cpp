@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
+#include <fstream>
+#include <sstream>
+
+#include "automation/lumbrook_object.h"
+#include "automation/mod_global.h"
+#include "browse_fixture.h"
+#include "browser/frm_main.h"
+#include "fixture.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
+#include "settings/preferences.h"
+#include "settings/settings_store.h"
+
+namespace lumbrook::automation {
+namespace {
+
+using platform::Bstr;
+
+platform::ComPtr<_Lumbrook> NewObject() {
+    return platform::ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
+}
+
+// Gives every property that the browser hands back a value it would not choose.
+void Scribble(_Lumbrook& o) {
+    o.put_Descriptor(Bstr("Old/Choice").get());
+    o.put_MSType(Bstr("MS").get());
+    o.put_DescriptorList(Bstr("Old/Choice:5:6:False:MS").get());
+    o.put_JobRunID(5);
+    o.put_JobRunItemID(6);
+    o.put_AllSpectra(VARIANT_TRUE);
+}
+
+void ExpectResetValues(_Lumbrook& o) {
+    Bstr text;
+    o.get_Descriptor(text.out());
+    EXPECT_EQ(text.Utf8(), "");
+    o.get_MSType(text.out());
+    EXPECT_EQ(text.Utf8(), "");
+    o.get_DescriptorList(text.out());
+    EXPECT_EQ(text.Utf8(), "");
+    LONG id = -1;
+    o.get_JobRunID(&id);
+    EXPECT_EQ(id, 0);
+    o.get_JobRunItemID(&id);
+    EXPECT_EQ(id, 0);
+    VARIANT_BOOL all = VARIANT_TRUE;
+    o.get_AllSpectra(&all);
+    EXPECT_EQ(all, VARIANT_FALSE);
+}
+
+class ShowDataBrowser : public ::testing::Test {
+  protected:
+    void SetUp() override { testing::ForgetPreferences(); }
+};
+
+TEST_F(ShowDataBrowser, CancelOnTheFirstPromptReturnsFalseWithEverythingReset) {
+    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect, "");
+    testing::MessageBoxRecorder boxes(
+        [](const platform::MessageBoxRequest&) { return platform::MessageResult::Cancel; });
+    auto o = NewObject();
+    Scribble(*o);
+    VARIANT_BOOL accepted = VARIANT_TRUE;
+    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
+    EXPECT_EQ(accepted, VARIANT_FALSE);
+    EXPECT_EQ(boxes.Seen().size(), 1u);
+    ExpectResetValues(*o);
+}
+
+TEST_F(ShowDataBrowser, CancelInTheOpenWindowReturnsFalseWithEverythingReset) {
+    const std::string path = testing::ScratchFolder() + "/show.sqlite";
+    testing::MakeDatabase(path, testing::SmallFolderTree());
+    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
+                           testing::SqliteConnection(path));
+    auto o = NewObject();
+    Scribble(*o);
+    bool shown = false;
+    testing::WhenModal<browser::frmMain>([&shown](browser::frmMain& form) {
+        shown = form.isVisible();
+        form.cmdExit()->click();
+    });
+    VARIANT_BOOL accepted = VARIANT_TRUE;
+    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(accepted, VARIANT_FALSE);
+    ExpectResetValues(*o);
+    EXPECT_EQ(Global().sharedConnection, nullptr);
+}
+
+// The browse fixture, stored as the connection preference, for the tests below.
+std::string UseBrowseFixture() {
+    const std::string path = testing::ScratchFolder() + "/export.sqlite";
+    testing::MakeDatabase(path, testing::BrowseFixtureSql());
+    const std::string connection = testing::SqliteConnection(path);
+    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
+                           connection);
+    return connection;
+}
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int Blocks(const std::string& text) {
+    int count = 0;
+    for (std::size_t at = text.find("BEGIN IONS"); at != std::string::npos;
+         at = text.find("BEGIN IONS", at + 1))
+        ++count;
+    return count;
+}
+
+QTreeWidgetItem* SpotSet(browser::frmMain& form, const char* name) {
+    QTreeWidgetItem* root = form.TreeView1()->topLevelItem(0);
+    for (int i = 0; i < root->childCount(); ++i) {
+        if (root->child(i)->text(0) == name)
+            return root->child(i);
+    }
+    return nullptr;
+}
+
+// What `lumbrook export` writes with these arguments.
+std::string HostExport(const QStringList& arguments, const std::string& out) {
+    QProcess host;
+    host.start(LUMBROOK_HOST, QStringList{"export", "--quiet"} << arguments << "--out"
+                                                               << QString::fromStdString(out));
+    EXPECT_TRUE(host.waitForFinished(60000));
+    EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().toStdString();
+    return FileText(out);
+}
+
+TEST_F(ShowDataBrowser, CloseDuringAnExportStartedFromATimerCancelsItAndStaysOpen) {
+    UseBrowseFixture();
+    auto o = NewObject();
+    VARIANT_BOOL connected = VARIANT_FALSE;
+    ASSERT_EQ(o->Connect(&connected), S_OK);
+    ASSERT_EQ(connected, VARIANT_TRUE);
+    o->put_JobRunID(17);
+    o->put_AllSpectra(VARIANT_TRUE);
+    o->put_MSType(Bstr("MS-MS").get());
+    const std::string file = testing::ScratchFolder() + "/cancelled.qpk";
+
+    bool stayedOpen = false;
+    HRESULT exportResult = E_FAIL;
+    VARIANT_BOOL exported = VARIANT_TRUE;
+    _Lumbrook* raw = o.get();
+    testing::WhenModal<browser::frmMain>([&](browser::frmMain& form) {
+        // The host's timer starts an export while the window is open; the close request
+        // arrives while it runs, from the event processing after a spectrum.
+        QTimer::singleShot(0, &form, [&form] { form.close(); });
+        Bstr out(file);
+        BSTR outRaw = out.get();
+        exportResult = raw->DoExport(&outRaw, &exported);
+        stayedOpen = form.isVisible();
+        form.close();
+    });
+    VARIANT_BOOL accepted = VARIANT_TRUE;
+    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
+    EXPECT_EQ(accepted, VARIANT_FALSE);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(exportResult, S_OK);
+    const int written = Blocks(FileText(file));
+    EXPECT_GE(written, 1);
+    EXPECT_LT(written, 9) << "the export ran on to the end";
+}
+
+TEST_F(ShowDataBrowser, SelectedSpectraExportAsTheHostExportsThem) {
+    const std::string connection = UseBrowseFixture();
+    auto o = NewObject();
+    testing::WhenModal<browser::frmMain>([](browser::frmMain& form) {
+        form.TreeView1()->setCurrentItem(SpotSet(form, "Alpha set"));
+        form.optSelect(1)->click();
+        QItemSelectionModel* selection = form.DataGrid1()->selectionModel();
+        selection->setCurrentIndex(form.DataGrid1()->model()->index(3, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        form.cmdSave()->click();
+    });
+    VARIANT_BOOL accepted = VARIANT_FALSE;
+    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
+    ASSERT_EQ(accepted, VARIANT_TRUE);
+    LONG item = 0;
+    o->get_JobRunItemID(&item);
+    EXPECT_EQ(item, 104);
+    Bstr list;
+    o->get_DescriptorList(list.out());
+    EXPECT_EQ(list.Utf8(), "Projects/Alpha set:17:104:False:MS-MS");
+
+    VARIANT_BOOL connected = VARIANT_FALSE;
+    ASSERT_EQ(o->Connect(&connected), S_OK);
+    const std::string mine = testing::ScratchFolder() + "/browsed.qpk";
+    Bstr out(mine);
+    BSTR outRaw = out.get();
+    VARIANT_BOOL exported = VARIANT_FALSE;
+    ASSERT_EQ(o->DoExport(&outRaw, &exported), S_OK);
+    EXPECT_EQ(exported, VARIANT_TRUE);
+    const std::string host = HostExport({"--connect", QString::fromStdString(connection),
+                                         "--job-run", "17", "--item", "104", "--ms-type", "MS-MS"},
+                                        testing::ScratchFolder() + "/host.qpk");
+    EXPECT_FALSE(host.empty());
+    EXPECT_EQ(FileText(mine), host);
+}
+
+TEST_F(ShowDataBrowser, AllSpectraExportAsTheHostExportsThem) {
+    const std::string connection = UseBrowseFixture();
+    auto o = NewObject();
+    testing::WhenModal<browser::frmMain>([](browser::frmMain& form) {
+        form.TreeView1()->setCurrentItem(SpotSet(form, "Alpha set"));
+        form.cmdSave()->click();
+    });
+    VARIANT_BOOL accepted = VARIANT_FALSE;
+    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
+    ASSERT_EQ(accepted, VARIANT_TRUE);
+    VARIANT_BOOL connected = VARIANT_FALSE;
+    ASSERT_EQ(o->Connect(&connected), S_OK);
+    const std::string mine = testing::ScratchFolder() + "/all.qpk";
+    Bstr out(mine);
+    BSTR outRaw = out.get();
+    VARIANT_BOOL exported = VARIANT_FALSE;
+    ASSERT_EQ(o->DoExport(&outRaw, &exported), S_OK);
+    EXPECT_EQ(exported, VARIANT_TRUE);
+    const std::string text = FileText(mine);
+    EXPECT_EQ(Blocks(text), 10);  // the export takes every item of the job run
+    EXPECT_EQ(text, HostExport({"--connect", QString::fromStdString(connection), "--job-run", "17"},
+                               testing::ScratchFolder() + "/host-all.qpk"));
+}
+
+}  // namespace
+}  // namespace lumbrook::automation
