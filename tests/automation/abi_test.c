@@ -3,9 +3,12 @@
  * creates the object through the class factory and calls it through the raw vtable.
  * Exits 0 when every check holds; each failed check prints its line.
  */
+#define _POSIX_C_SOURCE 200809L /* unsetenv */
+
 #include <dlfcn.h>
 #include <math.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "lumbrook/lumbrook.h"
@@ -134,8 +137,8 @@ static void CheckSentinels(_Lumbrook* o) {
     CHECK(v->DoExport(o, &file, &sentinel) == S_OK && sentinel == VARIANT_FALSE);
     CHECK(file == before);
     sentinel = 0x5A5A;
-    CHECK(v->ShowDataBrowser(o, &sentinel) == E_NOTIMPL && sentinel == 0x5A5A);
-    CheckErrorInfo("The member ShowDataBrowser is not available in this build");
+    /* Without a display the browser cannot open: no error, the answer is false. */
+    CHECK(v->ShowDataBrowser(o, &sentinel) == S_OK && sentinel == VARIANT_FALSE);
     SysFreeString(file);
 }
 
@@ -150,6 +153,10 @@ int main(int argc, char** argv) {
     _Lumbrook* object = NULL;
     ULONG left;
 
+    /* The browser must find no display, whatever the machine running the test has. */
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("QT_QPA_PLATFORM");
     if (argc != 2) {
         fprintf(stderr, "usage: abi_test_c PATH-TO-liblumbrook.so\n");
         return 2;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>  // unsetenv
 #include <limits>
 
 #include "automation/mod_global.h"
@@ -158,10 +159,18 @@ TEST(LumbrookObject, FailingCallsLeaveOutParametersAsTheyWere) {
     EXPECT_EQ(flag, VARIANT_FALSE);
     flag = 0x1234;
 
-    EXPECT_EQ(o->ShowDataBrowser(&flag), E_NOTIMPL);
-    EXPECT_EQ(flag, 0x1234);
-    EXPECT_EQ(TakeErrorInfo().description,
-              "The member ShowDataBrowser is not available in this build");
+    // Without a display the browser cannot open: no error, the answer is false, and the
+    // host can read why.
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("QT_QPA_PLATFORM");
+    EXPECT_EQ(o->ShowDataBrowser(&flag), S_OK);
+    EXPECT_EQ(flag, VARIANT_FALSE);
+    platform::ComPtr<ILumbrookHostSupport> support;
+    ASSERT_EQ(o->QueryInterface(IID_ILumbrookHostSupport, support.out_void()), S_OK);
+    Bstr why;
+    EXPECT_EQ(support->GetLastBrowserError(why.out()), S_OK);
+    EXPECT_EQ(why.Utf8().rfind("no display available", 0), 0u) << why.Utf8();
 
     EXPECT_EQ(o->Connect(nullptr), E_POINTER);
     EXPECT_EQ(o->get_minMass(nullptr), E_POINTER);
