@@ -16,6 +16,7 @@
 #include "browser/frm_main.h"
 #include "browser/image_list.h"
 #include "database/connection.h"
+#include "database/demo/demo_database.h"
 #include "fixture.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
@@ -282,6 +283,51 @@ TEST_F(Browse, MsRowGivesAnMsEntry) {
     ClickRow(2);
     form_->cmdSave()->click();
     EXPECT_EQ(Global().BrowserHandover.DescriptorList, "Projects/Alpha set:18:202:False:MS");
+}
+
+// The demo database, browsed as a person would: the spot set that holds job run 12 is found
+// by opening folders, and "Select" hands back the whole job run.
+TEST(BrowseDemo, JobRunTwelveIsFoundAndHandedBack) {
+    testing::ForgetPreferences();
+    const std::string path = testing::ScratchFolder() + "/demo.sqlite";
+    database::demo::DemoOptions options;
+    options.path = path;
+    database::demo::CreateDemoDatabase(options);
+    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
+                           testing::SqliteConnection(path));
+    frmMain form(platform::Version{1, 0, 0});
+    ASSERT_TRUE(form.Load());
+    QTreeWidgetItem* root = form.TreeView1()->topLevelItem(0);
+    ASSERT_GT(root->childCount(), 0);
+
+    std::vector<QTreeWidgetItem*> pending{root};
+    bool found = false;
+    while (!pending.empty() && !found) {
+        QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        node->setExpanded(true);
+        for (int i = 0; i < node->childCount() && !found; ++i) {
+            QTreeWidgetItem* child = node->child(i);
+            if (frmMain::NodeKey(child).startsWith("folder")) {
+                pending.push_back(child);
+                continue;
+            }
+            form.TreeView1()->setCurrentItem(child);
+            const int entry = form.cboSpotSet()->findData(12);
+            if (entry >= 0) {
+                form.cboSpotSet()->setCurrentIndex(entry);
+                found = true;
+            }
+        }
+    }
+    ASSERT_TRUE(found) << "no spot set lists job run 12";
+    ASSERT_NE(form.DataGrid1()->model(), nullptr);
+    EXPECT_GT(form.DataGrid1()->model()->rowCount(), 0);
+    form.cmdSave()->click();
+    const BrowserHandoverRecord& h = Global().BrowserHandover;
+    EXPECT_TRUE(h.Accepted);
+    EXPECT_EQ(h.JobRunID, 12);
+    EXPECT_EQ(h.DescriptorList, h.Descriptor + ":12:0:True:MS-MS");
 }
 
 }  // namespace

@@ -13,12 +13,15 @@
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "automation/mod_global.h"
 #include "browser/image_list.h"
 #include "connection_dialog/frm_odbc.h"
+#include "database/connection.h"
 #include "fixture.h"
 #include "platform/app/app.h"
+#include "platform/ui/busy_pointer.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
 
@@ -241,6 +244,50 @@ TEST_F(Browser, TheProgramFolderBecomesTheCurrentDirectory) {
     form->close();
     form.reset();
     EXPECT_EQ(platform::CurrentDirectory(), folder);
+}
+
+TEST_F(Browser, SharedConnectionThatFailsToOpenIsReportedAndTheWindowClosesUnseen) {
+    // The file disappears after the probe has run its last command, so the probe succeeds
+    // and the shared connection then cannot open it.
+    StoreConnection(testing::SqliteConnection(database_));
+    const std::string file = database_;
+    database::Connection::SetCommandObserver([file](const std::string& text) {
+        if (text.find("BASE_PEAK_VIEW") != std::string::npos)
+            std::filesystem::remove(file);
+    });
+    MessageBoxRecorder boxes([](const platform::MessageBoxRequest&) { return MessageResult::OK; });
+    frmMain form(kVersion);
+    const bool loaded = form.Load();
+    database::Connection::SetCommandObserver(nullptr);
+    EXPECT_FALSE(loaded);
+    EXPECT_FALSE(form.isVisible());
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_NE(boxes.Seen()[0].text.find(file), std::string::npos) << boxes.Seen()[0].text;
+    EXPECT_EQ(Global().sharedConnection, nullptr);
+}
+
+TEST_F(Browser, FailingBrowserQueryIsShownAndItsControlsStayDisabled) {
+    const std::string broken = testing::ScratchFolder() + "/broken.sqlite";
+    testing::MakeDatabase(broken, testing::SmallFolderTree() + "DROP VIEW JOB_RUN_ITEM_VIEW;\n");
+    StoreConnection(testing::SqliteConnection(broken));
+    MessageBoxRecorder boxes([](const platform::MessageBoxRequest&) { return MessageResult::OK; });
+    frmMain form(kVersion);
+    ASSERT_TRUE(form.Load());
+    QTreeWidgetItem* root = form.TreeView1()->topLevelItem(0);
+    QTreeWidgetItem* spotSet = nullptr;
+    for (int i = 0; i < root->childCount(); ++i) {
+        if (root->child(i)->text(0) == "Digest plate")
+            spotSet = root->child(i);
+    }
+    ASSERT_NE(spotSet, nullptr);
+    form.TreeView1()->setCurrentItem(spotSet);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_NE(boxes.Seen()[0].text.find("JOB_RUN_ITEM_VIEW"), std::string::npos)
+        << boxes.Seen()[0].text;
+    EXPECT_FALSE(form.cboSpotSet()->isEnabled());
+    EXPECT_FALSE(form.DataGrid1()->isEnabled());
+    EXPECT_FALSE(form.cmdSave()->isEnabled());
+    EXPECT_FALSE(platform::BusyPointerShown());  // the pointer is put back
 }
 
 TEST_F(Browser, AnotherInstanceIsBroughtForwardAndThisWindowClosesUnseen) {
