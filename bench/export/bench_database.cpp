@@ -101,6 +101,11 @@ int main(int argc, char** argv) {
         for (double& c : centroids)
             c = Decimals(60 + unit(random) * (precursor - 60), 5);
         std::sort(centroids.begin(), centroids.end());
+        // No two peaks of a list share a centroid: the export's query orders by centroid
+        // alone, so the order of equal ones would be the database's choice and the files of
+        // two databases could differ in it.
+        for (std::size_t i = 1; i < centroids.size(); ++i)
+            centroids[i] = std::max(centroids[i], Decimals(centroids[i - 1] + 1e-5, 5));
         for (long p = 0; p < peaks; ++p) {
             sqlite3_reset(peak);
             sqlite3_bind_int64(peak, 1, id);

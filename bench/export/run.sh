@@ -11,7 +11,9 @@
 # 3. The same export through ODBC from PostgreSQL (a throwaway cluster on a loopback port),
 #    as a ratio to the SQLite export, and whether both files are byte for byte the same.
 #
-# Databases are generated once into BUILD_DIR/bench/export and kept for the next run.
+# Databases are generated once into BUILD_DIR/bench/export and kept for the next run. The
+# exit status is 1 when the export misses a target: at most 1.3 times the shell's time, under
+# 100 MB of peak resident memory.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}
@@ -89,6 +91,8 @@ echo "export:       $exported"
 echo "sqlite3 shell: $shell ($(wc -l <"$work/shell_rows.txt") rows)"
 awk -v e="$export_s" -v s="$shell_s" \
     'BEGIN { printf "ratio export/shell: %.2f (target at most 1.3)\n", e / s }'
+missed=0
+awk -v e="$export_s" -v s="$shell_s" 'BEGIN { exit !(e > 1.3 * s) }' && missed=1
 
 echo "== 2. peak resident memory against the number of peaks"
 for size in "25000 100" "50000 100" "100000 100" "25000 25" "25000 400"; do
@@ -97,13 +101,15 @@ for size in "25000 100" "50000 100" "100000 100" "25000 25" "25000 400"; do
     line=$(export_run "Provider=SQLite;Data Source=$PWD/$db" "$work/memory.qpk")
     printf '%7s spectra x %3s peaks: max_rss_mb=%s wall_s=%s peak_lines=%s\n' "$1" "$2" \
         "$(field max_rss_mb "$line")" "$(field wall_s "$line")" "$(field peak_lines "$line")"
+    awk -v m="$(field max_rss_mb "$line")" 'BEGIN { exit !(m >= 100) }' && missed=1
 done
+[ "$missed" -eq 0 ] || echo "a target was missed"
 
 echo "== 3. the same export through ODBC from PostgreSQL"
 pg_bin=/usr/lib/postgresql/15/bin
 if [ ! -x "$pg_bin/initdb" ] || ! odbcinst -q -d -n "PostgreSQL Unicode" >/dev/null 2>&1; then
     echo "skipped: PostgreSQL 15 or its ODBC driver is not installed"
-    exit 0
+    exit "$missed"
 fi
 as_postgres() { if [ "$(id -u)" -eq 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi; }
 root=$(mktemp -d /tmp/lumbrook-bench-pg-XXXXXX)
@@ -139,3 +145,4 @@ if cmp -s "$work/export.qpk" "$work/export_odbc.qpk"; then
 else
     echo "the two files differ:"; cmp "$work/export.qpk" "$work/export_odbc.qpk" || true
 fi
+exit "$missed"
