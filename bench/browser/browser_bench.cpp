@@ -2,8 +2,6 @@
 //   a folder with 5,000 children expanded for the first time (one query, 5,000 nodes);
 //   a spot set clicked whose job run has 5,000 completed items (job-run list and grid).
 // Prints one line per measurement; exits 1 when one takes half a second or more.
-#include <unistd.h>  // getpid
-
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QComboBox>
@@ -18,7 +16,6 @@
 #include "browser/frm_main.h"
 #include "fixture.h"
 #include "platform/app/app.h"
-#include "platform/ui/application.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
 
@@ -74,15 +71,8 @@ bool Report(const char* what, double seconds) {
 
 int main() {
     using namespace lumbrook;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    const std::string config = testing::ScratchFolder() + "/config";
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    platform::SetAppTitle("Lumbrook bench " + std::to_string(::getpid()));
-    std::string whyNot;
-    if (!platform::StartApplication(whyNot)) {
-        std::fprintf(stderr, "%s\n", whyNot.c_str());
+    if (!testing::StartOffscreenSession("Lumbrook bench"))
         return 1;
-    }
     const std::string database = testing::ScratchFolder() + "/bench.sqlite";
     testing::MakeDatabase(database, BenchSql());
     settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,

@@ -33,16 +33,12 @@ namespace lumbrook::browser {
 namespace {
 
 using platform::TwipsToPixelsX;
+constexpr auto Place = platform::PlaceInTwips;
 using platform::TwipsToPixelsY;
 
 constexpr const char* kConnectPrompt =
     "Cannot connect to 4000 series database.\r\nPress OK to make new connection.\r\n"
     "Press Cancel to exit.";
-
-void Place(QWidget* widget, int left, int top, int width, int height) {
-    widget->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
-                        TwipsToPixelsY(height));
-}
 
 // Makes the button's font just small enough for its caption to fit the width it was
 // given: the layout's widths were made for a narrower font than most systems have.

@@ -60,12 +60,7 @@ void frmMain::FillJobRuns(const QString& spotSetId) {
         JobRunChosen();
         return;
     }
-    cboSpotSet_->setEnabled(false);
-    UnbindItems();
-    dataGrid1_->setEnabled(false);
-    cmdSave_->setEnabled(false);
-    optSelect_[0]->setEnabled(false);
-    optSelect_[1]->setEnabled(false);
+    ClearRightHandSide();  // a spot set without job runs: nothing to choose from
 }
 
 void frmMain::JobRunChosen() {

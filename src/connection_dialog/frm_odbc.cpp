@@ -17,13 +17,8 @@ namespace lumbrook::connection_dialog {
 namespace {
 
 using platform::TwipsToPixelsX;
+constexpr auto Place = platform::PlaceInTwips;
 using platform::TwipsToPixelsY;
-
-// Places `widget` at a position and size given in twips within its container.
-void Place(QWidget* widget, int left, int top, int width, int height) {
-    widget->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
-                        TwipsToPixelsY(height));
-}
 
 // Leading and trailing blanks off; other white space is part of the string.
 std::string TrimSpaces(const std::string& text) {

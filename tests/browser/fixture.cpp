@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,8 @@
 #include <stdexcept>
 
 #include "database/schema.h"
+#include "platform/app/app.h"
+#include "platform/ui/application.h"
 
 namespace lumbrook::testing {
 namespace {
@@ -31,6 +34,19 @@ void ExecuteAll(sqlite3* db, std::string_view text) {
 }
 
 }  // namespace
+
+bool StartOffscreenSession(const std::string& name) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::string config = ScratchFolder() + "/config";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    platform::SetAppTitle(name + " " + std::to_string(::getpid()));
+    std::string whyNot;
+    if (!platform::StartApplication(whyNot)) {
+        std::fprintf(stderr, "%s\n", whyNot.c_str());
+        return false;
+    }
+    return true;
+}
 
 const std::string& ScratchFolder() {
     static const std::string folder = [] {

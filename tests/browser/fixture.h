@@ -13,6 +13,12 @@
 
 namespace lumbrook::testing {
 
+// Prepares this process for driving windows: the offscreen platform, preferences in the
+// scratch folder, an application title of its own (`name` and the process id, so parallel
+// processes never take each other for a running instance), and Qt started. False, with the
+// reason on stderr, when Qt cannot start.
+bool StartOffscreenSession(const std::string& name);
+
 // Folder in which every test of this process keeps its files.
 const std::string& ScratchFolder();
 

@@ -2,8 +2,6 @@
 // under the offscreen platform, into a PNG file:
 //   browser_screenshot FILE.png
 // The README's picture is made with it; the test suite runs it once to keep it working.
-#include <unistd.h>  // getpid
-
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
@@ -20,7 +18,6 @@
 #include "browser/frm_main.h"
 #include "fixture.h"
 #include "platform/app/app.h"
-#include "platform/ui/application.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
 
@@ -32,15 +29,8 @@ int main(int argc, char** argv) {
     }
     // The window makes the program's folder the current directory: resolve the name first.
     const QString output = QString::fromStdString(std::filesystem::absolute(argv[1]).string());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    const std::string config = testing::ScratchFolder() + "/config";
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    platform::SetAppTitle("Lumbrook screenshot " + std::to_string(::getpid()));
-    std::string whyNot;
-    if (!platform::StartApplication(whyNot)) {
-        std::fprintf(stderr, "%s\n", whyNot.c_str());
+    if (!testing::StartOffscreenSession("Lumbrook screenshot"))
         return 1;
-    }
     const std::string database = testing::ScratchFolder() + "/screenshot.sqlite";
     testing::MakeDatabase(database, testing::BrowseFixtureSql());
     settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 #include <cmath>
 
 namespace lumbrook::platform {
@@ -32,6 +33,11 @@ int TwipsToPixelsY(int twips) {
     const QScreen* screen = PrimaryScreen();
     return TwipsToPixels(twips,
                          screen != nullptr ? screen->logicalDotsPerInchY() : kDefaultDotsPerInch);
+}
+
+void PlaceInTwips(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
+                        TwipsToPixelsY(height));
 }
 
 }  // namespace lumbrook::platform

@@ -2,6 +2,8 @@
 // dots per inch.
 #pragma once
 
+class QWidget;
+
 namespace lumbrook::platform {
 
 // `twips` in pixels at `dotsPerInch`, rounded to the nearest pixel.
@@ -11,5 +13,8 @@ int TwipsToPixels(int twips, double dotsPerInch);
 // is known).
 int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);
+
+// Gives `widget` a position and size in twips within its container's client area.
+void PlaceInTwips(QWidget* widget, int left, int top, int width, int height);
 
 }  // namespace lumbrook::platform
