@@ -8,6 +8,7 @@
 
 #include "database/connection.h"
 #include "database/database_error.h"
+#include "program_queries.h"
 #include "sqlite_database.h"
 
 namespace lumbrook::database {
@@ -65,6 +66,10 @@ TEST_F(SqliteConnection, ValuesComeWithTheirTypesAndNullsOfEveryType) {
     EXPECT_EQ(std::get<std::int64_t>(peak.Field("ISOTOPIC_FLAG")), 1);
     Recordset integer = connection_.Execute("SELECT CAST(NULL AS INTEGER) AS N");
     EXPECT_TRUE(IsNull(integer.Field("n")));
+}
+
+TEST_F(SqliteConnection, TheProgramsQueriesRunOnTheSchema) {
+    testing::ExpectProgramQueriesRun(connection_);
 }
 
 TEST_F(SqliteConnection, FieldsAreFoundWithoutRegardToCase) {

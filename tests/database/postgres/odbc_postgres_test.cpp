@@ -7,6 +7,7 @@
 #include "database/connection.h"
 #include "database/database_error.h"
 #include "postgres_server.h"
+#include "program_queries.h"
 
 namespace lumbrook::database {
 namespace {
@@ -67,6 +68,10 @@ TEST_F(OdbcPostgres, ValuesComeWithTheirTypesAndNullsOfEveryType) {
     EXPECT_TRUE(IsNull(run.Field("JOB_FINISH_TIME")));
     Recordset integer = connection_.Execute("SELECT CAST(NULL AS BIGINT) AS N, 'x' AS T");
     EXPECT_TRUE(IsNull(integer.Field("n")));
+}
+
+TEST_F(OdbcPostgres, TheProgramsQueriesRunOnTheSchema) {
+    testing::ExpectProgramQueriesRun(connection_);
 }
 
 TEST_F(OdbcPostgres, TextIsUtf8BothWays) {

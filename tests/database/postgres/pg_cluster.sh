@@ -10,7 +10,9 @@
 # STATE is a folder of the build tree. It holds `root` (the cluster's folder, written before
 # anything is started, so that a cleanup always finds what a setup left), cluster.env
 # (port, user, password), odbc.ini with the data source TSQUARED, and odbcinst.ini, whose
-# driver entry keeps CommLog off (Debian's entry writes a log into /tmp on every connect).
+# driver entry keeps CommLog off (Debian's entry writes a log into /tmp on every connect)
+# and the driver loaded until exit (DontDLClose), so that the leak checker can still name
+# what the driver keeps.
 #
 # initdb and postgres refuse to run as root, so under root they run as the postgres user.
 set -euo pipefail
@@ -107,6 +109,7 @@ Description=PostgreSQL ODBC driver (Unicode version)
 Driver=psqlodbcw.so
 Debug=0
 CommLog=0
+DontDLClose=1
 INI
     cat >"$state/odbc.ini" <<INI
 [TSQUARED]

@@ -1,0 +1,70 @@
+#include "program_queries.h"
+
+#include <gtest/gtest.h>
+
+#include "database/database_error.h"
+
+namespace lumbrook::database::testing {
+namespace {
+
+struct Query {
+    const char* text;
+    long rows;
+};
+
+// The folder tree, the job-run list and the item grid read the unprefixed item view; the
+// export reads either pair of views.
+const Query kQueries[] = {
+    {"SELECT FOLDER_OBJECT_ID, NAME, OBJECT_TYPE, PARENT_FOLDER_ID, IS_UPDATEABLE FROM "
+     "FOLDER_OBJECT WHERE (OBJECT_TYPE = 2 OR OBJECT_TYPE = 6) AND PARENT_FOLDER_ID = 3 ORDER BY "
+     "NAME",
+     1},
+    {"SELECT DISTINCT SPOT_SET_ID, OPMODE_NAME, JOB_RUN_ID, JOB_FINISH_TIME FROM "
+     "JOB_RUN_ITEM_VIEW WHERE SPOT_SET_ID = 4 ORDER BY JOB_RUN_ID",
+     2},
+    {"SELECT DISTINCT SPOT_LABEL, SPOT_NAME, SPOT_TYPE, ROUND(PRECURSOR_MASS,3) AS "
+     "PRECURSOR_MASS, OPMODE_NAME, ACQ_STATUS, PROC_STATUS, INTERP_STATUS, JOB_SUBMIT_TIME, "
+     "JOB_START_TIME, JOB_FINISH_TIME, SPOT_SET_ID, SPOT_ID, JOB_RUN_ID, JOB_RUN_ITEM_ID FROM "
+     "JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12 AND JOB_RUN_NUMERIC_STATUS = 9 ORDER BY "
+     "JOB_RUN_ITEM_ID",
+     1},
+    {"SELECT distinct PEAK_LIST_ID, SPOT_ID, PRECURSOR_MASS, SPOT_LABEL, OPMODE_NAME from "
+     "JOB_RUN_ITEM_VIEW where JOB_RUN_ID = 12 order by PEAK_LIST_ID",
+     2},
+    {"SELECT distinct PEAK_LIST_ID, SPOT_ID, PRECURSOR_MASS, SPOT_LABEL, OPMODE_NAME from "
+     "BASE_JOB_RUN_ITEM_VIEW where JOB_RUN_ID = 12 order by PEAK_LIST_ID",
+     2},
+    {"SELECT distinct PEAK_LIST_ID, SPOT_ID, PRECURSOR_MASS, SPOT_LABEL from JOB_RUN_ITEM_VIEW "
+     "where JOB_RUN_ITEM_ID = 345 order by PEAK_LIST_ID",
+     1},
+    {"Select distinct CENTROID, AREA, PEAK_LIST_ID from PEAK_VIEW where PEAK_LIST_ID >= 1001 "
+     "and PEAK_LIST_ID <= 1003 and SIGNAL_TO_NOISE > 10 and CENTROID >= 60 and ISOTOPIC_FLAG >= 1 "
+     "order by PEAK_LIST_ID, CENTROID",
+     1},
+    {"Select distinct CENTROID, AREA, PEAK_LIST_ID from BASE_PEAK_VIEW where PEAK_LIST_ID >= "
+     "1001 and PEAK_LIST_ID <= 1003 and SIGNAL_TO_NOISE > 0.5 and CENTROID >= 0 and "
+     "ISOTOPIC_FLAG >= 0 order by PEAK_LIST_ID, CENTROID",
+     2},
+    {"Select distinct CENTROID, AREA from PEAK_VIEW where JOB_RUN_ITEM_ID = 345 and "
+     "SIGNAL_TO_NOISE > 8.25 and ISOTOPIC_FLAG >= 0 order by CENTROID",
+     2},
+};
+
+}  // namespace
+
+void ExpectProgramQueriesRun(Connection& connection) {
+    for (const Query& query : kQueries) {
+        try {
+            EXPECT_EQ(connection.Execute(query.text).RecordCount(), query.rows) << query.text;
+        } catch (const DatabaseError& e) {
+            ADD_FAILURE() << query.text << "\n-> " << e.what();
+        }
+    }
+    // The grid shows the mass rounded by the database.
+    Recordset item = connection.Execute(kQueries[2].text);
+    ASSERT_EQ(item.RecordCount(), 1);
+    EXPECT_DOUBLE_EQ(std::get<double>(item.Field("PRECURSOR_MASS")), 1234.568);
+    EXPECT_EQ(item.ColumnCount(), 15);
+}
+
+}  // namespace lumbrook::database::testing

@@ -1,0 +1,13 @@
+// The SQL the export and the browser send, run against a database that holds the sample
+// rows (SampleRowsSql), so that both schemas are shown to offer what those queries read.
+#pragma once
+
+#include "database/connection.h"
+
+namespace lumbrook::database::testing {
+
+// Runs every query with the program's exact text and checks its rows; EXPECT failures name
+// the query.
+void ExpectProgramQueriesRun(Connection& connection);
+
+}  // namespace lumbrook::database::testing
