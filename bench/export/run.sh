@@ -79,7 +79,7 @@ shell_script() {  # shell_script DATABASE SQL
 
 main_db=$(database 100000 100)
 cat "$main_db" >/dev/null  # into the page cache, for both sides alike
-connection="Provider=SQLite;Data Source=$PWD/$main_db"
+connection="Provider=SQLite;Data Source=$(realpath "$main_db")"
 shell_script "$main_db" "$work/shell.sql"
 
 echo "== 1. job run of 100,000 spectra x 100 peaks: export against the sqlite3 shell"
@@ -98,7 +98,7 @@ echo "== 2. peak resident memory against the number of peaks"
 for size in "25000 100" "50000 100" "100000 100" "25000 25" "25000 400"; do
     set -- $size
     db=$(database "$1" "$2")
-    line=$(export_run "Provider=SQLite;Data Source=$PWD/$db" "$work/memory.qpk")
+    line=$(export_run "Provider=SQLite;Data Source=$(realpath "$db")" "$work/memory.qpk")
     printf '%7s spectra x %3s peaks: max_rss_mb=%s wall_s=%s peak_lines=%s\n' "$1" "$2" \
         "$(field max_rss_mb "$line")" "$(field wall_s "$line")" "$(field peak_lines "$line")"
     awk -v m="$(field max_rss_mb "$line")" 'BEGIN { exit !(m >= 100) }' && missed=1
