@@ -93,6 +93,33 @@ TEST_F(ConnectTest, ARejectedStringKeepsTheOwnConnectionAndAnAcceptedOneReplaces
     EXPECT_EQ(OpenHandles(second.Path()), 0);  // releasing the object closed it
 }
 
+// The database vanishes between the probe and the open: the error reaches the caller, and
+// the previous connection is gone already.
+TEST_F(ConnectTest, AFailingOpenAfterTheProbeRaisesTheDatabasesError) {
+    SqliteDatabase first;
+    SqliteDatabase second;
+    ASSERT_TRUE(ConnectWith(first.ConnectionString()));
+    const std::string vanishing = second.Path();
+    database::Connection::SetCommandObserver([&](const std::string& text) {
+        if (text.find("BASE_PEAK_VIEW") != std::string::npos)
+            std::filesystem::remove(vanishing);  // the trial connection keeps its handle
+    });
+    platform::Bstr text(second.ConnectionString());
+    ASSERT_EQ(object_->put_ODBCString(text.get()), S_OK);
+    VARIANT_BOOL result = 0x1234;
+    EXPECT_EQ(object_->Connect(&result), E_FAIL);
+    database::Connection::SetCommandObserver(nullptr);
+    EXPECT_EQ(result, 0x1234);
+    const std::string expected = "unable to open database file: " + vanishing;
+    EXPECT_EQ(LastError(), expected);
+    platform::ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.out()), S_OK);
+    platform::Bstr description;
+    info->GetDescription(description.out());
+    EXPECT_EQ(description.Utf8(), expected);
+    EXPECT_EQ(OpenHandles(first.Path()), 0);
+}
+
 TEST_F(ConnectTest, AnUnknownProviderIsRejectedWithItsName) {
     EXPECT_FALSE(ConnectWith("Provider=Jet.OLEDB.4;Data Source=x.mdb"));
     EXPECT_NE(LastError().find("\"Jet.OLEDB.4\""), std::string::npos) << LastError();

@@ -156,25 +156,24 @@ Value ReadValue(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind) {
             return value;
         }
         case ColumnKind::WholeNumber: {
-            char text[80] = {};
-            rc = SQLGetData(statement, column, SQL_C_CHAR, text, sizeof text, &indicator);
-            if (!SQL_SUCCEEDED(rc))
-                break;
-            if (indicator == SQL_NULL_DATA)
+            // As text of any length, then the integer it spells when it fits 64 bits.
+            std::string bytes;
+            if (!ReadLong(statement, column, SQL_C_WCHAR, bytes))
                 return std::monostate{};
-            const std::string_view digits(text);
+            const std::string digits = Narrow(reinterpret_cast<const SQLWCHAR*>(bytes.data()),
+                                              bytes.size() / sizeof(SQLWCHAR));
+            const char* first = digits.data();
+            const char* last = digits.data() + digits.size();
             std::int64_t whole = 0;
-            const auto [end, error] =
-                std::from_chars(digits.data(), digits.data() + digits.size(), whole);
-            if (error == std::errc() && end == digits.data() + digits.size())
+            const auto [end, error] = std::from_chars(first, last, whole);
+            if (error == std::errc() && end == last)
                 return whole;
             // Too large for 64 bits, or a driver that writes decimals after all.
             double value = 0;
-            const auto [dend, derror] =
-                std::from_chars(digits.data(), digits.data() + digits.size(), value);
-            if (derror == std::errc() && dend == digits.data() + digits.size())
+            const auto [doubleEnd, doubleError] = std::from_chars(first, last, value);
+            if (doubleError == std::errc() && doubleEnd == last)
                 return value;
-            return std::string(digits);
+            return digits;
         }
         case ColumnKind::DateTime: {
             SQL_TIMESTAMP_STRUCT value = {};

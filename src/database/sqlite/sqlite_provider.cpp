@@ -127,7 +127,9 @@ Recordset SqliteProvider::Execute(const std::string& commandText, int timeoutSec
     if (timeoutSeconds > 0) {
         deadline.end = Clock::now() + std::chrono::seconds(timeoutSeconds);
         sqlite3_progress_handler(db_, kProgressSteps, CheckDeadline, &deadline);
-        sqlite3_busy_timeout(db_, timeoutSeconds * 1000);
+        // In milliseconds, kept within int.
+        sqlite3_busy_timeout(db_,
+                             timeoutSeconds < INT_MAX / 1000 ? timeoutSeconds * 1000 : INT_MAX);
     } else {
         sqlite3_progress_handler(db_, 0, nullptr, nullptr);
         sqlite3_busy_timeout(db_, INT_MAX);

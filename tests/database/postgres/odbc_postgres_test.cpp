@@ -68,6 +68,13 @@ TEST_F(OdbcPostgres, ValuesComeWithTheirTypesAndNullsOfEveryType) {
     EXPECT_TRUE(IsNull(run.Field("JOB_FINISH_TIME")));
     Recordset integer = connection_.Execute("SELECT CAST(NULL AS BIGINT) AS N, 'x' AS T");
     EXPECT_TRUE(IsNull(integer.Field("n")));
+    // Numerics without a scale are whole numbers, beyond 64 bits as doubles.
+    Recordset whole = connection_.Execute(
+        "SELECT CAST(-12345678901234 AS NUMERIC(20,0)) AS N, "
+        "CAST(123456789012345678901234 AS NUMERIC(30,0)) AS B, CAST(NULL AS NUMERIC(9,0)) AS Z");
+    EXPECT_EQ(std::get<std::int64_t>(whole.Field("N")), -12345678901234);
+    EXPECT_DOUBLE_EQ(std::get<double>(whole.Field("B")), 1.23456789012345678901234e23);
+    EXPECT_TRUE(IsNull(whole.Field("Z")));
 }
 
 TEST_F(OdbcPostgres, TheProgramsQueriesRunOnTheSchema) {
