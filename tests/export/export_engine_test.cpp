@@ -228,6 +228,14 @@ TEST(ExportPeakLists, AnItemWithTwoPeakListsGivesTwoBlocksOrOneMergedList) {
     EXPECT_EQ(log.commands[1],
               "Select distinct CENTROID, AREA from PEAK_VIEW where JOB_RUN_ITEM_ID = 40 and "
               "SIGNAL_TO_NOISE > 2.5 and ISOTOPIC_FLAG >= 1 order by CENTROID");
+
+    // A failing peak query leaves an empty file, and that is no success.
+    CommandLog failing([](const std::string& sql) {
+        if (sql.rfind("Select distinct CENTROID, AREA from", 0) == 0)
+            throw database::DatabaseError("no such table: PEAK_VIEW");
+    });
+    EXPECT_FALSE(request.Run(out));
+    EXPECT_EQ(ReadFile(out), "");
 }
 
 TEST(ExportPeakLists, AllSpectraWithMsTypeMsRunsTheBatchedExport) {
