@@ -130,7 +130,9 @@ std::optional<std::string> ReadFile(const std::string& path) {
 }
 
 std::string TempPath(const std::string& name) {
-    const auto folder = std::filesystem::temp_directory_path() / "lumbrook_export_tests";
+    // Beside the test program, so that two build trees testing at once never share files.
+    const auto folder =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "export-test-files";
     std::filesystem::create_directories(folder);
     const auto path = folder / name;
     std::filesystem::remove(path);
