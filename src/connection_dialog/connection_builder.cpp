@@ -10,7 +10,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "connection_dialog/connection_spec.h"
+#include "connection_dialog/connection_choice.h"
 #include "connection_dialog/odbc_catalog.h"
 
 namespace lumbrook::connection_dialog {
@@ -118,19 +118,20 @@ void ConnectionBuilder::ChooseFile() {
 }
 
 std::string ConnectionBuilder::ConnectionString() const {
-    ConnectionSpec spec;
-    spec.kind = static_cast<ConnectionKind>(kind_->currentIndex());
+    ConnectionChoice choice;
+    choice.kind = static_cast<ConnectionKind>(kind_->currentIndex());
     // Paths and passwords are taken as typed; only names are trimmed.
-    spec.file = file_->text().toStdString();
-    spec.dataSource = spec.kind == ConnectionKind::OracleService ? S(oracleService_->text())
-                                                                 : S(dataSource_->currentText());
-    spec.driver = S(driver_->currentText());
-    spec.server = S(server_->text());
-    spec.port = S(port_->text());
-    spec.database = S(database_->text());
-    spec.user = S(user_->text());
-    spec.password = password_->text().toStdString();
-    return BuildConnectionString(spec);
+    choice.file = file_->text().toStdString();
+    choice.dataSource = choice.kind == ConnectionKind::OracleService
+                            ? S(oracleService_->text())
+                            : S(dataSource_->currentText());
+    choice.driver = S(driver_->currentText());
+    choice.server = S(server_->text());
+    choice.port = S(port_->text());
+    choice.database = S(database_->text());
+    choice.user = S(user_->text());
+    choice.password = password_->text().toStdString();
+    return BuildConnectionString(choice);
 }
 
 std::string ConnectionBuilder::Prompt(QWidget* parent) {

@@ -12,7 +12,7 @@ enum class ConnectionKind {
     OracleService,   // an Oracle data source name
 };
 
-struct ConnectionSpec {
+struct ConnectionChoice {
     ConnectionKind kind = ConnectionKind::SqliteFile;
     std::string file;        // SqliteFile
     std::string dataSource;  // OdbcDataSource, OracleService
@@ -24,9 +24,9 @@ struct ConnectionSpec {
     std::string password;
 };
 
-// The connection string for `spec`; empty when a required part (the file, the data source,
+// The connection string for `choice`; empty when a required part (the file, the data source,
 // the driver) is missing. Values that would break the key=value list are quoted: OLE DB
 // values in double quotes (a quote inside doubled), ODBC values in braces.
-std::string BuildConnectionString(const ConnectionSpec& spec);
+std::string BuildConnectionString(const ConnectionChoice& choice);
 
 }  // namespace lumbrook::connection_dialog

@@ -1,23 +1,23 @@
-#include "connection_dialog/connection_spec.h"
+#include "connection_dialog/connection_choice.h"
 
 #include <gtest/gtest.h>
 
 namespace lumbrook::connection_dialog {
 namespace {
 
-TEST(ConnectionSpec, EachKindGivesItsProviderAndKeys) {
-    ConnectionSpec file;
+TEST(ConnectionChoice, EachKindGivesItsProviderAndKeys) {
+    ConnectionChoice file;
     file.file = "/data/run 12.sqlite";
     EXPECT_EQ(BuildConnectionString(file), "Provider=SQLite;Data Source=/data/run 12.sqlite;");
 
-    ConnectionSpec dsn;
+    ConnectionChoice dsn;
     dsn.kind = ConnectionKind::OdbcDataSource;
     dsn.dataSource = "TSQUARED";
     dsn.user = "tsquared";
     dsn.password = "qx";
     EXPECT_EQ(BuildConnectionString(dsn), "Provider=MSDASQL;DSN=TSQUARED;UID=tsquared;PWD=qx;");
 
-    ConnectionSpec driver;
+    ConnectionChoice driver;
     driver.kind = ConnectionKind::OdbcDriver;
     driver.driver = "PostgreSQL Unicode";
     driver.server = "127.0.0.1";
@@ -27,36 +27,36 @@ TEST(ConnectionSpec, EachKindGivesItsProviderAndKeys) {
               "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5433;"
               "Database=lab;");
 
-    ConnectionSpec oracle;
+    ConnectionChoice oracle;
     oracle.kind = ConnectionKind::OracleService;
     oracle.dataSource = "TSQUARED";
     EXPECT_EQ(BuildConnectionString(oracle), "Provider=OraOLEDB.Oracle.1;Data Source=TSQUARED;");
 }
 
-TEST(ConnectionSpec, MissingRequiredPartGivesNothing) {
+TEST(ConnectionChoice, MissingRequiredPartGivesNothing) {
     for (ConnectionKind kind : {ConnectionKind::SqliteFile, ConnectionKind::OdbcDataSource,
                                 ConnectionKind::OdbcDriver, ConnectionKind::OracleService}) {
-        ConnectionSpec spec;
-        spec.kind = kind;
-        spec.user = "someone";
-        spec.server = "host";
-        EXPECT_EQ(BuildConnectionString(spec), "") << static_cast<int>(kind);
+        ConnectionChoice choice;
+        choice.kind = kind;
+        choice.user = "someone";
+        choice.server = "host";
+        EXPECT_EQ(BuildConnectionString(choice), "") << static_cast<int>(kind);
     }
 }
 
-TEST(ConnectionSpec, ValuesThatWouldBreakThePairsAreQuoted) {
-    ConnectionSpec file;
+TEST(ConnectionChoice, ValuesThatWouldBreakThePairsAreQuoted) {
+    ConnectionChoice file;
     file.file = "/data/a;b\"c.sqlite";
     EXPECT_EQ(BuildConnectionString(file),
               "Provider=SQLite;Data Source=\"/data/a;b\"\"c.sqlite\";");
 
-    ConnectionSpec dsn;
+    ConnectionChoice dsn;
     dsn.kind = ConnectionKind::OdbcDataSource;
     dsn.dataSource = "LAB";
     dsn.password = "x;y}z";
     EXPECT_EQ(BuildConnectionString(dsn), "Provider=MSDASQL;DSN=LAB;PWD={x;y}}z};");
 
-    ConnectionSpec oracle;
+    ConnectionChoice oracle;
     oracle.kind = ConnectionKind::OracleService;
     oracle.dataSource = "LAB";
     oracle.password = " padded ";

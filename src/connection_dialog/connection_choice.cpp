@@ -1,4 +1,4 @@
-#include "connection_dialog/connection_spec.h"
+#include "connection_dialog/connection_choice.h"
 
 namespace lumbrook::connection_dialog {
 namespace {
@@ -40,55 +40,55 @@ std::string OdbcPair(const char* key, const std::string& value) {
 
 }  // namespace
 
-std::string BuildConnectionString(const ConnectionSpec& spec) {
-    switch (spec.kind) {
+std::string BuildConnectionString(const ConnectionChoice& choice) {
+    switch (choice.kind) {
         case ConnectionKind::SqliteFile:
-            if (spec.file.empty())
+            if (choice.file.empty())
                 return {};
-            return "Provider=SQLite;" + OleDbPair("Data Source", spec.file);
+            return "Provider=SQLite;" + OleDbPair("Data Source", choice.file);
         case ConnectionKind::OdbcDataSource: {
-            if (spec.dataSource.empty())
+            if (choice.dataSource.empty())
                 return {};
             // The part after the provider goes to the ODBC driver manager unchanged.
-            std::string text = "Provider=MSDASQL;" + OdbcPair("DSN", spec.dataSource);
-            if (!spec.user.empty())
-                text += OdbcPair("UID", spec.user);
-            if (!spec.password.empty())
-                text += OdbcPair("PWD", spec.password);
+            std::string text = "Provider=MSDASQL;" + OdbcPair("DSN", choice.dataSource);
+            if (!choice.user.empty())
+                text += OdbcPair("UID", choice.user);
+            if (!choice.password.empty())
+                text += OdbcPair("PWD", choice.password);
             return text;
         }
         case ConnectionKind::OdbcDriver: {
-            if (spec.driver.empty())
+            if (choice.driver.empty())
                 return {};
             // A driver name always goes in braces, as ODBC writes it.
             std::string text = "Provider=MSDASQL;Driver={";
-            for (char c : spec.driver) {
+            for (char c : choice.driver) {
                 text += c;
                 if (c == '}')
                     text += '}';
             }
             text += "};";
-            if (!spec.server.empty())
-                text += OdbcPair("Server", spec.server);
-            if (!spec.port.empty())
-                text += OdbcPair("Port", spec.port);
-            if (!spec.database.empty())
-                text += OdbcPair("Database", spec.database);
-            if (!spec.user.empty())
-                text += OdbcPair("Uid", spec.user);
-            if (!spec.password.empty())
-                text += OdbcPair("Pwd", spec.password);
+            if (!choice.server.empty())
+                text += OdbcPair("Server", choice.server);
+            if (!choice.port.empty())
+                text += OdbcPair("Port", choice.port);
+            if (!choice.database.empty())
+                text += OdbcPair("Database", choice.database);
+            if (!choice.user.empty())
+                text += OdbcPair("Uid", choice.user);
+            if (!choice.password.empty())
+                text += OdbcPair("Pwd", choice.password);
             return text;
         }
         case ConnectionKind::OracleService: {
-            if (spec.dataSource.empty())
+            if (choice.dataSource.empty())
                 return {};
             std::string text = "Provider=OraOLEDB.Oracle.1;";
-            if (!spec.user.empty())
-                text += OleDbPair("User ID", spec.user);
-            if (!spec.password.empty())
-                text += OleDbPair("Password", spec.password);
-            return text + OleDbPair("Data Source", spec.dataSource);
+            if (!choice.user.empty())
+                text += OleDbPair("User ID", choice.user);
+            if (!choice.password.empty())
+                text += OleDbPair("Password", choice.password);
+            return text + OleDbPair("Data Source", choice.dataSource);
         }
     }
     return {};
