@@ -106,6 +106,10 @@ ColumnKind KindOf(SQLSMALLINT type, SQLSMALLINT scale) {
     }
 }
 
+DateTime ToDateTime(const SQL_TIMESTAMP_STRUCT& t) {
+    return DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second};
+}
+
 // Reads a variable-length value in pieces: text as UTF-16 (SQL_C_WCHAR), binary as bytes.
 // Returns false for NULL.
 bool ReadLong(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, std::string& bytes) {
@@ -183,8 +187,7 @@ Value ReadValue(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind) {
                 break;
             if (indicator == SQL_NULL_DATA)
                 return std::monostate{};
-            return DateTime{value.year, value.month,  value.day,
-                            value.hour, value.minute, value.second};
+            return ToDateTime(value);
         }
         case ColumnKind::Text: {
             std::string bytes;
@@ -228,16 +231,14 @@ struct BoundColumn {
                 return static_cast<std::int64_t>(integers[row]);
             case ColumnKind::Double:
                 return doubles[row];
-            default: {
-                const SQL_TIMESTAMP_STRUCT& t = timestamps[row];
-                return DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second};
-            }
+            default:
+                return ToDateTime(timestamps[row]);
         }
     }
 };
 
 // Unbinds the buffers and the block's counters before they go, so the statement never keeps
-// a pointer into freed memory.
+// a pointer into freed memory. Failures are not reported: the result has been read already.
 struct BindingGuard {
     SQLHSTMT statement;
     ~BindingGuard() {
