@@ -106,7 +106,7 @@ TEST_F(OdbcPostgres, ManyRowsOfFixedSizeColumnsComeBackWholeAndInOrder) {
         connection_.Execute("SELECT 1 AS N, CAST(2.5 AS DOUBLE PRECISION) AS D WHERE FALSE");
     EXPECT_EQ(none.RecordCount(), 0);
     EXPECT_EQ(none.ColumnCount(), 2);
-    // The statement's next use (a text column, read value by value) is unaffected.
+    // The connection's next command, with a text column read value by value, still works.
     EXPECT_EQ(std::get<std::string>(connection_.Execute("SELECT 'after' AS T").Field("T")),
               "after");
 }
