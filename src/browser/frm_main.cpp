@@ -265,9 +265,18 @@ bool frmMain::BrowserQuery(const std::string& text, database::Recordset& result)
 }
 
 void frmMain::BringForward() {
-    showNormal();
-    raise();
-    activateWindow();
+    // The window that is visible at this moment: the connection prompt or the connection
+    // dialog while the window loads (which is never shown before its load has finished),
+    // this window afterwards, or a dialog it opened.
+    QWidget* visible = QApplication::activeModalWidget();
+    if (visible == nullptr && isVisible())
+        visible = this;
+    if (visible == nullptr)
+        return;
+    if (visible->isMinimized())
+        visible->showNormal();
+    visible->raise();
+    visible->activateWindow();
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {
