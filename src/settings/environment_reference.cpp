@@ -26,7 +26,8 @@ bool ReferencesEnvironment(std::string_view text, const char* const* environment
          ++i) {
         const std::string_view entry(environment[i]);
         const std::string_view name = entry.substr(0, entry.find('='));
-        // An entry without a name would make every "%%" look like a reference.
+        // An entry without a name is skipped, a departure kept on purpose: it would make
+        // every "%%" look like a reference and store plain text as expandable text.
         if (name.empty())
             continue;
         if (ContainsNoCase(text, "%" + std::string(name) + "%"))
