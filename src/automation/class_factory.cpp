@@ -16,7 +16,7 @@ class ClassFactory final : public IClassFactory {
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
-        if (platform::IsNullGuid(riid))
+        if (platform::IsNullGuid(&riid))
             return E_INVALIDARG;
         if (riid != IID_IUnknown && riid != IID_IClassFactory)
             return E_NOINTERFACE;
@@ -32,7 +32,7 @@ class ClassFactory final : public IClassFactory {
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
-        if (platform::IsNullGuid(riid))
+        if (platform::IsNullGuid(&riid))
             return E_INVALIDARG;
         if (pUnkOuter != nullptr)
             return CLASS_E_NOAGGREGATION;

@@ -91,7 +91,7 @@ HRESULT LumbrookObject::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr)
         return E_POINTER;
     *ppv = nullptr;
-    if (platform::IsNullGuid(riid))
+    if (platform::IsNullGuid(&riid))
         return E_INVALIDARG;
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Lumbrook) {
         *ppv = static_cast<_Lumbrook*>(this);
@@ -252,7 +252,7 @@ HRESULT LumbrookObject::put_AllSpectra(VARIANT_BOOL value) {
 // --- ISupportErrorInfo, IConnectionPointContainer, ILumbrookHostSupport ----------------
 
 HRESULT LumbrookObject::InterfaceSupportsErrorInfo(REFIID riid) {
-    if (platform::IsNullGuid(riid))
+    if (platform::IsNullGuid(&riid))
         return E_INVALIDARG;
     return riid == IID__Lumbrook || riid == IID_IDispatch ? S_OK : S_FALSE;
 }
@@ -267,7 +267,7 @@ HRESULT LumbrookObject::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP
     if (ppCP == nullptr)
         return E_POINTER;
     *ppCP = nullptr;
-    if (platform::IsNullGuid(riid))
+    if (platform::IsNullGuid(&riid))
         return E_INVALIDARG;
     if (riid != DIID___Lumbrook)
         return CONNECT_E_NOCONNECTION;

@@ -95,9 +95,9 @@ std::optional<GUID> GuidFromString(std::string_view text) {
     return g;
 }
 
-bool IsNullGuid(const GUID& guid) {
+bool IsNullGuid(const GUID* guid) {
     // Read back through a volatile: its value is unknown to the compiler.
-    const GUID* volatile address = &guid;
+    const GUID* volatile address = guid;
     return address == nullptr;
 }
 
