@@ -47,6 +47,11 @@ class RegOp {
     // no handle could be had.
     bool OpenKey();
     void CloseKey();
+    // Takes lValueCount, lMaxValueNameLen and lMaxValueLen from the open key.
+    void ReadKeyInfo();
+    // Fills oValues from the open key; false when a value had grown past the buffers sized
+    // by the key information, so that the enumeration must start over.
+    bool EnumerateValues();
 
     // Fields, in the order the class declares them.
     std::int32_t lAccess = 0;  // rights for the next open; 0 outside the NT family

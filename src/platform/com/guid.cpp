@@ -95,4 +95,10 @@ std::optional<GUID> GuidFromString(std::string_view text) {
     return g;
 }
 
+bool IsNullGuid(const GUID* guid) {
+    // Read back through a volatile: its value is unknown to the compiler.
+    const GUID* volatile address = guid;
+    return address == nullptr;
+}
+
 }  // namespace lumbrook::platform

@@ -14,14 +14,18 @@ namespace {
 // Reads a VARIANT, following one level of VT_BYREF (and VT_VARIANT|VT_BYREF), into a plain
 // value of one of the kinds below.
 struct Plain {
-    enum Kind { Empty, Integer, Real, Boolean, Text, Unsupported } kind = Empty;
+    // BadType: a VT_VARIANT|VT_BYREF that refers to another one, which the platform refuses.
+    enum Kind { Empty, Integer, Real, Boolean, Text, Unsupported, BadType } kind = Empty;
     long long integer = 0;
     double real = 0;
     bool boolean = false;
     std::string text;
 };
 
-Plain ReadPlain(const VARIANT* v) {
+// `nested` is true for the VARIANT that a VT_VARIANT|VT_BYREF refers to: it is read as it
+// stands, but may not refer on to a further VARIANT. A chain of such references, or one that
+// refers to itself, would otherwise be followed until the stack ran out.
+Plain ReadPlain(const VARIANT* v, bool nested = false) {
     Plain p;
     VARTYPE vt = v->vt;
     const bool byRef = (vt & VT_BYREF) != 0;
@@ -67,9 +71,9 @@ Plain ReadPlain(const VARIANT* v) {
             p.text = lumbrook::platform::Utf8FromBstr(byRef ? *v->u.pbstrVal : v->u.bstrVal);
             break;
         case VT_VARIANT:
-            if (byRef)
-                return ReadPlain(v->u.pvarVal);
-            p.kind = Plain::Unsupported;
+            if (byRef && !nested)
+                return ReadPlain(v->u.pvarVal, true);
+            p.kind = byRef ? Plain::BadType : Plain::Unsupported;
             break;
         default:
             p.kind = Plain::Unsupported;
@@ -140,6 +144,7 @@ HRESULT ToReal(const Plain& p, double& out) {
             }
             return TextToReal(p.text, out);
         case Plain::Unsupported:
+        case Plain::BadType:
             break;
     }
     return DISP_E_TYPEMISMATCH;
@@ -210,6 +215,7 @@ HRESULT ToText(const Plain& p, std::string& out) {
             out = p.text;
             return S_OK;
         case Plain::Unsupported:
+        case Plain::BadType:
             break;
     }
     return DISP_E_TYPEMISMATCH;
@@ -270,6 +276,8 @@ HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFl
     if (pvargDest == nullptr || pvarSrc == nullptr)
         return E_INVALIDARG;
     const Plain p = ReadPlain(pvarSrc);
+    if (p.kind == Plain::BadType)
+        return DISP_E_BADVARTYPE;
     if (p.kind == Plain::Unsupported)
         return DISP_E_TYPEMISMATCH;
 
