@@ -8,7 +8,7 @@
 #include <ostream>
 
 #include "export/file_error.h"
-#include "export/number_text.h"
+#include "export/number_to_text.h"
 
 namespace lumbrook::exporting {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "settings/number_text.h"
+#include "settings/text_to_number.h"
 
 namespace lumbrook::settings {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "settings/environment_reference.h"
-#include "settings/number_text.h"
+#include "settings/text_to_number.h"
 
 namespace lumbrook::settings {
 namespace {

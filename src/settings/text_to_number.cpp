@@ -1,4 +1,4 @@
-#include "settings/number_text.h"
+#include "settings/text_to_number.h"
 
 #include <algorithm>
 #include <charconv>  // from_chars: decimal text to double without the locale
