@@ -14,13 +14,13 @@
 #include <QTableView>
 #include <QTreeWidget>
 
-#include "automation/mod_global.h"
 #include "browser/image_list.h"
 #include "browser/tree_nodes.h"
 #include "connection_dialog/frm_odbc.h"
 #include "database/connection.h"
 #include "database/database_error.h"
 #include "database/probe.h"
+#include "global/process_state.h"
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/instance_channel.h"
 #include "platform/ui/message_box.h"

@@ -12,9 +12,9 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "automation/mod_global.h"
 #include "connection_dialog/connection_builder.h"
 #include "fixture.h"
+#include "global/process_state.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
 
