@@ -1,12 +1,11 @@
 // Late binding for the object: names to dispatch ids, and Invoke for methods, property gets
 // and puts, with the arguments converted the way automation hosts expect. Every call goes
 // through the same vtable members an early-bound host uses, so both see one behaviour.
-#include <strings.h>  // strcasecmp
-
 #include <string>
 
 #include "automation/lumbrook_object.h"
 #include "automation/type_library.h"
+#include "platform/base/ascii_case.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/text.h"
@@ -208,7 +207,7 @@ HRESULT LumbrookObject::GetIDsOfNames(REFIID, LPOLESTR* rgszNames, UINT cNames, 
             platform::Utf16ToUtf8(rgszNames[i] == nullptr ? u"" : rgszNames[i]);
         const MemberInfo* member = FindMember(rgDispId[0], MemberKind::Method);
         if (member != nullptr && member->param != nullptr &&
-            strcasecmp(name.c_str(), member->param->name) == 0) {
+            platform::EqualsIgnoringAsciiCase(name, member->param->name)) {
             rgDispId[i] = 0;
         } else {
             hr = DISP_E_UNKNOWNNAME;

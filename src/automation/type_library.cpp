@@ -1,9 +1,9 @@
 #include "automation/type_library.h"
 
 #include <array>
-#include <cctype>
 #include <cstdio>
 
+#include "platform/base/ascii_case.h"
 #include "platform/com/guid.h"
 
 namespace lumbrook::automation {
@@ -105,18 +105,6 @@ std::string DispIdText(DISPID id) {
     return text;
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 const TypeLibraryInfo& TypeLibrary() {
@@ -133,7 +121,7 @@ const MemberInfo* FindMember(DISPID dispid, MemberKind kind) {
 
 DISPID FindDispId(std::string_view name) {
     for (const MemberInfo& member : kMembers) {
-        if (EqualsIgnoreCase(member.name, name))
+        if (platform::EqualsIgnoringAsciiCase(member.name, name))
             return member.dispid;
     }
     return DISPID_UNKNOWN;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/base/ascii_case.h"
 #include "settings/environment_reference.h"
 #include "settings/text_to_number.h"
 
@@ -12,10 +13,6 @@ namespace {
 
 constexpr std::int32_t kReadAccess = KEY_READ;
 constexpr std::int32_t kReadWriteAccess = KEY_READ | KEY_WRITE;
-
-char Fold(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The data before its first NUL.
 std::string TextBeforeNul(const std::vector<char>& data) {
@@ -38,9 +35,7 @@ std::string MultiTextBeforeDoubleNul(const std::vector<char>& data, std::size_t 
 }  // namespace
 
 bool RegOp::NameLess::operator()(const std::string& a, const std::string& b) const {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(Fold(x)) < static_cast<unsigned char>(Fold(y));
-    });
+    return platform::LessIgnoringAsciiCase(a, b);
 }
 
 RegOp::RegOp() {

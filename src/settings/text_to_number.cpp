@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "platform/base/hex_digits.h"
+
 namespace lumbrook::settings {
 namespace {
 
@@ -23,13 +25,7 @@ bool IsDigit(char c) {
 }
 
 int DigitValue(char c, int radix) {
-    int digit = -1;
-    if (IsDigit(c))
-        digit = c - '0';
-    else if (c >= 'a' && c <= 'f')
-        digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-        digit = c - 'A' + 10;
+    const int digit = platform::HexDigitValue(c);
     return digit < radix ? digit : -1;
 }
 
