@@ -59,47 +59,47 @@ HRESULT CallGet(LumbrookObject& object, const MemberInfo& member, VARIANT* resul
     VARIANT value;
     VariantInit(&value);
     HRESULT hr = E_UNEXPECTED;
-    switch (member.slot) {
-        case 1:
+    switch (member.dispid) {
+        case dispid::Connect:
             hr = object.Connect(&value.u.boolVal);
             break;
-        case 4:
+        case dispid::DllVersion:
             hr = object.get_DllVersion(&value.u.bstrVal);
             break;
-        case 5:
+        case dispid::ODBCString:
             hr = object.get_ODBCString(&value.u.bstrVal);
             break;
-        case 7:
+        case dispid::minMass:
             hr = object.get_minMass(&value.u.dblVal);
             break;
-        case 9:
+        case dispid::maxMass:
             hr = object.get_maxMass(&value.u.dblVal);
             break;
-        case 11:
+        case dispid::S2N:
             hr = object.get_S2N(&value.u.dblVal);
             break;
-        case 13:
+        case dispid::Monoisotopic:
             hr = object.get_Monoisotopic(&value.u.iVal);
             break;
-        case 15:
+        case dispid::ShowDataBrowser:
             hr = object.ShowDataBrowser(&value.u.boolVal);
             break;
-        case 16:
+        case dispid::Descriptor:
             hr = object.get_Descriptor(&value.u.bstrVal);
             break;
-        case 18:
+        case dispid::MSType:
             hr = object.get_MSType(&value.u.bstrVal);
             break;
-        case 20:
+        case dispid::JobRunID:
             hr = object.get_JobRunID(&value.u.lVal);
             break;
-        case 22:
+        case dispid::JobRunItemID:
             hr = object.get_JobRunItemID(&value.u.lVal);
             break;
-        case 24:
+        case dispid::DescriptorList:
             hr = object.get_DescriptorList(&value.u.bstrVal);
             break;
-        case 26:
+        case dispid::AllSpectra:
             hr = object.get_AllSpectra(&value.u.boolVal);
             break;
         default:
@@ -116,28 +116,28 @@ HRESULT CallGet(LumbrookObject& object, const MemberInfo& member, VARIANT* resul
 }
 
 HRESULT CallPut(LumbrookObject& object, const MemberInfo& member, const VARIANT& value) {
-    switch (member.slot) {
-        case 6:
+    switch (member.dispid) {
+        case dispid::ODBCString:
             return object.put_ODBCString(value.u.bstrVal);
-        case 8:
+        case dispid::minMass:
             return object.put_minMass(value.u.dblVal);
-        case 10:
+        case dispid::maxMass:
             return object.put_maxMass(value.u.dblVal);
-        case 12:
+        case dispid::S2N:
             return object.put_S2N(value.u.dblVal);
-        case 14:
+        case dispid::Monoisotopic:
             return object.put_Monoisotopic(value.u.iVal);
-        case 17:
+        case dispid::Descriptor:
             return object.put_Descriptor(value.u.bstrVal);
-        case 19:
+        case dispid::MSType:
             return object.put_MSType(value.u.bstrVal);
-        case 21:
+        case dispid::JobRunID:
             return object.put_JobRunID(value.u.lVal);
-        case 23:
+        case dispid::JobRunItemID:
             return object.put_JobRunItemID(value.u.lVal);
-        case 25:
+        case dispid::DescriptorList:
             return object.put_DescriptorList(value.u.bstrVal);
-        case 27:
+        case dispid::AllSpectra:
             return object.put_AllSpectra(value.u.boolVal);
         default:
             return E_UNEXPECTED;
@@ -258,7 +258,7 @@ HRESULT LumbrookObject::Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags,
         const UINT expected = member->param != nullptr ? 1 : 0;
         if (params.cArgs != expected)
             return DISP_E_BADPARAMCOUNT;
-        if (member->slot == 2) {
+        if (member->dispid == dispid::DoExport) {
             bool badArgument = false;
             hr = CallDoExport(*this, params.rgvarg[0], pVarResult, badArgument);
             if (badArgument) {
@@ -266,7 +266,7 @@ HRESULT LumbrookObject::Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags,
                     *puArgErr = 0;
                 return hr;
             }
-        } else if (member->slot == 3) {
+        } else if (member->dispid == dispid::Cancel) {
             hr = Cancel();
         } else {
             hr = CallGet(*this, *member, pVarResult);
