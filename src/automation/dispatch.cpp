@@ -46,6 +46,8 @@ void FillExcepInfo(HRESULT hr, EXCEPINFO* info) {
     }
 }
 
+// Hands `value` (whose storage the caller gives up) to the host's result variant as type
+// `vt`, releasing what the result held before; nothing when the host wants no result.
 void SetResult(VARIANT* result, VARTYPE vt, const VARIANT& value) {
     if (result == nullptr)
         return;
@@ -115,6 +117,7 @@ HRESULT CallGet(LumbrookObject& object, const MemberInfo& member, VARIANT* resul
     return hr;
 }
 
+// Runs a property put with `value`, already converted to the property's type.
 HRESULT CallPut(LumbrookObject& object, const MemberInfo& member, const VARIANT& value) {
     switch (member.dispid) {
         case dispid::ODBCString:

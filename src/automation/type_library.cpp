@@ -93,6 +93,7 @@ const TypeLibraryInfo kTypeLibrary{
     "appobject",
 };
 
+// The IDL name of one of the automation types the members use; "void" for VT_EMPTY.
 const char* IdlType(VARTYPE vt) {
     switch (vt) {
         case VT_BSTR:
@@ -116,6 +117,7 @@ std::string Uuid(const GUID& guid) {
     return text.substr(1, text.size() - 2);
 }
 
+// A dispatch id as the IDL's id() attribute writes it: eight hex digits after "0x".
 std::string DispIdText(DISPID id) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(id));
