@@ -4,8 +4,11 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -67,8 +70,19 @@ TEST(HexDigits, BytesAreWrittenHighDigitFirstInTheCaseAsked) {
     EXPECT_EQ(text, "000aa0ffBC");
 }
 
-// Interrupts the writer while it is blocked on a full pipe, so that write() fails with EINTR
-// or returns short; every byte must still arrive once and in order.
+// Whether thread `tid` of this process is asleep; for the writer below that means blocked in
+// write() on the full pipe, the only call it makes.
+bool Sleeping(pid_t tid) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)), {});
+    const std::size_t name = text.rfind(')');  // the state follows the command name
+    return name != std::string::npos && name + 2 < text.size() && text[name + 2] == 'S';
+}
+
+// Interrupts the writer while it is blocked on a full pipe: once after it has written part
+// of its buffer, so that write() returns short, and once more right after it called write()
+// again and could write nothing, so that write() fails with EINTR. Every byte must still
+// arrive once and in order.
 TEST(WriteAll, InterruptedAndShortWritesLoseNothing) {
     struct sigaction action {};
     action.sa_handler = [](int) {};
@@ -79,23 +93,40 @@ TEST(WriteAll, InterruptedAndShortWritesLoseNothing) {
 
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
-    std::string data(4 * 1024 * 1024, '\0');
+    const std::size_t capacity = static_cast<std::size_t>(fcntl(fds[0], F_GETPIPE_SZ));
+    std::string data(2 * 1024 * 1024, '\0');
     for (std::size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<char>(i * 7 + i / 251);
+    std::atomic<pid_t> writerId{0};
+    std::atomic<bool> writerDone{false};
     bool written = false;
     std::thread writer([&] {
+        writerId = gettid();
         written = WriteAll(fds[1], data.data(), data.size());
+        writerDone = true;
         close(fds[1]);
     });
+    // A writer with more than a pipe's worth left to write is certain to block, so the wait
+    // ends; a writer that gave up early ends it too.
+    auto interrupt = [&] {
+        while (!writerDone && (writerId == 0 || !Sleeping(writerId)))
+            sched_yield();
+        if (!writerDone)
+            pthread_kill(writer.native_handle(), SIGUSR1);
+    };
     std::string received;
     char buffer[4096];
+    std::size_t nextInterruption = 0;
     for (ssize_t count; (count = read(fds[0], buffer, sizeof buffer)) != 0;) {
         if (count < 0 && errno == EINTR)
             continue;
         ASSERT_GT(count, 0);
         received.append(buffer, static_cast<std::size_t>(count));
-        if (received.size() % (64 * 1024) < sizeof buffer)
-            pthread_kill(writer.native_handle(), SIGUSR1);
+        if (received.size() >= nextInterruption && data.size() - received.size() > 2 * capacity) {
+            interrupt();
+            interrupt();
+            nextInterruption = received.size() + 128 * 1024;
+        }
     }
     writer.join();
     close(fds[0]);
