@@ -27,9 +27,10 @@ class NoMsMsDataError : public std::runtime_error {
 // Told about a batched export as it goes. Both calls run on the export's thread, inside it.
 class ExportListener {
   public:
-    // After every spectrum: the spectrum rows done so far (passed-over ones included) and
-    // their total. The last call has done == total unless the export was cancelled.
-    virtual void SpectrumDone(long done, long total) = 0;
+    // After every spectrum and every batch: the spectrum rows done so far (passed-over and
+    // skipped ones included), their total, and what has been written so far. The last call
+    // has done == total unless the export was cancelled.
+    virtual void SpectrumDone(long done, long total, const WriterCounts& written) = 0;
 
   protected:
     ~ExportListener() = default;
