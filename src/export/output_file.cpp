@@ -146,9 +146,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
         throw FileErrorFromErrno(errno, path_);
     if (exists && !S_ISREG(existing.st_mode)) {
         // A FIFO, a terminal, a device: written directly, as there is nothing to replace.
-        fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd_ < 0)
-            throw FileErrorFromErrno(errno, path_);
+        OpenInPlace();
         return;
     }
 
@@ -156,6 +154,13 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     // rename would otherwise replace a file that was made read-only.
     if (exists && access(path.c_str(), W_OK) != 0)
         throw FileErrorFromErrno(errno, path_);
+    // Another user's file that this process may write but could not give back to its owner
+    // is written in place, as before: a replacement would take it over (and a folder with
+    // the sticky bit, such as /tmp, refuses the rename).
+    if (exists && existing.st_uid != geteuid() && geteuid() != 0) {
+        OpenInPlace();
+        return;
+    }
 
     target_ = FinalPath(path);
     const std::string folder = ParentFolder(target_);
@@ -170,6 +175,14 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;  // left by an earlier process of the same id; take the next name
+            if (errno == EACCES || errno == EPERM || errno == ENAMETOOLONG) {
+                // A folder that lets the file be written but not created beside it, or a
+                // name too long for the hidden one: written in place, as before, rather
+                // than not at all.
+                target_.clear();
+                OpenInPlace();
+                return;
+            }
             throw FileErrorFromErrno(errno, path_);
         }
         // Another export's clean-up may have removed the file between its creation and the
@@ -198,6 +211,12 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
             throw FileErrorFromErrno(error, path_);
         }
     }
+}
+
+void OutputFile::OpenInPlace() {
+    fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0)
+        throw FileErrorFromErrno(errno, path_);
 }
 
 OutputFile::~OutputFile() {

@@ -4,7 +4,9 @@
 // target holds what it held before, whatever happens to the export or the process.
 //
 // Anything else (a FIFO, a terminal, a device, /dev/stdout) is written directly, as there is
-// nothing to replace: a reader is waiting on the other end.
+// nothing to replace: a reader is waiting on the other end. So is, as before, a file that
+// cannot be replaced without changing what it is: another user's file that this process may
+// write but could not give back, or one in a folder where nothing can be created beside it.
 #pragma once
 
 #include <cstddef>
@@ -37,6 +39,8 @@ class OutputFile {
     const std::string& TemporaryPath() const { return temporary_; }
 
   private:
+    // Opens the caller's name itself, created or emptied: the direct output.
+    void OpenInPlace();
     void Discard() noexcept;
 
     std::string path_;       // the name the caller gave, for messages

@@ -151,6 +151,16 @@ TEST_F(OutputFileTest, WhatIsNotARegularFileIsWrittenDirectly) {
         EXPECT_STREQ(e.what(), "Disk full: /dev/full");
     }
 
+    // A name so long that the hidden one beside it cannot be made: written in place.
+    const std::string longName = Path(std::string(250, 'n') + ".qpk");
+    {
+        OutputFile file(longName);
+        EXPECT_TRUE(file.TemporaryPath().empty());
+        file.Write("long", 4);
+        file.Commit();
+    }
+    EXPECT_EQ(Read(longName), "long");
+
     // A folder that does not exist.
     try {
         OutputFile missing(Path("no/such/folder.qpk"));
