@@ -52,30 +52,6 @@ class OutputFileTest : public ::testing::Test {
     fs::path folder_;
 };
 
-TEST_F(OutputFileTest, TheTargetChangesOnlyAtCommitAndOnlyAsAWhole) {
-    const std::string target = Path("out.qpk");
-    Write(target, "old");
-    {
-        OutputFile file(target);
-        file.Write("new text", 8);
-        EXPECT_EQ(Read(target), "old");  // still the old file while the export runs
-        ASSERT_FALSE(file.TemporaryPath().empty());
-        EXPECT_EQ(fs::path(file.TemporaryPath()).parent_path(), folder_);
-        EXPECT_EQ(fs::path(file.TemporaryPath()).filename().string().rfind(".out.qpk.", 0), 0u);
-        file.Commit();
-    }
-    EXPECT_EQ(Read(target), "new text");
-    EXPECT_EQ(Names(), std::vector<std::string>{"out.qpk"});
-
-    // Given up without a commit (an error in the middle): the target stands, nothing is left.
-    {
-        OutputFile file(target);
-        file.Write("torn", 4);
-    }
-    EXPECT_EQ(Read(target), "new text");
-    EXPECT_EQ(Names(), std::vector<std::string>{"out.qpk"});
-}
-
 TEST_F(OutputFileTest, ALinkStaysALinkAndTheModeStays) {
     const std::string real = Path("real.qpk");
     const std::string link = Path("link.qpk");
