@@ -202,6 +202,7 @@ class StopSignals {
         exportingObject = &object;
         struct sigaction action {};
         action.sa_handler = OnStopSignal;
+        action.sa_flags = SA_RESTART;  // the export's reads and writes go on after a Cancel
         sigemptyset(&action.sa_mask);
         for (const int signalNumber : kStopSignals)
             sigaddset(&action.sa_mask, signalNumber);

@@ -261,7 +261,10 @@ void OutputFile::Commit() {
     // holds the old file or the complete new one. The folder is not flushed: that would only
     // decide which of the two.
     int error = 0;
-    if (fsync(fd_) != 0) {
+    int synced = 0;
+    while ((synced = fsync(fd_)) != 0 && errno == EINTR) {
+    }
+    if (synced != 0) {
         error = errno;
     } else {
         const int fd = fd_;
