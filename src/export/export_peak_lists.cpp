@@ -278,8 +278,8 @@ bool ExportPeakLists(const std::int32_t& jobRunId, const std::string& outFile,
                      WriterCounts* counts) {
     const ExportRunningGuard runningGuard;
     const ExportViews views = ViewsFor(Global().useBaseViews);
-    const bool batched = allSpectra || msType != "MS";
-    if (batched) {
+    const bool isBatched = allSpectra || msType != "MS";
+    if (isBatched) {
         // Set before the spectrum query, not after it: a cancel requested while that query
         // runs then interrupts it instead of being forgotten.
         Global().exportRunning = true;
@@ -287,7 +287,7 @@ bool ExportPeakLists(const std::int32_t& jobRunId, const std::string& outFile,
     }
 
     std::optional<Recordset> spectra =
-        TryQuery(connection, SpectrumQuery(views, allSpectra, jobRunId, jobRunItemId), batched);
+        TryQuery(connection, SpectrumQuery(views, allSpectra, jobRunId, jobRunItemId), isBatched);
     if (!spectra || spectra->RecordCount() < 1)
         return false;
     const std::optional<SpectrumColumns> columns = FindSpectrumColumns(*spectra, allSpectra);
@@ -299,7 +299,7 @@ bool ExportPeakLists(const std::int32_t& jobRunId, const std::string& outFile,
     RefuseDatabaseAsOutput(outFile, *connection);
     PeakListWriter writer(outFile);
     bool complete = true;
-    if (batched) {
+    if (isBatched) {
         BatchedExport batched{.jobRunId = jobRunId,
                               .s2n = s2n,
                               .monoisotopic = monoisotopic,
