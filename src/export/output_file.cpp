@@ -199,8 +199,9 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
         close(fd);
     }
     if (exists) {
-        // The replacement keeps the target's owner where the process may give it (root
-        // may; anyone else keeps their own file, as any editor's save does), then its mode.
+        // The replacement keeps the target's owner and group where the process may give
+        // them (root any, a user a group of their own; a failure leaves the process's),
+        // then its mode, which the change of owner would otherwise have reset.
         if (existing.st_uid != geteuid() || existing.st_gid != getegid()) {
             [[maybe_unused]] const int ignored =
                 fchown(fd_, existing.st_uid, existing.st_gid);  // see above
