@@ -11,18 +11,22 @@
 namespace lumbrook::automation {
 namespace {
 
-// Passes the engine's progress on as the Progress event. With no sink advised it does nothing
-// but the test, so an export without listeners pays one call per spectrum.
+// Passes the engine's progress on as the Progress event, and keeps what has been written for
+// GetExportCounts. With no sink advised it does nothing but the copy and the test, so an
+// export without listeners pays one call per spectrum.
 class ProgressRelay final : public exporting::ExportListener {
   public:
-    explicit ProgressRelay(EventSource& events) : events_(events) {}
-    void SpectrumDone(long done, long total) override {
+    ProgressRelay(EventSource& events, exporting::WriterCounts& counts)
+        : events_(events), counts_(counts) {}
+    void SpectrumDone(long done, long total, const exporting::WriterCounts& written) override {
+        counts_ = written;
         if (events_.HasSinks())
             events_.FireProgress(done, total);
     }
 
   private:
     EventSource& events_;
+    exporting::WriterCounts& counts_;
 };
 
 // Keeps the object alive while an export runs: a host may release its last reference from an
@@ -45,11 +49,12 @@ HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
         return E_POINTER;
     const SelfReference self(static_cast<_Lumbrook*>(this));
     const std::string outFile = platform::Utf8FromBstr(*OutFile);
-    ProgressRelay relay(events_);
+    exportCounts_ = {};
+    ProgressRelay relay(events_, exportCounts_);
     try {
         const bool exported = exporting::ExportPeakLists(
             jobRunId_, outFile, allSpectra_, jobRunItemId_, msType_, s2n_, monoisotopic_, minMass_,
-            maxMass_, ownConnection_, &relay);
+            maxMass_, ownConnection_, &relay, &exportCounts_);
         *pRetVal = exported ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
     } catch (const exporting::NoMsMsDataError& e) {

@@ -10,6 +10,7 @@
 
 #include "automation/event_source.h"
 #include "database/connection.h"
+#include "export/peak_list_writer.h"
 #include "lumbrook/lumbrook.h"
 
 namespace lumbrook::automation {
@@ -85,6 +86,7 @@ class LumbrookObject final : public _Lumbrook,
     HRESULT GetLastConnectError(BSTR* pText) override;
     HRESULT get_UsesBaseViews(VARIANT_BOOL* pRetVal) override;
     HRESULT GetLastBrowserError(BSTR* pText) override;
+    HRESULT GetExportCounts(LONG* pBlocks, LONG* pPeakLines, double* pBytes) override;
 
   private:
     LumbrookObject();
@@ -112,6 +114,8 @@ class LumbrookObject final : public _Lumbrook,
     std::string lastConnectError_;
     // Why the last ShowDataBrowser could not show the window ("" when it could).
     std::string lastBrowserError_;
+    // What the running or the last DoExport has written, for GetExportCounts.
+    exporting::WriterCounts exportCounts_;
 };
 
 }  // namespace lumbrook::automation

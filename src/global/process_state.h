@@ -9,6 +9,7 @@
 // settings/, ActivatePrevInstance in util/.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,8 +44,9 @@ struct ModGlobal {
     // True while a batched export runs.
     bool exportRunning = false;
     // Set by Cancel and by a close request to the browser during an export; cleared when a
-    // batched export starts.
-    bool cancelRequested = false;
+    // batched export starts. Lock-free, so that Cancel may set it from a signal handler.
+    std::atomic<bool> cancelRequested = false;
+    static_assert(std::atomic<bool>::is_always_lock_free);
 };
 
 // The one instance of the process, made on first use. Its destructor runs at exit and closes
