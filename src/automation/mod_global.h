@@ -45,7 +45,13 @@ struct ModGlobal {
     bool cancelRequested = false;
 };
 
-// The one instance of the process.
+// The one instance of the process: the adopted one once AdoptGlobal was called, else this
+// library's own.
 ModGlobal& Global();
+
+// Makes `state` the instance Global() returns. The data browser module calls it with the
+// server's state, so that a module loaded with its own copy of this code shares the server's
+// record, connection and flags rather than a second set.
+void AdoptGlobal(ModGlobal& state);
 
 }  // namespace lumbrook
