@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "browse_choice.h"
 #include "command.h"
 #include "options.h"
 #include "platform/com/bstr.h"
@@ -22,30 +23,20 @@ constexpr const char* kHelp =
     "Descriptor, MSType, AllSpectra, JobRunID,\n"
     "JobRunItemID and DescriptorList as Name=value "
     "lines, then each DescriptorList entry on a\n"
-    "line of its own. Exit status 0 when a choice "
-    "was made, 1 when the browser was cancelled\n"
-    "or cannot be shown.\n\n"
+    "line of its own.\n\n"
     "  --export FILE  also export the choice into "
     "FILE: all spectra of the job run, or the\n"
     "                 selected spectra one after the "
-    "other, in the order of the list\n";
-
-// The entries of a DescriptorList: separated by one NUL each, none after the
-// last.
-std::vector<std::string> SplitEntries(const std::string& list) {
-    std::vector<std::string> entries;
-    if (list.empty())
-        return entries;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = list.find('\0', start);
-        entries.push_back(list.substr(start, end - start));
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return entries;
-}
+    "other, in the order of the list. FILE is\n"
+    "                 checked before the window "
+    "opens; a choice of selected spectra with no\n"
+    "                 row selected exports nothing.\n\n"
+    "Exit status:\n"
+    "  0  a choice was made (and exported, with --export)\n"
+    "  1  the browser was cancelled or cannot be shown, FILE cannot be written,\n"
+    "     nothing was selected to export, or the export failed\n"
+    "  2  bad arguments\n"
+    "  3  the automation object raised an error\n";
 
 // One DoExport into `file`; kExitOk when the engine reported success.
 int ExportOnce(_Lumbrook& object, const std::string& file) {
@@ -139,8 +130,13 @@ int RunBrowse(const std::vector<std::string>& args) {
     // The browser makes the library's folder the current directory; a relative file name
     // means the folder the user was in.
     std::optional<std::string> exportFile;
-    if (const auto file = options.Get("export"))
+    if (const auto file = options.Get("export")) {
         exportFile = std::filesystem::absolute(*file).string();
+        if (const std::string why = WhyNotWritable(*exportFile); !why.empty()) {
+            std::cerr << "lumbrook: " << why << "\n";
+            return kExitFailed;
+        }
+    }
 
     std::string error;
     LumbrookPtr object = CreateLumbrook(error);
@@ -183,12 +179,16 @@ int RunBrowse(const std::vector<std::string>& args) {
               << "AllSpectra=" << (all != VARIANT_FALSE ? "True" : "False") << "\n"
               << "JobRunID=" << jobRun << "\n"
               << "JobRunItemID=" << item << "\n"
-              << "DescriptorList=" << entries.size() << " entries\n";
+              << EntryCountLine(entries.size()) << "\n";
     for (const std::string& entry : entries)
         std::cout << entry << "\n";
-    if (exportFile)
-        return ExportChoice(*object.get(), *exportFile, all != VARIANT_FALSE, entries);
-    return kExitOk;
+    if (!exportFile)
+        return kExitOk;
+    if (const std::string why = WhyNothingToExport(all != VARIANT_FALSE, entries); !why.empty()) {
+        std::cerr << "lumbrook: " << why << "\n";
+        return kExitFailed;
+    }
+    return ExportChoice(*object.get(), *exportFile, all != VARIANT_FALSE, entries);
 }
 
 const Registration kBrowse{

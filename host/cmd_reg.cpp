@@ -2,20 +2,24 @@
 // platform's command takes them (switches with "/" or "-", in any case), output in the same
 // shape. Reads come from the hive file as it is; changes of values go through the registry
 // calls, and the deletion of a whole key and an import are each one change of the hive.
-#include <fcntl.h>   // open: exported files get mode 0600
-#include <unistd.h>  // write, close
+#include <fcntl.h>     // open: exported files get mode 0600
+#include <sys/stat.h>  // fstat, fchmod
+#include <unistd.h>    // access, close
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
+#include <exception>
 #include <iostream>
 #include <iterator>
+#include <new>  // bad_alloc
 #include <optional>
 #include <sstream>
 
 #include "command.h"
 #include "lumbrook/registry.h"
 #include "options.h"
+#include "platform/base/hex_digits.h"
+#include "platform/base/write_all.h"
 #include "platform/registry/hive_file.h"
 #include "platform/registry/hive_text.h"
 
@@ -173,6 +177,9 @@ std::string ErrorText(LONG code) {
             return kNotFound;
         case ERROR_ACCESS_DENIED:
             return "ERROR: Access is denied.";
+        case ERROR_NOT_ENOUGH_QUOTA:
+            return "ERROR: The change would make " + reg::HiveFilePath() +
+                   " larger than 64 MiB, the most a registry file may hold; nothing was changed.";
         case ERROR_BADDB: {
             const reg::HiveSnapshot snapshot = reg::ReadHive();
             return "ERROR: The registry cannot be changed: " +
@@ -248,11 +255,8 @@ std::string DataText(const reg::Value& value) {
             break;
     }
     std::string hex;
-    char digits[3];
-    for (std::uint8_t byte : value.data) {
-        std::snprintf(digits, sizeof digits, "%02X", byte);
-        hex += digits;
-    }
+    for (std::uint8_t byte : value.data)
+        platform::AppendHexByte(hex, byte, platform::HexLetters::Upper);
     return hex;
 }
 
@@ -367,12 +371,14 @@ std::vector<std::uint8_t> EncodeData(const std::string& type, const std::string&
         bytes.push_back(0);
     } else if (EqualsNoCase(type, "REG_BINARY")) {
         typeCode = REG_BINARY;
-        if (data.size() % 2 != 0 ||
-            data.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        const bool allHex = std::all_of(data.begin(), data.end(),
+                                        [](char c) { return platform::HexDigitValue(c) >= 0; });
+        if (data.size() % 2 != 0 || !allHex)
             throw UsageError("REG_BINARY data must be pairs of hex digits: " + data);
+        for (std::size_t i = 0; i < data.size(); i += 2) {
+            bytes.push_back(static_cast<std::uint8_t>(platform::HexDigitValue(data[i]) * 16 +
+                                                      platform::HexDigitValue(data[i + 1])));
         }
-        for (std::size_t i = 0; i < data.size(); i += 2)
-            bytes.push_back(static_cast<std::uint8_t>(std::stoul(data.substr(i, 2), nullptr, 16)));
     } else {
         throw UsageError("unsupported type " + type +
                          ": REG_SZ, REG_EXPAND_SZ, REG_DWORD, REG_MULTI_SZ or REG_BINARY");
@@ -506,14 +512,15 @@ int Export(const std::vector<std::string>& args) {
         !Confirm("File " + file + " already exists. Overwrite")) {
         return Failed(kCanceled);
     }
-    // The export may hold passwords, like the hive itself.
+    // The export may hold passwords, like the hive itself. A regular file that is there
+    // already is made private before anything is written into it; a device or a pipe (say
+    // /dev/stdout) keeps its mode.
     const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    bool written = fd >= 0;
-    for (std::size_t done = 0; written && done < text.size();) {
-        const ssize_t count = write(fd, text.data() + done, text.size() - done);
-        written = count > 0;
-        done += written ? static_cast<std::size_t>(count) : 0;
-    }
+    struct stat info {};
+    bool written =
+        fd >= 0 && fstat(fd, &info) == 0 &&
+        (!S_ISREG(info.st_mode) || (info.st_mode & 07777) == 0600 || fchmod(fd, 0600) == 0) &&
+        platform::WriteAll(fd, text.data(), text.size());
     if (fd >= 0 && close(fd) != 0)
         written = false;
     if (!written)
@@ -535,10 +542,11 @@ int Import(const std::vector<std::string>& args) {
     if (options.positional.size() != 1)
         throw UsageError("import takes one FILE");
     const std::string& file = options.positional[0];
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return Failed("ERROR: Cannot open " + file + ".");
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // A folder, a FIFO or a device is refused without blocking, like the hive itself.
+    std::string text;
+    std::string error;
+    if (!reg::ReadRegistryFile(file, text, error))
+        return Failed("ERROR: " + error);
     const reg::ParseResult parsed = reg::ParseHiveText(text);
     if (!parsed.ok)
         return Failed("ERROR: " + file + ": " + parsed.error);
@@ -554,7 +562,7 @@ int Import(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-int RunReg(const std::vector<std::string>& args) {
+int RunVerb(const std::vector<std::string>& args) {
     if (args.empty())
         throw UsageError("a verb is needed: query, add, delete, export or import");
     for (const std::string& arg : args) {
@@ -575,6 +583,22 @@ int RunReg(const std::vector<std::string>& args) {
     if (EqualsNoCase(verb, "import"))
         return Import(args);
     throw UsageError("unknown verb " + verb + ": query, add, delete, export or import");
+}
+
+// Every failure ends as a message and exit status 1 (usage errors as 2, from main): nothing
+// the verbs or the libraries throw reaches the end of the program.
+int RunReg(const std::vector<std::string>& args) {
+    try {
+        return RunVerb(args);
+    } catch (const UsageError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return Failed("ERROR: Not enough memory.");
+    } catch (const std::exception& e) {
+        return Failed(std::string("ERROR: ") + e.what());
+    } catch (...) {
+        return Failed("ERROR: An unexpected failure.");
+    }
 }
 
 const Registration kReg{

@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev libgl-dev
     libsqlite3-dev sqlite3
     unixodbc-dev odbc-postgresql postgresql libsqliteodbc
-    xvfb
+    xvfb jwm
 )
 
 missing=()

@@ -52,6 +52,7 @@ typedef struct SECURITY_ATTRIBUTES {
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_BADDB 1009L /* the hive file cannot be parsed, or cannot be written */
 #define ERROR_KEY_DELETED 1018L
+#define ERROR_NOT_ENOUGH_QUOTA 1816L /* the change would make the hive file too large */
 
 /* Access rights. */
 #define KEY_QUERY_VALUE 0x0001

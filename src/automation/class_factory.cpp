@@ -16,6 +16,8 @@ class ClassFactory final : public IClassFactory {
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
+        if (platform::IsNullGuid(&riid))
+            return E_INVALIDARG;
         if (riid != IID_IUnknown && riid != IID_IClassFactory)
             return E_NOINTERFACE;
         *ppv = static_cast<IClassFactory*>(this);
@@ -30,6 +32,8 @@ class ClassFactory final : public IClassFactory {
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
+        if (platform::IsNullGuid(&riid))
+            return E_INVALIDARG;
         if (pUnkOuter != nullptr)
             return CLASS_E_NOAGGREGATION;
         LumbrookObject* object = nullptr;

@@ -10,6 +10,8 @@ HRESULT EventSource::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr)
         return E_POINTER;
     *ppv = nullptr;
+    if (platform::IsNullGuid(&riid))
+        return E_INVALIDARG;
     if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
         *ppv = static_cast<IConnectionPoint*>(this);
         AddRef();

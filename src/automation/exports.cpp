@@ -24,6 +24,8 @@ LUMBROOK_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** p
     if (ppv == nullptr)
         return E_POINTER;
     *ppv = nullptr;
+    if (lumbrook::platform::IsNullGuid(&rclsid) || lumbrook::platform::IsNullGuid(&riid))
+        return E_INVALIDARG;
     if (rclsid != CLSID_Lumbrook)
         return CLASS_E_CLASSNOTAVAILABLE;
     return lumbrook::automation::LumbrookClassFactory()->QueryInterface(riid, ppv);

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "automation/mod_global.h"
 #include "automation/server_module.h"
 #include "automation/type_library.h"
 #include "automation/version.h"
 #include "database/database_error.h"
+#include "global/process_state.h"
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
 #include "platform/com/guid.h"
@@ -91,6 +91,8 @@ HRESULT LumbrookObject::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr)
         return E_POINTER;
     *ppv = nullptr;
+    if (platform::IsNullGuid(&riid))
+        return E_INVALIDARG;
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Lumbrook) {
         *ppv = static_cast<_Lumbrook*>(this);
     } else if (riid == IID_ISupportErrorInfo) {
@@ -250,6 +252,8 @@ HRESULT LumbrookObject::put_AllSpectra(VARIANT_BOOL value) {
 // --- ISupportErrorInfo, IConnectionPointContainer, ILumbrookHostSupport ----------------
 
 HRESULT LumbrookObject::InterfaceSupportsErrorInfo(REFIID riid) {
+    if (platform::IsNullGuid(&riid))
+        return E_INVALIDARG;
     return riid == IID__Lumbrook || riid == IID_IDispatch ? S_OK : S_FALSE;
 }
 
@@ -263,6 +267,8 @@ HRESULT LumbrookObject::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP
     if (ppCP == nullptr)
         return E_POINTER;
     *ppCP = nullptr;
+    if (platform::IsNullGuid(&riid))
+        return E_INVALIDARG;
     if (riid != DIID___Lumbrook)
         return CONNECT_E_NOCONNECTION;
     events_.AddRef();

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "automation/lumbrook_object.h"
-#include "automation/mod_global.h"
 #include "automation/version.h"
 #include "browser/module/browser_module.h"
+#include "global/process_state.h"
 #include "platform/app/app.h"
 
 namespace lumbrook::automation {

@@ -14,13 +14,14 @@
 #include <QTableView>
 #include <QTreeWidget>
 
-#include "automation/mod_global.h"
+#include "browser/cut_text_tooltip.h"
 #include "browser/image_list.h"
 #include "browser/tree_nodes.h"
 #include "connection_dialog/frm_odbc.h"
 #include "database/connection.h"
 #include "database/database_error.h"
 #include "database/probe.h"
+#include "global/process_state.h"
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/instance_channel.h"
 #include "platform/ui/message_box.h"
@@ -113,6 +114,17 @@ void frmMain::BuildControls() {
     dataGrid1_->setSelectionBehavior(QAbstractItemView::SelectRows);
     dataGrid1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     dataGrid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the grid for the next control; the arrow keys move between its cells.
+    dataGrid1_->setTabKeyNavigation(false);
+    dataGrid1_->setItemDelegate(new CutTextTooltipDelegate(dataGrid1_));
+    // The record selectors select rows the window's way (RecordSelectorPressed): the view's
+    // own handling keeps a Shift anchor of its own that a fresh or refilled grid lacks, so
+    // that a first Shift-click would select nothing.
+    QHeaderView* selectors = dataGrid1_->verticalHeader();
+    disconnect(selectors, SIGNAL(sectionPressed(int)), dataGrid1_, SLOT(selectRow(int)));
+    disconnect(selectors, SIGNAL(sectionEntered(int)), dataGrid1_, SLOT(_q_selectRow(int)));
+    connect(selectors, &QHeaderView::sectionPressed, this, &frmMain::RecordSelectorPressed);
+    connect(selectors, &QHeaderView::sectionEntered, this, &frmMain::RecordSelectorDragged);
     // One line a row, and record selectors wide enough to click.
     dataGrid1_->setWordWrap(false);
     dataGrid1_->verticalHeader()->setFixedWidth(TwipsToPixelsX(270));
@@ -253,9 +265,18 @@ bool frmMain::BrowserQuery(const std::string& text, database::Recordset& result)
 }
 
 void frmMain::BringForward() {
-    showNormal();
-    raise();
-    activateWindow();
+    // The window that is visible at this moment: the connection prompt or the connection
+    // dialog while the window loads (which is never shown before its load has finished),
+    // this window afterwards, or a dialog it opened.
+    QWidget* visible = QApplication::activeModalWidget();
+    if (visible == nullptr && isVisible())
+        visible = this;
+    if (visible == nullptr)
+        return;
+    if (visible->isMinimized())
+        visible->showNormal();
+    visible->raise();
+    visible->activateWindow();
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {

@@ -88,8 +88,14 @@ class frmMain : public QDialog {
     void JobRunChosen();
     void FillItems();
     void UnbindItems();
+    // Sizes the bound grid's columns to their contents, or back to the widths the user
+    // left them at when the same job run was shown last.
+    void SizeColumns();
     void GridSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void SelectRows(const std::vector<long>& bookmarks);
+    // Makes the selection exactly the consecutive rows `bookmarks`, in that order.
+    void SelectRange(const std::vector<long>& bookmarks);
+    void RecordSelectorPressed(int row);
+    void RecordSelectorDragged(int row);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // "Select" (select.cpp).
@@ -108,8 +114,18 @@ class frmMain : public QDialog {
 
     // The item recordset, as the grid's data source; null while the grid is unbound.
     std::unique_ptr<ItemTableModel> items_;
-    // The grid's selection: bookmarks in the order the rows were added to it.
+    // The job run the grid shows (0: none), and the one whose column widths were kept when
+    // the grid was last unbound, with those widths.
+    int boundJobRun_ = 0;
+    int widthsJobRun_ = 0;
+    std::vector<int> columnWidths_;
+    // The grid's selection: bookmarks in the order the rows were added to it, and for each
+    // bookmark whether it is in the selection (index 0 unused).
     std::vector<long> selectedBookmarks_;
+    std::vector<bool> rowSelected_;
+    // The 0-based row whose record selector was last pressed without Shift in this list,
+    // where the grid's own Shift selection on the selectors starts; -1 for none.
+    int selectorAnchorRow_ = -1;
     // The range selection state.
     bool shiftHeld_ = false;
     long rangeAnchor_ = 0;  // 0: no anchor

@@ -80,7 +80,15 @@ QPixmap TreePicture(const QString& key) {
 }
 
 QIcon TreeIcon(const QString& key) {
-    return QIcon(TreePicture(key));
+    // A selected node shows its own picture unchanged: without a picture of its own for the
+    // selected mode, the style would draw one tinted with the highlight colour.
+    const QPixmap picture = TreePicture(key);
+    QIcon icon;
+    for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Selected}) {
+        icon.addPixmap(picture, mode, QIcon::Off);
+        icon.addPixmap(picture, mode, QIcon::On);
+    }
+    return icon;
 }
 
 }  // namespace lumbrook::browser

@@ -1,6 +1,7 @@
 // The job-run list and the item grid of the browser window: the job runs of the clicked
-// spot set, the completed items of the chosen job run, and the grid's Shift range
-// selection.
+// spot set, the completed items of the chosen job run, the grid's column widths, and its
+// record selectors and Shift range selection.
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QHeaderView>
@@ -10,6 +11,7 @@
 #include <QRadioButton>
 #include <QTableView>
 
+#include "browser/cut_text_tooltip.h"
 #include "browser/frm_main.h"
 #include "browser/range_selection.h"
 #include "browser/value_text.h"
@@ -64,6 +66,7 @@ void frmMain::FillJobRuns(const QString& spotSetId) {
 }
 
 void frmMain::JobRunChosen() {
+    ShowCutTextAsTooltip(cboSpotSet_);
     if (cboSpotSet_->currentIndex() >= 0)
         FillItems();
 }
@@ -96,8 +99,11 @@ void frmMain::FillItems() {
     UnbindItems();
     items_ = std::make_unique<ItemTableModel>(std::move(rows));
     dataGrid1_->setModel(items_.get());
+    rowSelected_.assign(static_cast<std::size_t>(items_->rowCount()) + 1, false);
     connect(dataGrid1_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &frmMain::GridSelectionChanged);
+    boundJobRun_ = jobRunId;
+    SizeColumns();
     dataGrid1_->setEnabled(true);
     cmdSave_->setEnabled(true);
     optSelect_[0]->setEnabled(true);
@@ -105,24 +111,64 @@ void frmMain::FillItems() {
 }
 
 void frmMain::UnbindItems() {
+    if (items_) {
+        // The widths the grid had, in case the same job run is filled again.
+        QHeaderView* header = dataGrid1_->horizontalHeader();
+        columnWidths_.clear();
+        for (int column = 0; column < header->count(); ++column)
+            columnWidths_.push_back(header->sectionSize(column));
+        widthsJobRun_ = boundJobRun_;
+    }
     dataGrid1_->setModel(nullptr);
     items_.reset();
+    boundJobRun_ = 0;
     selectedBookmarks_.clear();
+    rowSelected_.clear();
+    selectorAnchorRow_ = -1;
+}
+
+void frmMain::SizeColumns() {
+    QHeaderView* header = dataGrid1_->horizontalHeader();
+    if (boundJobRun_ == widthsJobRun_ &&
+        columnWidths_.size() == static_cast<std::size_t>(header->count())) {
+        // The same job run again: the widths the user left it with.
+        for (int column = 0; column < header->count(); ++column)
+            header->resizeSection(column, columnWidths_[column]);
+        return;
+    }
+    // Every header and every value whole (the values of the first thousand rows about the
+    // visible ones are measured, which is enough for columns of one format each).
+    dataGrid1_->resizeColumnsToContents();
 }
 
 void frmMain::GridSelectionChanged(const QItemSelection& selected,
                                    const QItemSelection& deselected) {
-    // Keep the bookmarks in the order the rows joined the selection.
-    for (const QModelIndex& index : deselected.indexes()) {
-        if (index.column() != 0)
+    // Keep the bookmarks in the order the rows joined the selection. The selection arrives as
+    // ranges of rows; every step here is linear in the rows that changed or were selected, so
+    // a range of 20,000 rows costs no more than 20,000 small steps.
+    if (!items_ || sender() != dataGrid1_->selectionModel())
+        return;  // the selection of a list no longer shown
+    bool removed = false;
+    for (const QItemSelectionRange& range : deselected) {
+        if (range.left() != 0)
             continue;
-        std::erase(selectedBookmarks_, static_cast<long>(index.row() + 1));
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            removed |= rowSelected_[row + 1];
+            rowSelected_[row + 1] = false;
+        }
     }
-    for (const QModelIndex& index : selected.indexes()) {
-        const long bookmark = index.row() + 1;
-        if (index.column() == 0 && std::find(selectedBookmarks_.begin(), selectedBookmarks_.end(),
-                                             bookmark) == selectedBookmarks_.end()) {
-            selectedBookmarks_.push_back(bookmark);
+    if (removed) {
+        std::erase_if(selectedBookmarks_,
+                      [this](long bookmark) { return !rowSelected_[bookmark]; });
+    }
+    for (const QItemSelectionRange& range : selected) {
+        if (range.left() != 0)
+            continue;
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            if (!rowSelected_[row + 1]) {
+                rowSelected_[row + 1] = true;
+                selectedBookmarks_.push_back(row + 1);
+            }
         }
     }
     if (adjustingSelection_)
@@ -132,7 +178,8 @@ void frmMain::GridSelectionChanged(const QItemSelection& selected,
     if (optSelect_[1]->isChecked() && !selectedBookmarks_.empty() && current.isValid()) {
         const long currentBookmark = current.row() + 1;
         if (shiftHeld_ && rangeAnchor_ > 0) {
-            SelectRows(RangeRows(currentBookmark, rangeAnchor_, items_->rowCount()));
+            platform::BusyPointer busy;
+            SelectRange(RangeRows(currentBookmark, rangeAnchor_, items_->rowCount()));
         } else {
             rangeAnchor_ = currentBookmark;
         }
@@ -140,15 +187,62 @@ void frmMain::GridSelectionChanged(const QItemSelection& selected,
     shiftHeld_ = false;
 }
 
-void frmMain::SelectRows(const std::vector<long>& bookmarks) {
+void frmMain::SelectRange(const std::vector<long>& bookmarks) {
+    // The rows of a range are consecutive: the grid is given them as one block, in a single
+    // change, and the order comes from `bookmarks`.
     adjustingSelection_ = true;
     QItemSelectionModel* selection = dataGrid1_->selectionModel();
     selection->clearSelection();
-    for (long bookmark : bookmarks) {
-        selection->select(items_->index(static_cast<int>(bookmark - 1), 0),
-                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (!bookmarks.empty()) {
+        const auto [first, last] = std::minmax_element(bookmarks.begin(), bookmarks.end());
+        const int lastColumn = items_->columnCount() - 1;
+        selection->select(QItemSelection(items_->index(static_cast<int>(*first - 1), 0),
+                                         items_->index(static_cast<int>(*last - 1), lastColumn)),
+                          QItemSelectionModel::Select);
     }
+    selectedBookmarks_ = bookmarks;
     adjustingSelection_ = false;
+}
+
+void frmMain::RecordSelectorPressed(int row) {
+    // A record selector selects its row as the grid's own behaviour has it: alone, added or
+    // taken away with Ctrl, and with Shift the rows from the selector last pressed without
+    // it (the row alone when there is none in this list). The selection change then runs
+    // the range selection like any other.
+    if (!items_)
+        return;
+    QItemSelectionModel* selection = dataGrid1_->selectionModel();
+    const Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
+    const int column = std::max(0, selection->currentIndex().column());
+    // The current row changes first, so that the selection change sees it.
+    selection->setCurrentIndex(items_->index(row, column), QItemSelectionModel::NoUpdate);
+    const int lastColumn = items_->columnCount() - 1;
+    if (modifiers & Qt::ControlModifier) {
+        selectorAnchorRow_ = row;
+        selection->select(QItemSelection(items_->index(row, 0), items_->index(row, lastColumn)),
+                          QItemSelectionModel::Toggle);
+        return;
+    }
+    const int from =
+        (modifiers & Qt::ShiftModifier) && selectorAnchorRow_ >= 0 ? selectorAnchorRow_ : row;
+    if (!(modifiers & Qt::ShiftModifier))
+        selectorAnchorRow_ = row;
+    selection->select(QItemSelection(items_->index(std::min(from, row), 0),
+                                     items_->index(std::max(from, row), lastColumn)),
+                      QItemSelectionModel::ClearAndSelect);
+}
+
+void frmMain::RecordSelectorDragged(int row) {
+    // Dragging over the record selectors with the button held extends from the one pressed.
+    if (!items_ || selectorAnchorRow_ < 0 || !(QApplication::mouseButtons() & Qt::LeftButton))
+        return;
+    QItemSelectionModel* selection = dataGrid1_->selectionModel();
+    selection->setCurrentIndex(items_->index(row, std::max(0, selection->currentIndex().column())),
+                               QItemSelectionModel::NoUpdate);
+    selection->select(
+        QItemSelection(items_->index(std::min(selectorAnchorRow_, row), 0),
+                       items_->index(std::max(selectorAnchorRow_, row), items_->columnCount() - 1)),
+        QItemSelectionModel::ClearAndSelect);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -32,7 +32,9 @@ void frmMain::SaveSelection() {
     }
     BrowserHandoverRecord& handover = Global().BrowserHandover;
     FillHandover(handover, descriptor, jobRunId, allSpectra, rows);
-    // Unload, then accept: a refused close (an export runs) leaves the choice unaccepted.
+    // Unload, then accept. A departure kept on purpose: where an export runs, the close is
+    // refused (the export is asked to stop) and the choice stays unaccepted, with the window
+    // open, rather than marked accepted for a window that has not closed.
     close();
     if (!isVisible())
         handover.Accepted = true;

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 
 #include "connection_dialog/connection_choice.h"
 #include "connection_dialog/odbc_catalog.h"
+#include "platform/app/app.h"
 
 namespace lumbrook::connection_dialog {
 namespace {
@@ -111,8 +113,13 @@ ConnectionBuilder::ConnectionBuilder(QWidget* parent) : QDialog(parent) {
 }
 
 void ConnectionBuilder::ChooseFile() {
-    const QString path = QFileDialog::getOpenFileName(this, "SQLite database file", file_->text(),
-                                                      "Databases (*.sqlite *.db);;All files (*)");
+    // The browser has made the program's folder the current directory; the user thinks in
+    // the folder lumbrook was started in.
+    const QString start = QString::fromStdString(platform::StartDirectory());
+    const QString typed = file_->text();
+    const QString path = QFileDialog::getOpenFileName(
+        this, "SQLite database file", typed.isEmpty() ? start : QDir(start).filePath(typed),
+        "Databases (*.sqlite *.db);;All files (*)");
     if (!path.isEmpty())
         file_->setText(path);
 }

@@ -5,9 +5,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "automation/mod_global.h"
 #include "connection_dialog/connection_builder.h"
 #include "database/probe.h"
+#include "global/process_state.h"
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/twips.h"
 #include "settings/preferences.h"
@@ -20,12 +20,15 @@ using platform::TwipsToPixelsX;
 constexpr auto Place = platform::PlaceInTwips;
 using platform::TwipsToPixelsY;
 
-// Leading and trailing blanks off; other white space is part of the string.
-std::string TrimSpaces(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
+// Leading and trailing blanks off, and line breaks and tabs with them: a connection string
+// never holds those, and a line break typed at the end must not be stored. White space
+// inside is part of the string.
+std::string TrimEnds(const std::string& text) {
+    constexpr const char* kEnds = " \t\r\n";
+    const auto first = text.find_first_not_of(kEnds);
     if (first == std::string::npos)
         return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    return text.substr(first, text.find_last_not_of(kEnds) - first + 1);
 }
 
 }  // namespace
@@ -66,8 +69,8 @@ frmODBC::frmODBC(QWidget* parent) : QDialog(parent) {
     cmdSave_->setObjectName("cmdSave");
     Place(cmdSave_, 4680, 2640, 1815, 375);
 
-    // Enter presses Save wherever the focus is but in the text box, which takes line breaks
-    // as text; the other buttons do not become default when focused.
+    // Enter presses Save wherever the focus is, in the text box too (eventFilter); the other
+    // buttons do not become default when focused.
     for (QPushButton* button : {cmdRestore_, cmdChange_, cmdCancel_})
         button->setAutoDefault(false);
     cmdSave_->setAutoDefault(true);
@@ -79,6 +82,7 @@ frmODBC::frmODBC(QWidget* parent) : QDialog(parent) {
     setTabOrder(cmdChange_, cmdRestore_);
     setTabOrder(cmdRestore_, txtODBC_);
     txtODBC_->setTabChangesFocus(true);
+    txtODBC_->installEventFilter(this);
 
     connect(cmdCancel_, &QPushButton::clicked, this, &frmODBC::Cancel);
     connect(cmdRestore_, &QPushButton::clicked, this, &frmODBC::RestoreDefault);
@@ -102,6 +106,22 @@ void frmODBC::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+bool frmODBC::eventFilter(QObject* watched, QEvent* event) {
+    // In a text box of several lines Enter presses the default button, as the platform's
+    // dialogs do, and Ctrl+Enter starts a new line.
+    if (watched == txtODBC_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (key->modifiers() & Qt::ControlModifier)
+                txtODBC_->textCursor().insertText("\n");
+            else
+                cmdSave_->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void frmODBC::Cancel() {
     Global().connectionStringInUse = savedString_;
     reject();
@@ -120,7 +140,7 @@ void frmODBC::Change() {
 }
 
 void frmODBC::Save() {
-    const std::string text = TrimSpaces(txtODBC_->toPlainText().toStdString());
+    const std::string text = TrimEnds(txtODBC_->toPlainText().toStdString());
     txtODBC_->setPlainText(QString::fromStdString(text));
     bool usable = false;
     {

@@ -32,6 +32,7 @@ class frmODBC : public QDialog {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Cancel();

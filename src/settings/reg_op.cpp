@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/base/ascii_case.h"
 #include "settings/environment_reference.h"
-#include "settings/number_text.h"
+#include "settings/text_to_number.h"
 
 namespace lumbrook::settings {
 namespace {
@@ -13,9 +14,8 @@ namespace {
 constexpr std::int32_t kReadAccess = KEY_READ;
 constexpr std::int32_t kReadWriteAccess = KEY_READ | KEY_WRITE;
 
-char Fold(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+// How often a read enumerates the key afresh when values keep growing under it.
+constexpr int kMaxEnumerations = 16;
 
 // The data before its first NUL.
 std::string TextBeforeNul(const std::vector<char>& data) {
@@ -38,9 +38,7 @@ std::string MultiTextBeforeDoubleNul(const std::vector<char>& data, std::size_t 
 }  // namespace
 
 bool RegOp::NameLess::operator()(const std::string& a, const std::string& b) const {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(Fold(x)) < static_cast<unsigned char>(Fold(y));
-    });
+    return platform::LessIgnoringAsciiCase(a, b);
 }
 
 RegOp::RegOp() {
@@ -87,6 +85,12 @@ bool RegOp::OpenKey() {
     }
     hKey = opened;
     lOpenAccess = lAccess;
+    ReadKeyInfo();
+    oValues.clear();
+    return true;
+}
+
+void RegOp::ReadKeyInfo() {
     DWORD valueCount = 0;
     DWORD maxNameLength = 0;
     DWORD maxDataLength = 0;
@@ -97,8 +101,6 @@ bool RegOp::OpenKey() {
     lValueCount = static_cast<std::int32_t>(valueCount);
     lMaxValueNameLen = static_cast<std::int32_t>(maxNameLength);
     lMaxValueLen = static_cast<std::int32_t>(maxDataLength);
-    oValues.clear();
-    return true;
 }
 
 TaggedValue RegOp::Value(const std::string& ValueName) {
@@ -106,7 +108,19 @@ TaggedValue RegOp::Value(const std::string& ValueName) {
         lAccess = kReadAccess;
     if (!OpenKey() || lValueCount <= 0)
         return {};
+    // Every registry call reads the hive afresh, so another process may lengthen a value
+    // between the key information and the enumeration. A buffer found too small makes the
+    // enumeration start over with fresh lengths, as the platform's callers do; a stored
+    // value is then never passed over.
+    for (int attempt = 1; !EnumerateValues() && attempt < kMaxEnumerations; ++attempt)
+        ReadKeyInfo();
+    const auto it = oValues.find(ValueName);
+    return it == oValues.end() ? TaggedValue{} : it->second;
+}
+
+bool RegOp::EnumerateValues() {
     oValues.clear();
+    bool complete = true;
     for (std::int32_t i = 0; i < lValueCount; ++i) {
         // Both buffers start filled with NUL and have one character to spare, so the text
         // readers below always find an end.
@@ -115,10 +129,13 @@ TaggedValue RegOp::Value(const std::string& ValueName) {
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD dataLength = static_cast<DWORD>(data.size());
         DWORD type = 0;
-        if (RegEnumValueA(hKey, static_cast<DWORD>(i), name.data(), &nameLength, nullptr, &type,
-                          reinterpret_cast<LPBYTE>(data.data()), &dataLength) != ERROR_SUCCESS) {
+        const LONG result =
+            RegEnumValueA(hKey, static_cast<DWORD>(i), name.data(), &nameLength, nullptr, &type,
+                          reinterpret_cast<LPBYTE>(data.data()), &dataLength);
+        if (result == ERROR_MORE_DATA)
+            complete = false;
+        if (result != ERROR_SUCCESS)
             continue;
-        }
         const std::string valueName = TextBeforeNul(name);
         TaggedValue value;
         switch (type) {
@@ -147,8 +164,7 @@ TaggedValue RegOp::Value(const std::string& ValueName) {
         oValues.erase(valueName);
         oValues.emplace(valueName, std::move(value));
     }
-    const auto it = oValues.find(ValueName);
-    return it == oValues.end() ? TaggedValue{} : it->second;
+    return complete;
 }
 
 void RegOp::Value(const std::string& ValueName, const std::string& vValue) {

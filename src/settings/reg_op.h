@@ -39,6 +39,8 @@ class RegOp {
     TaggedValue Value(const std::string& ValueName);
 
   private:
+    // Orders the value names of oValues as the registry matches them, without regard to the
+    // case of ASCII letters, so a lookup finds a name in any letter case.
     struct NameLess {
         bool operator()(const std::string& a, const std::string& b) const;
     };
@@ -47,6 +49,11 @@ class RegOp {
     // no handle could be had.
     bool OpenKey();
     void CloseKey();
+    // Takes lValueCount, lMaxValueNameLen and lMaxValueLen from the open key.
+    void ReadKeyInfo();
+    // Fills oValues from the open key; false when a value had grown past the buffers sized
+    // by the key information, so that the enumeration must start over.
+    bool EnumerateValues();
 
     // Fields, in the order the class declares them.
     std::int32_t lAccess = 0;  // rights for the next open; 0 outside the NT family

@@ -142,6 +142,121 @@ static void CheckSentinels(_Lumbrook* o) {
     SysFreeString(file);
 }
 
+/* Puts minMass through Invoke with the one argument given; the conversion's answer. */
+static HRESULT PutMinMass(_Lumbrook* o, VARIANT* arg) {
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPID id = DISPID_UNKNOWN;
+    OLECHAR name[] = {'m', 'i', 'n', 'M', 'a', 's', 's', 0};
+    LPOLESTR names[1];
+    DISPPARAMS params;
+    UINT argErr = 77;
+    HRESULT hr;
+    names[0] = name;
+    CHECK(o->lpVtbl->GetIDsOfNames(o, &GUID_NULL, names, 1, 0, &id) == S_OK);
+    params.rgvarg = arg;
+    params.rgdispidNamedArgs = &named;
+    params.cArgs = 1;
+    params.cNamedArgs = 1;
+    hr =
+        o->lpVtbl->Invoke(o, id, &GUID_NULL, 0, DISPATCH_PROPERTYPUT, &params, NULL, NULL, &argErr);
+    CHECK(hr == S_OK || argErr == 0);
+    return hr;
+}
+
+/* A VT_VARIANT|VT_BYREF is followed one level, as on the platform: one that refers to itself,
+ * or a chain of 200,000, is refused with an error code instead of being followed. */
+static void CheckVariantReferences(_Lumbrook* o) {
+    enum { kDepth = 200000 };
+    VARIANT* chain = calloc(kDepth, sizeof(VARIANT));
+    VARIANT self;
+    VARIANT inner;
+    VARIANT outer;
+    VARIANT dest;
+    DOUBLE d = 0;
+    LONG number = 7;
+    int i;
+
+    self.vt = VT_VARIANT | VT_BYREF;
+    self.u.pvarVal = &self;
+    for (i = 0; i < kDepth - 1; ++i) {
+        chain[i].vt = VT_VARIANT | VT_BYREF;
+        chain[i].u.pvarVal = &chain[i + 1];
+    }
+    chain[kDepth - 1].vt = VT_R8;
+    chain[kDepth - 1].u.dblVal = 5;
+
+    /* The destination stays as it was after each refusal. */
+    VariantInit(&dest);
+    dest.vt = VT_I4;
+    dest.u.lVal = 1234;
+    CHECK(VariantChangeType(&dest, &self, 0, VT_BSTR) == DISP_E_BADVARTYPE);
+    CHECK(VariantChangeType(&dest, &chain[0], 0, VT_R8) == DISP_E_BADVARTYPE);
+    CHECK(VariantChangeType(&dest, &chain[kDepth - 3], 0, VT_R8) == DISP_E_BADVARTYPE);
+    CHECK(dest.vt == VT_I4 && dest.u.lVal == 1234);
+    CHECK(PutMinMass(o, &self) == DISP_E_BADVARTYPE);
+    CHECK(PutMinMass(o, &chain[0]) == DISP_E_BADVARTYPE);
+    CHECK(o->lpVtbl->get_minMass(o, &d) == S_OK && d == 0);
+
+    /* One level is followed, to a value or to a reference of another type. */
+    CHECK(VariantChangeType(&dest, &chain[kDepth - 2], 0, VT_I2) == S_OK);
+    CHECK(dest.vt == VT_I2 && dest.u.iVal == 5);
+    CHECK(PutMinMass(o, &chain[kDepth - 2]) == S_OK);
+    CHECK(o->lpVtbl->get_minMass(o, &d) == S_OK && d == 5);
+    inner.vt = VT_I4 | VT_BYREF;
+    inner.u.plVal = &number;
+    outer.vt = VT_VARIANT | VT_BYREF;
+    outer.u.pvarVal = &inner;
+    CHECK(VariantChangeType(&dest, &outer, 0, VT_R8) == S_OK);
+    CHECK(dest.vt == VT_R8 && dest.u.dblVal == 7);
+    CHECK(PutMinMass(o, &outer) == S_OK);
+    CHECK(o->lpVtbl->get_minMass(o, &d) == S_OK && d == 7);
+    free(chain);
+}
+
+/* NULL identifiers and out-pointers are answered with E_INVALIDARG or E_POINTER, and an
+ * out-pointer that was given is cleared. */
+static void CheckNullArguments(LPFNGETCLASSOBJECT getClassObject, _Lumbrook* o) {
+    IClassFactory* factory = NULL;
+    void* out = (void*)&out;
+    CLSID clsid;
+    const OLECHAR progId[] = {'L', 'u', 'm', 'b', 'r', 'o', 'o', 'k', 'D', 'L', 'L',
+                              '.', 'L', 'u', 'm', 'b', 'r', 'o', 'o', 'k', 0};
+
+    CHECK(getClassObject(NULL, &IID_IClassFactory, &out) == E_INVALIDARG && out == NULL);
+    out = (void*)&out;
+    CHECK(getClassObject(&CLSID_Lumbrook, NULL, &out) == E_INVALIDARG && out == NULL);
+    CHECK(getClassObject(&CLSID_Lumbrook, &IID_IClassFactory, NULL) == E_POINTER);
+    CHECK(getClassObject(NULL, NULL, NULL) == E_POINTER);
+
+    CHECK(getClassObject(&CLSID_Lumbrook, &IID_IClassFactory, (void**)&factory) == S_OK);
+    if (factory != NULL) {
+        out = (void*)&out;
+        CHECK(factory->lpVtbl->QueryInterface(factory, NULL, &out) == E_INVALIDARG && out == NULL);
+        CHECK(factory->lpVtbl->QueryInterface(factory, &IID_IUnknown, NULL) == E_POINTER);
+        out = (void*)&out;
+        CHECK(factory->lpVtbl->CreateInstance(factory, NULL, NULL, &out) == E_INVALIDARG &&
+              out == NULL);
+        CHECK(factory->lpVtbl->CreateInstance(factory, NULL, &IID_IUnknown, NULL) == E_POINTER);
+        factory->lpVtbl->Release(factory);
+    }
+
+    out = (void*)&out;
+    CHECK(o->lpVtbl->QueryInterface(o, NULL, &out) == E_INVALIDARG && out == NULL);
+    CHECK(o->lpVtbl->QueryInterface(o, &IID_IDispatch, NULL) == E_POINTER);
+
+    out = (void*)&out;
+    CHECK(CoCreateInstance(NULL, NULL, CLSCTX_INPROC_SERVER, &IID_IUnknown, &out) == E_INVALIDARG &&
+          out == NULL);
+    out = (void*)&out;
+    CHECK(CoCreateInstance(&CLSID_Lumbrook, NULL, CLSCTX_INPROC_SERVER, NULL, &out) ==
+              E_INVALIDARG &&
+          out == NULL);
+    CHECK(CoCreateInstance(&CLSID_Lumbrook, NULL, CLSCTX_INPROC_SERVER, &IID_IUnknown, NULL) ==
+          E_POINTER);
+    CHECK(CLSIDFromProgID(NULL, &clsid) == E_INVALIDARG);
+    CHECK(CLSIDFromProgID(progId, NULL) == E_INVALIDARG);
+}
+
 int main(int argc, char** argv) {
     void* library;
     LPFNGETCLASSOBJECT getClassObject;
@@ -198,6 +313,8 @@ int main(int argc, char** argv) {
     CheckDefaults(object);
     CheckSetters(object);
     CheckSentinels(object);
+    CheckVariantReferences(object);
+    CheckNullArguments(getClassObject, object);
     CHECK(object->lpVtbl->Cancel(object) == S_OK);
 
     left = object->lpVtbl->Release(object);

@@ -4,20 +4,22 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 
-#include "automation/mod_global.h"
 #include "browse_fixture.h"
 #include "browser/frm_main.h"
 #include "browser/image_list.h"
 #include "database/connection.h"
 #include "database/demo/demo_database.h"
 #include "fixture.h"
+#include "global/process_state.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
 
@@ -208,6 +210,130 @@ TEST_F(Browse, ShiftSelectionRunsFromTheCurrentRowToTheAnchor) {
     ClickRow(7);
     ShiftClickRow(3);
     EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{3, 4, 5, 6, 7}));
+}
+
+// A Shift-click on a record selector follows the range algorithm even as the first click
+// on a fresh grid, and after a refill with the anchor of an earlier list.
+TEST_F(Browse, FirstShiftClickOnARecordSelectorSetsTheAnchorOrRunsTheRange) {
+    ChooseAlphaSet();
+    form_->optSelect(1)->click();
+    ShiftClickRow(4);
+    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{4}));
+    ShiftClickRow(6);
+    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{6, 5, 4}));
+
+    ClickRow(3);
+    form_->cboSpotSet()->setCurrentIndex(1);  // job run 18: two rows
+    form_->cboSpotSet()->setCurrentIndex(0);  // job run 17 again; the anchor is still 3
+    ShiftClickRow(7);
+    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{7, 6, 5, 4, 3}));
+
+    ClickRow(9);
+    form_->cboSpotSet()->setCurrentIndex(1);
+    ShiftClickRow(1);  // towards an anchor beyond the two rows: only the rows that exist
+    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{1, 2}));
+}
+
+// Tab leaves the grid for the next control of the window's order; arrows move within it.
+TEST_F(Browse, TabLeavesTheGridAndArrowsMoveWithinIt) {
+    ChooseAlphaSet();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    QTableView* grid = form_->DataGrid1();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1, 2));
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Right);
+    EXPECT_EQ(grid->currentIndex(), grid->model()->index(2, 3));
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form_->optSelect(0));
+    EXPECT_EQ(grid->currentIndex(), grid->model()->index(2, 3));  // the row did not change
+    // The rest of the cycle; the two options are one stop, entered at the chosen one.
+    for (QWidget* next :
+         {static_cast<QWidget*>(form_->TreeView1()), static_cast<QWidget*>(form_->cboSpotSet()),
+          static_cast<QWidget*>(form_->cmdSave()), static_cast<QWidget*>(form_->cmdExit()),
+          static_cast<QWidget*>(grid)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
+    QTest::keyClick(grid, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form_->cmdExit());
+}
+
+TEST_F(Browse, SelectedNodeShowsItsOwnPictureUnchanged) {
+    ChooseAlphaSet();
+    QTreeWidgetItem* node = form_->TreeView1()->currentItem();
+    ASSERT_EQ(node, Child(Root(), "Alpha set"));
+    ASSERT_TRUE(node->isSelected());
+    for (const QIcon::State state : {QIcon::Off, QIcon::On}) {
+        EXPECT_EQ(node->icon(0).pixmap(QSize(16, 16), QIcon::Selected, state).toImage(),
+                  TreePicture(kSpotSetPicture).toImage());
+        EXPECT_EQ(Root()->icon(0).pixmap(QSize(16, 16), QIcon::Selected, state).toImage(),
+                  TreePicture(kOpenFolderPicture).toImage());
+    }
+}
+
+// Every fill sizes the columns to their headers and contents; widths the user set stay
+// while the job run stays the same.
+TEST_F(Browse, ColumnsFitHeadersAndTimesAndKeepTheUsersWidthsForTheSameJobRun) {
+    ChooseAlphaSet();
+    QTableView* grid = form_->DataGrid1();
+    QHeaderView* header = grid->horizontalHeader();
+    for (int column = 0; column < grid->model()->columnCount(); ++column) {
+        const std::string name =
+            grid->model()->headerData(column, Qt::Horizontal).toString().toStdString();
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << name;
+        const QAbstractItemView* view = grid;  // the widest cell of the column
+        EXPECT_GE(header->sectionSize(column), view->sizeHintForColumn(column)) << name;
+    }
+    const int finish = 10;  // JOB_FINISH_TIME, "2026-03-01 10:30:00"
+    ASSERT_EQ(grid->model()->headerData(finish, Qt::Horizontal).toString(), "JOB_FINISH_TIME");
+    const QString time = grid->model()->index(0, finish).data().toString();
+    EXPECT_GT(header->sectionSize(finish), grid->fontMetrics().horizontalAdvance(time));
+
+    const int fitted = header->sectionSize(0);
+    header->resizeSection(0, fitted + 77);
+    Click(Child(Root(), "Alpha set"));  // the same job run filled again
+    EXPECT_EQ(header->sectionSize(0), fitted + 77);
+    form_->cboSpotSet()->setCurrentIndex(1);  // another job run: fitted afresh
+    form_->cboSpotSet()->setCurrentIndex(0);
+    EXPECT_EQ(header->sectionSize(0), fitted);
+}
+
+// A tooltip gives the whole text of a cell, or of the closed job-run list, that is cut off;
+// none where the text is whole.
+TEST_F(Browse, CutOffTextsShowWholeInATooltip) {
+    ChooseAlphaSet();
+    QTableView* grid = form_->DataGrid1();
+    const auto tipAt = [grid](int row, int column) {
+        QToolTip::hideText();
+        const QRect cell = grid->visualRect(grid->model()->index(row, column));
+        QHelpEvent help(QEvent::ToolTip, cell.center(),
+                        grid->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(grid->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(0, 1), "");  // "spot 1", whole
+    grid->horizontalHeader()->resizeSection(1, 12);
+    EXPECT_EQ(tipAt(0, 1), "spot 1");
+
+    form_->cboSpotSet()->setCurrentIndex(1);  // "2: Job run 18; ; MS reflector positive"
+    EXPECT_EQ(form_->cboSpotSet()->toolTip(), "");
+    const std::string path = testing::ScratchFolder() + "/long.sqlite";
+    testing::MakeDatabase(path, testing::BrowseFixtureSql() +
+                                    "UPDATE JOB_RUN SET OPMODE_NAME = 'MS-MS 1 kV positive, "
+                                    "collision gas air, high resolution, reflector' "
+                                    "WHERE JOB_RUN_ID = 17;\n");
+    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
+                           testing::SqliteConnection(path));
+    form_ = std::make_unique<frmMain>(platform::Version{1, 0, 0});
+    ASSERT_TRUE(form_->Load());
+    form_->show();
+    ChooseAlphaSet();
+    EXPECT_EQ(form_->cboSpotSet()->toolTip(), form_->cboSpotSet()->currentText());
+    EXPECT_TRUE(form_->cboSpotSet()->currentText().endsWith("reflector"));
+    form_->cboSpotSet()->setCurrentIndex(1);
+    EXPECT_EQ(form_->cboSpotSet()->toolTip(), "");
 }
 
 TEST_F(Browse, ShiftOutsideTheGridOrWithAllSpectraMovesNoRows) {

@@ -40,7 +40,9 @@ constexpr const char* kSqliteOdbcDriver = "/usr/lib/x86_64-linux-gnu/odbc/libsql
 }  // namespace
 
 bool StartOffscreenSession(const std::string& name) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The run under a real X server (run_under_x.sh) asks for its platform instead.
+    const QByteArray platform = qgetenv("LUMBROOK_TEST_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
     const std::string config = ScratchFolder() + "/config";
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     platform::SetAppTitle(name + " " + std::to_string(::getpid()));

@@ -13,7 +13,8 @@
 
 namespace lumbrook::testing {
 
-// Prepares this process for driving windows: the offscreen platform, preferences in the
+// Prepares this process for driving windows: the offscreen platform (or the one named by
+// LUMBROOK_TEST_QPA_PLATFORM, for the run under a real X server), preferences in the
 // scratch folder, an application title of its own (`name` and the process id, so parallel
 // processes never take each other for a running instance), and Qt started. False, with the
 // reason on stderr, when Qt cannot start.

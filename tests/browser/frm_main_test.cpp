@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -11,15 +12,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 
-#include "automation/mod_global.h"
 #include "browser/image_list.h"
 #include "connection_dialog/frm_odbc.h"
 #include "database/connection.h"
 #include "fixture.h"
+#include "global/process_state.h"
 #include "platform/app/app.h"
 #include "platform/ui/busy_pointer.h"
 #include "settings/preferences.h"
@@ -310,6 +312,59 @@ TEST_F(Browser, AnotherInstanceIsBroughtForwardAndThisWindowClosesUnseen) {
     first.kill();
     first.waitForFinished(5000);
 }
+
+// A second browser started while the first still loads brings forward the first's window
+// that is visible at that moment, never the first's browser window before its load finished.
+class SecondInstance : public Browser,
+                       public ::testing::WithParamInterface<std::pair<const char*, const char*>> {
+  protected:
+    // Reads the helper's lines until one equals `line`; false when it never comes.
+    bool WaitForLine(QProcess& helper, const QByteArray& line, QByteArrayList& seen) {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 20000) {
+            while (helper.canReadLine()) {
+                seen << helper.readLine().trimmed();
+                if (seen.back() == line)
+                    return true;
+            }
+            helper.waitForReadyRead(200);
+        }
+        return false;
+    }
+};
+
+TEST_P(SecondInstance, BringsForwardTheWindowTheFirstShowsWhileLoading) {
+    const auto [stage, windowClass] = GetParam();
+    QProcess first;
+    first.start(LUMBROOK_BROWSER_INSTANCE_HELPER,
+                {QString::fromStdString(platform::AppTitle()), stage});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    QByteArrayList seen;
+    ASSERT_TRUE(WaitForLine(first, "ready", seen))
+        << seen.join('|').toStdString() << first.readAllStandardError().toStdString();
+
+    MessageBoxRecorder boxes([](const platform::MessageBoxRequest&) { return MessageResult::OK; });
+    StoreConnection(testing::SqliteConnection(database_));
+    frmMain second(kVersion);
+    EXPECT_FALSE(second.Load());
+    EXPECT_FALSE(second.isVisible());
+    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_TRUE(WaitForLine(first, QByteArray("active ") + windowClass, seen))
+        << seen.join('|').toStdString();
+    QTest::qWait(300);  // time for a wrong window to appear
+    seen << first.readAll().trimmed().split('\n');
+    EXPECT_FALSE(seen.contains("browser shown")) << seen.join('|').toStdString();
+    first.kill();
+    first.waitForFinished(5000);
+}
+
+INSTANTIATE_TEST_SUITE_P(WhileLoading, SecondInstance,
+                         ::testing::Values(std::pair<const char*, const char*>{"prompt",
+                                                                               "QMessageBox"},
+                                           std::pair<const char*, const char*>{
+                                               "dialog", "lumbrook::connection_dialog::frmODBC"}),
+                         [](const auto& info) { return std::string(info.param.first); });
 
 }  // namespace
 }  // namespace lumbrook::browser

@@ -5,16 +5,19 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
-#include "automation/mod_global.h"
 #include "connection_dialog/connection_builder.h"
 #include "fixture.h"
+#include "global/process_state.h"
+#include "platform/app/app.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
 
@@ -134,6 +137,51 @@ TEST_F(ConnectionDialog, SaveTrimsAndAFailedCheckKeepsTheDialogOpenAndStoresNoth
     });
     EXPECT_EQ(StoredConnection(), good);
     EXPECT_EQ(Global().connectionStringInUse, good);
+}
+
+// Enter in the text box presses the default button, as Ctrl+Enter starts a new line; Save
+// takes line breaks and tabs off both ends with the spaces, never from inside.
+TEST_F(ConnectionDialog, EnterInTheTextPressesSaveAndCtrlEnterStartsALine) {
+    const std::string good = testing::SqliteConnection(database_);
+    frmODBC dialog;
+    dialog.Load();
+    Run(dialog, [&](frmODBC& d) {
+        QPlainTextEdit* text = d.txtODBC();
+        text->setPlainText("Provider=SQLite;");
+        text->setFocus();
+        text->moveCursor(QTextCursor::End);
+        QTest::keyClick(text, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(text, "Data Source=missing.db");
+        EXPECT_EQ(text->toPlainText(), "Provider=SQLite;\nData Source=missing.db");
+        QTest::keyClick(text, Qt::Key_Return);  // Save: the check fails, the dialog stays
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(text->toPlainText(), "Provider=SQLite;\nData Source=missing.db");
+
+        text->setPlainText(QString::fromStdString("\t\r\n " + good + " \n\t"));
+        QTest::keyClick(text, Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_FALSE(d.isVisible());
+        if (d.isVisible())
+            d.close();
+    });
+    EXPECT_EQ(StoredConnection(), good);
+    EXPECT_EQ(Global().connectionStringInUse, good);
+}
+
+TEST_F(ConnectionDialog, FileChooserStartsInTheFolderTheProgramWasStartedIn) {
+    // As the browser does on loading: the program's folder becomes the current directory.
+    const std::string start = platform::StartDirectory();
+    ASSERT_FALSE(start.empty());
+    platform::SetCurrentDirectory("/");
+    EXPECT_EQ(platform::StartDirectory(), start);
+    ConnectionBuilder builder;
+    QString shownFolder;
+    testing::WhenModal<QFileDialog>([&shownFolder](QFileDialog& chooser) {
+        shownFolder = chooser.directory().absolutePath();
+        chooser.reject();
+    });
+    builder.findChild<QPushButton*>("browse")->click();
+    EXPECT_EQ(shownFolder.toStdString(), start);
+    platform::SetCurrentDirectory(start);
 }
 
 TEST_F(ConnectionDialog, CancelledOrEmptyBuilderLeavesTheTextAlone) {

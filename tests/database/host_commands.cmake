@@ -50,7 +50,33 @@ endif()
 probe(1 "Error: Provider cannot be found: \"Foo\"" "Provider=Foo")
 # Without --connect the object's own string: the default, whose data source is not here.
 run(1 "Probe: failed\n.*Error: .+" probe)
-run(2 "--spectra" demo-db ${WORK}/x.sqlite --spectra 0)
+# Option errors name the option once.
+run(2 "demo-db: --spectra wants a whole number" demo-db ${WORK}/x.sqlite --spectra 0)
+run(2 "demo-db: --seed wants a whole number" demo-db ${WORK}/x.sqlite --seed x)
+# Only a regular file is replaced: a folder, a FIFO, a device or a link to one is refused and
+# stays what it was.
+file(MAKE_DIRECTORY ${WORK}/folder.sqlite)
+execute_process(COMMAND mkfifo ${WORK}/fifo.sqlite)
+file(CREATE_LINK ${WORK}/fifo.sqlite ${WORK}/link.sqlite SYMBOLIC)
+set(refused folder fifo link)
+execute_process(COMMAND mknod ${WORK}/device.sqlite c 1 3 RESULT_VARIABLE mknod_status
+                ERROR_QUIET)
+if(mknod_status EQUAL 0)  # only root may make a device node
+    list(APPEND refused device)
+endif()
+foreach(name ${refused})
+    run(1 "demo-db: .*${name}.sqlite is not a regular file" demo-db ${WORK}/${name}.sqlite
+        --spectra 1)
+endforeach()
+execute_process(COMMAND test -d ${WORK}/folder.sqlite -a -p ${WORK}/fifo.sqlite -a -h
+                        ${WORK}/link.sqlite RESULT_VARIABLE replaced)
+if(mknod_status EQUAL 0)
+    execute_process(COMMAND test -c ${WORK}/device.sqlite RESULT_VARIABLE device_replaced)
+    math(EXPR replaced "${replaced} + ${device_replaced}")
+endif()
+if(NOT replaced EQUAL 0 OR EXISTS ${WORK}/fifo.sqlite.partial)
+    message(FATAL_ERROR "demo-db replaced what is not a regular file")
+endif()
 run(2 "one PATH" demo-db)
 run(2 "no arguments" probe extra)
 file(REMOVE_RECURSE ${WORK})

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>  // makedev: a device node at the hive path
+#include <unistd.h>
 
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,6 +31,23 @@ HKEY Create(const char* path, REGSAM access, DWORD* disposition = nullptr) {
 LONG SetText(HKEY key, const char* name, const std::string& text, DWORD type = REG_SZ) {
     return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(text.size() + 1));
+}
+
+// The text of a REG_SZ value, or "(missing)".
+std::string QueryText(HKEY key, const char* name) {
+    char data[64] = {};
+    DWORD size = sizeof data - 1;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) !=
+        ERROR_SUCCESS) {
+        return "(missing)";
+    }
+    return data;
+}
+
+struct stat Lstat(const std::string& path) {
+    struct stat info {};
+    lstat(path.c_str(), &info);
+    return info;
 }
 
 std::string SubkeyName(HKEY key, DWORD index) {
@@ -222,6 +245,169 @@ TEST(Registry, OtherProcessesChangesAreSeenThroughAnOpenHandle) {
                                nullptr, nullptr, nullptr, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(values, 1u);
+    RegCloseKey(key);
+}
+
+TEST(Registry, EveryChangeReplacesTheFileWhole) {
+    ScopedConfigHome home;
+    HKEY key = Create("Software\\Whole", KEY_ALL_ACCESS);
+    const std::function<LONG()> changes[] = {
+        [&] { return SetText(key, "First", "one"); },
+        [&] { return SetText(key, "first", "two"); },
+        [&] { return SetText(key, "Second", std::string(5000, 'x')); },
+        [&] { return RegDeleteValueA(key, "FIRST"); },
+        [&] { return RegCloseKey(Create("Software\\Whole\\Child", KEY_READ)); },
+        [&] { return RegDeleteKeyA(key, "Child"); },
+    };
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        // A reader that opened the file before the change goes on reading the old file whole.
+        const std::string old = ReadFile(home.HivePath());
+        const ino_t oldInode = Lstat(home.HivePath()).st_ino;
+        std::ifstream reader(home.HivePath(), std::ios::binary);
+        ASSERT_EQ(changes[i](), ERROR_SUCCESS) << i;
+        EXPECT_NE(Lstat(home.HivePath()).st_ino, oldInode) << "change " << i << " wrote in place";
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), old) << i;
+    }
+    // Storing what is there already leaves the file alone.
+    const ino_t inode = Lstat(home.HivePath()).st_ino;
+    EXPECT_EQ(SetText(key, "Second", std::string(5000, 'x')), ERROR_SUCCESS);
+    EXPECT_EQ(Lstat(home.HivePath()).st_ino, inode);
+    RegCloseKey(key);
+}
+
+TEST(Registry, AChangeTheReaderWouldRefuseIsRefusedWhole) {
+    ScopedConfigHome home;
+    HKEY key = Create("Software\\Velmora\\Lumbrook\\Preferences", KEY_ALL_ACCESS);
+    ASSERT_EQ(SetText(key, "Filter", "100,15,3,0"), ERROR_SUCCESS);
+    const std::string before = ReadFile(home.HivePath());
+    // A value just below the reader's 64 MiB, which the file around it would push past it.
+    EXPECT_EQ(SetText(key, "Larger", std::string((64u << 20) - 64, 'x')), ERROR_NOT_ENOUGH_QUOTA);
+    // Data that could never be kept is refused before it is read.
+    const BYTE byte = 0;
+    EXPECT_EQ(RegSetValueExA(key, "Huge", 0, REG_BINARY, &byte, 0xFFFFFFFFu),
+              ERROR_NOT_ENOUGH_QUOTA);
+    EXPECT_TRUE(ReadFile(home.HivePath()) == before) << "the refused change was written";
+    // Everything stored reads as before, and changes that fit still work.
+    EXPECT_EQ(QueryText(key, "Filter"), "100,15,3,0");
+    EXPECT_EQ(SetText(key, "Larger", "small"), ERROR_SUCCESS);
+    EXPECT_EQ(QueryText(key, "Larger"), "small");
+    RegCloseKey(key);
+}
+
+TEST(Registry, NamesFoldTheLettersAToZAndNothingElse) {
+    ScopedConfigHome home;
+    HKEY key = Create("Software\\Case", KEY_ALL_ACCESS);
+    ASSERT_EQ(SetText(key, "AZaz", "letters"), ERROR_SUCCESS);
+    for (const char* name : {"azAZ", "AZAZ", "azaz", "aZAz"})
+        EXPECT_EQ(QueryText(key, name), "letters") << name;
+    // The neighbours of the letters, @ [ ` {, are names of their own.
+    ASSERT_EQ(SetText(key, "@[", "outer upper"), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(key, "`{", "outer lower"), ERROR_SUCCESS);
+    EXPECT_EQ(QueryText(key, "@["), "outer upper");
+    EXPECT_EQ(QueryText(key, "`{"), "outer lower");
+    // Subkeys are found in either case and listed in the order of their folded names.
+    for (const char* name : {"Z", "b", "[", "A", "@"})
+        RegCloseKey(Create((std::string("Software\\Case\\") + name).c_str(), KEY_READ));
+    DWORD disposition = 0;
+    for (const char* name : {"a", "z", "B"}) {
+        RegCloseKey(
+            Create((std::string("Software\\Case\\") + name).c_str(), KEY_READ, &disposition));
+        EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY)) << name;
+    }
+    std::vector<std::string> order;
+    for (DWORD i = 0; i < 5; ++i)
+        order.push_back(SubkeyName(key, i));
+    EXPECT_EQ(order, (std::vector<std::string>{"@", "[", "A", "b", "Z"}));
+    RegCloseKey(key);
+}
+
+TEST(Registry, WhatIsNotARegularFileReadsEmptyAndTakesNoChange) {
+    struct Case {
+        const char* what;
+        std::function<int(const std::string&)> make;
+    };
+    std::vector<Case> cases = {
+        {"FIFO", [](const std::string& path) { return mkfifo(path.c_str(), 0600); }},
+        {"folder", [](const std::string& path) { return mkdir(path.c_str(), 0700); }},
+        {"link to a device",
+         [](const std::string& path) { return symlink("/dev/null", path.c_str()); }},
+    };
+    if (geteuid() == 0) {
+        cases.push_back({"device", [](const std::string& path) {
+                             return mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 3));
+                         }});
+    }
+    for (const Case& c : cases) {
+        ScopedConfigHome home;
+        ASSERT_EQ(mkdir((home.path() + "/lumbrook").c_str(), 0700), 0);
+        ASSERT_EQ(c.make(home.HivePath()), 0) << c.what;
+        const struct stat before = Lstat(home.HivePath());
+        // Reads see an empty hive, and do not wait for a writer to a FIFO.
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key),
+                  ERROR_FILE_NOT_FOUND)
+            << c.what;
+        DWORD values = 9;
+        EXPECT_EQ(RegQueryInfoKeyA(HKEY_CURRENT_USER, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, &values, nullptr, nullptr, nullptr, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(values, 0u) << c.what;
+        // Changes fail, and nothing is put in its place or beside it.
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_BADDB)
+            << c.what;
+        EXPECT_EQ(SetText(HKEY_CURRENT_USER, "v", "x"), ERROR_BADDB) << c.what;
+        const struct stat after = Lstat(home.HivePath());
+        EXPECT_EQ(after.st_ino, before.st_ino) << c.what;
+        EXPECT_EQ(after.st_mode, before.st_mode) << c.what;
+        EXPECT_FALSE(
+            lumbrook::testing::FileExists(home.path() + "/lumbrook/.HKEY_CURRENT_USER.reg.tmp"));
+    }
+}
+
+TEST(Registry, ALinkAtTheHivePathIsFollowedAndStays) {
+    ScopedConfigHome home;
+    const std::string target = home.path() + "/dotfiles/lumbrook.reg";
+    WriteFile(target, "REGEDIT4\n[HKCU\\Software\\Linked]\n\"Old\"=\"kept\"\n");
+    ASSERT_EQ(mkdir((home.path() + "/lumbrook").c_str(), 0700), 0);
+    // A relative link, as a repository of dotfiles makes them.
+    ASSERT_EQ(symlink("../dotfiles/lumbrook.reg", home.HivePath().c_str()), 0);
+    HKEY key = Create("Software\\Linked", KEY_ALL_ACCESS);
+    EXPECT_EQ(QueryText(key, "Old"), "kept");
+    ASSERT_EQ(SetText(key, "New", "written"), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_TRUE(S_ISLNK(Lstat(home.HivePath()).st_mode));
+    EXPECT_EQ(ReadFile(target),
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Linked]\n\"Old\"=\"kept\"\n"
+              "\"New\"=\"written\"\n");
+    EXPECT_EQ(FileMode(target), 0600);
+    // A link to a file that is not there yet: the first change makes the file.
+    ASSERT_EQ(unlink(target.c_str()), 0);
+    ASSERT_EQ(SetText(HKEY_CURRENT_USER, "Root", "value"), ERROR_SUCCESS);
+    EXPECT_TRUE(S_ISLNK(Lstat(home.HivePath()).st_mode));
+    EXPECT_NE(ReadFile(target).find("\"Root\"=\"value\""), std::string::npos);
+}
+
+TEST(Registry, AHiveItsOwnerCannotWriteIsReadOnlyEvenForRoot) {
+    ScopedConfigHome home;
+    HKEY key = Create("Software\\Fixed", KEY_ALL_ACCESS);
+    ASSERT_EQ(SetText(key, "Filter", "100,15,3,0"), ERROR_SUCCESS);
+    ASSERT_EQ(chmod(home.HivePath().c_str(), 0400), 0);
+    const std::string before = ReadFile(home.HivePath());
+    EXPECT_EQ(SetText(key, "Filter", "1,2,3,4"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteValueA(key, "Filter"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Fixed"), ERROR_ACCESS_DENIED);
+    HKEY child = nullptr;
+    EXPECT_EQ(
+        RegCreateKeyExA(key, "Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+        ERROR_ACCESS_DENIED);
+    EXPECT_EQ(QueryText(key, "Filter"), "100,15,3,0");
+    EXPECT_EQ(ReadFile(home.HivePath()), before);
+    EXPECT_EQ(FileMode(home.HivePath()), 0400);
+    // Write permission given back, changes work again.
+    ASSERT_EQ(chmod(home.HivePath().c_str(), 0600), 0);
+    EXPECT_EQ(SetText(key, "Filter", "1,2,3,4"), ERROR_SUCCESS);
     RegCloseKey(key);
 }
 

@@ -1,11 +1,18 @@
-// Two processes writing preferences at once, and a third reading all the while.
+// Processes writing preferences at once, with others reading all the while, and writers
+// killed in the middle of a change.
+#include <dirent.h>  // opendir: what a killed writer left beside the hive
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
+#include "automation/lumbrook_object.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
 #include "support/test_environment.h"
@@ -60,6 +67,69 @@ TEST(Concurrency, TwoWritersLoseNothingAndAReaderAlwaysSeesAWholeFile) {
         }
     }
     EXPECT_EQ(lumbrook::testing::FileMode(home.HivePath()), 0600);
+}
+
+// The names in a folder but "." and "..".
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        closedir(dir);
+    }
+    return names;
+}
+
+TEST(Concurrency, WritersKilledInTheMiddleLeaveAtMostOneFileBehind) {
+    lumbrook::testing::ScopedConfigHome home;
+    WriteSetting(kAppName, kSection, kFilter, "100,15,3,0");
+    const std::string never = home.path() + "/never";
+    for (int i = 0; i < 12; ++i) {
+        // Every change rewrites a hive of 3 MB; each writer is killed at another point of it.
+        const pid_t writer = Spawn({"alternate", "Big", "3000000", "3000001", never});
+        usleep(100000 + 15000 * i);
+        kill(writer, SIGKILL);
+        EXPECT_EQ(waitpid(writer, nullptr, 0), writer);
+    }
+    std::vector<std::string> strays;
+    for (const std::string& name : FolderEntries(home.path() + "/lumbrook")) {
+        if (name != "HKEY_CURRENT_USER.reg" && name != "HKEY_CURRENT_USER.reg.lock")
+            strays.push_back(name);
+    }
+    EXPECT_LE(strays.size(), 1u) << ::testing::PrintToString(strays);
+    // The hive is whole, and still takes changes.
+    EXPECT_EQ(ReadSetting(kAppName, kSection, kFilter), TaggedValue(std::string("100,15,3,0")));
+    WriteSetting(kAppName, kSection, "Big", "small");
+    EXPECT_EQ(ReadSetting(kAppName, kSection, "Big"), TaggedValue(std::string("small")));
+}
+
+TEST(Concurrency, ANewObjectAlwaysSeesTheStoredConnectionString) {
+    lumbrook::testing::ScopedConfigHome home;
+    // The writer alternates a short and a long value: a start-up whose enumeration met the
+    // long one with buffers sized for the short one once passed it over.
+    const std::string shortText(30, 'S');
+    const std::string longText(330, 'L');
+    WriteSetting(kAppName, kSection, kODBCConnect, shortText);
+    const std::string stopFile = home.path() + "/stop";
+    const pid_t writer = Spawn({"alternate", kODBCConnect, "30", "330", stopFile});
+    constexpr int kCreations = 20000;
+    int wrong = 0;
+    for (int i = 0; i < kCreations && wrong < 5; ++i) {
+        auto object = platform::ComPtr<_Lumbrook>::Adopt(
+            static_cast<_Lumbrook*>(automation::LumbrookObject::Create()));
+        platform::Bstr text;
+        ASSERT_EQ(object->get_ODBCString(text.out()), S_OK);
+        const std::string seen = text.Utf8();
+        if (seen != shortText && seen != longText) {
+            ++wrong;
+            ADD_FAILURE() << "creation " << i << " started with \"" << seen << '"';
+        }
+    }
+    lumbrook::testing::WriteFile(stopFile, "");
+    EXPECT_EQ(ExitStatus(writer), 0);
 }
 
 }  // namespace

@@ -8,10 +8,18 @@ set(full "HKEY_CURRENT_USER\\Software\\Velmora\\Lumbrook\\Preferences")
 set(done "The operation completed successfully.\n")
 set(notfound "ERROR: The system was unable to find the specified registry key or value.\n")
 
+# mode_of(PATH VAR): the permission bits of PATH in octal, as stat prints them.
+function(mode_of path var)
+    execute_process(COMMAND stat -c %a ${path} OUTPUT_VARIABLE mode
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(${var} "${mode}" PARENT_SCOPE)
+endfunction()
+
 # step(STATUS STDOUT STDERR-REGEX args...): stdin is empty, so every question is answered no.
+# A step that hangs (on a FIFO, say) fails after a generous bound.
 function(step expected_status expected_out expected_err)
     execute_process(COMMAND ${HOST} ${ARGN} INPUT_FILE /dev/null OUTPUT_VARIABLE out
-                    ERROR_VARIABLE err RESULT_VARIABLE status)
+                    ERROR_VARIABLE err RESULT_VARIABLE status TIMEOUT 60)
     if(NOT status EQUAL expected_status OR NOT out STREQUAL expected_out
        OR NOT err MATCHES "${expected_err}")
         message(FATAL_ERROR "lumbrook ${ARGN}\nexit status ${status}, expected "
@@ -47,6 +55,13 @@ if(NOT exported STREQUAL expected_export)
 endif()
 step(1 "File ${WORK}/export.reg already exists. Overwrite (Yes/No)? " "canceled"
      reg export ${key} ${WORK}/export.reg)
+# An export that replaces a file others could read makes it private: it may hold passwords.
+file(CHMOD ${WORK}/export.reg PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+step(0 "${done}" "^$" reg export HKCU\\Software\\Velmora ${WORK}/export.reg /y)
+mode_of(${WORK}/export.reg mode)
+if(NOT mode STREQUAL "600")
+    message(FATAL_ERROR "the replaced export has mode ${mode}, not 600")
+endif()
 step(0 "${done}" "^$" reg delete ${key} /v Parts /f)
 step(0 "${done}" "^$" reg delete HKCU\\Software\\Velmora /f)
 step(1 "" "^${notfound}$" reg query ${key})
@@ -58,6 +73,16 @@ step(1 "" "bad.reg: line 3: expected \"text\", dword:" reg import ${WORK}/bad.re
 step(1 "" "^${notfound}$" reg query HKCU\\Software\\Velmora\\New)
 step(0 "${done}" "^$" reg delete ${key} /va /f)
 step(0 "\n${full}\n\n" "^$" reg query ${key})
+
+# What cannot be read as a file to import is a message and exit status 1, never a crash or
+# a wait for a writer.
+file(MAKE_DIRECTORY ${WORK}/folder.reg)
+execute_process(COMMAND mkfifo ${WORK}/fifo.reg)
+step(1 "" "^ERROR: .*folder.reg: not a regular file\n$" reg import ${WORK}/folder.reg)
+step(1 "" "^ERROR: .*fifo.reg: not a regular file\n$" reg import ${WORK}/fifo.reg)
+step(1 "" "^ERROR: .*missing.reg: cannot open: No such file or directory\n$"
+     reg import ${WORK}/missing.reg)
+step(1 "" "^ERROR: Cannot write .*folder.reg.\n$" reg export ${key} ${WORK}/folder.reg /y)
 
 # Usage errors: exit status 2 and a message.
 step(2 "" "only HKCU" reg add HKLM\\Software\\X /f)
@@ -75,4 +100,75 @@ file(READ ${WORK}/lumbrook/HKEY_CURRENT_USER.reg after)
 if(NOT after STREQUAL "not a hive\n")
     message(FATAL_ERROR "the unparsable hive was changed:\n${after}")
 endif()
+
+# props(NAME=VALUE-REGEX): a new object's properties, within a generous bound even when the
+# hive path is a FIFO that no one writes.
+function(props expected)
+    execute_process(COMMAND ${HOST} props OUTPUT_VARIABLE out RESULT_VARIABLE status
+                    TIMEOUT 20)
+    if(NOT status EQUAL 0 OR NOT out MATCHES "${expected}")
+        message(FATAL_ERROR "props: status ${status}, expected to match ${expected}:\n${out}")
+    endif()
+endfunction()
+set(hive ${WORK}/lumbrook/HKEY_CURRENT_USER.reg)
+set(defaults "\nODBCString=Provider=OraOLEDB[^\n]*\nminMass=60\nmaxMass=20\nS2N=10\n")
+
+# A FIFO, a folder or a device at the hive path reads as an empty hive, at once, and takes no
+# change; it stays what it was.
+file(REMOVE ${hive})
+foreach(kind fifo folder device)
+    if(kind STREQUAL "fifo")
+        execute_process(COMMAND mkfifo ${hive})
+        set(test_kind -p)
+    elseif(kind STREQUAL "folder")
+        file(MAKE_DIRECTORY ${hive})
+        set(test_kind -d)
+    else()
+        file(CREATE_LINK /dev/null ${hive} SYMBOLIC)
+        set(test_kind -c)
+    endif()
+    props("${defaults}")
+    step(1 "" "not a regular file" reg add ${key} /v Filter /d 1,2,3,4 /f)
+    execute_process(COMMAND test ${test_kind} ${hive} RESULT_VARIABLE replaced)
+    if(NOT replaced EQUAL 0)
+        message(FATAL_ERROR "the ${kind} at the hive path was replaced")
+    endif()
+    if(kind STREQUAL "folder")
+        file(REMOVE_RECURSE ${hive})
+    else()
+        file(REMOVE ${hive})  # the link only, never what it points to
+    endif()
+endforeach()
+
+# A hive its owner cannot write is read-only, whoever runs the command.
+step(0 "${done}" "^$" reg add ${key} /v Filter /d 100,15,3,0 /f)
+file(CHMOD ${hive} PERMISSIONS OWNER_READ)
+step(1 "" "^ERROR: Access is denied.\n$" reg add ${key} /v Filter /d 1,2,3,4 /f)
+step(1 "" "^ERROR: Access is denied.\n$" reg delete ${key} /f)
+props("\nminMass=100\n")
+file(CHMOD ${hive} PERMISSIONS OWNER_READ OWNER_WRITE)
+
+# A change that would make the hive larger than its reader takes is refused whole: an import
+# whose value would push the file past 64 MiB, and one of a file that is larger already. The
+# stored preferences stay, and the hive takes further changes.
+# Made with the shell's tools: cmake's own strings take many seconds at this size.
+function(text_file path bytes)
+    execute_process(COMMAND head -c ${bytes} /dev/zero COMMAND tr "\\000" x OUTPUT_FILE ${path})
+endfunction()
+file(WRITE ${WORK}/head.part "REGEDIT4\n[${key}]\n\"Larger\"=\"")
+file(WRITE ${WORK}/tail.part "\"\n")
+text_file(${WORK}/almost.part 67108784)  # 64 MiB less 80 bytes
+text_file(${WORK}/six.part 6291456)
+execute_process(COMMAND cat ${WORK}/head.part ${WORK}/almost.part ${WORK}/tail.part
+                OUTPUT_FILE ${WORK}/almost.reg)
+execute_process(COMMAND cat ${WORK}/head.part ${WORK}/almost.part ${WORK}/six.part
+                        ${WORK}/tail.part OUTPUT_FILE ${WORK}/seventy.reg)
+step(1 "" "^ERROR: The change would make .*HKEY_CURRENT_USER.reg larger than 64 MiB, the most a registry file may hold; nothing was changed.\n$"
+     reg import ${WORK}/almost.reg)
+step(1 "" "^ERROR: .*seventy.reg: larger than 64 MiB, the most a registry file may hold\n$"
+     reg import ${WORK}/seventy.reg)
+props("\nminMass=100\nmaxMass=15\n")
+step(0 "${done}" "^$" reg add ${key} /v Small /d value /f)
+step(0 "\n${full}\n    Filter    REG_SZ    100,15,3,0\n    Small    REG_SZ    value\n\n" "^$"
+     reg query ${key})
 file(REMOVE_RECURSE ${WORK})

@@ -127,6 +127,18 @@ TEST(RegOp, ReadsEachTypeAsATaggedValue) {
         EXPECT_EQ(Read(name), expected) << name;
 }
 
+TEST(RegOp, NamesFoldTheLettersAToZAndNothingElse) {
+    ScopedConfigHome home;
+    WriteHive(home, "\"A\"=\"upper a\"\n\"z\"=\"lower z\"\n\"@\"=\"at\"\n\"[\"=\"bracket\"\n");
+    const std::pair<const char*, TaggedValue> cases[] = {
+        {"a", std::string("upper a")}, {"A", std::string("upper a")}, {"Z", std::string("lower z")},
+        {"z", std::string("lower z")}, {"@", std::string("at")},      {"`", TaggedValue{}},
+        {"[", std::string("bracket")}, {"{", TaggedValue{}},
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(Read(name), expected) << name;
+}
+
 TEST(RegOp, WritingChoosesTextOrExpandableText) {
     ScopedConfigHome home;
     const std::string reference = "%" + FirstEnvironmentName() + "%\\bin";

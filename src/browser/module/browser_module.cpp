@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "automation/mod_global.h"
+#include "global/process_state.h"
 #include "browser/frm_main.h"
 #include "platform/ui/application.h"
 

@@ -42,14 +42,35 @@ void SetDefaultAppTitle(const std::string& title) {
     }
 }
 
+namespace {
+
+// Read while the library loads, before any code of the program can have changed directory.
+const std::string& StartDirectoryAtLoad() {
+    static const std::string folder = CurrentDirectory();
+    return folder;
+}
+[[maybe_unused]] const std::string& kReadAtLoad = StartDirectoryAtLoad();
+
+}  // namespace
+
+const std::string& StartDirectory() {
+    return StartDirectoryAtLoad();
+}
+
 std::string ModulePath(const void* address) {
     Dl_info info{};
     if (dladdr(address, &info) == 0 || info.dli_fname == nullptr) {
         return {};
     }
+    // The main program reports the name it was started with, relative to the folder it was
+    // started in, which need not be the current directory any more; realpath then makes it
+    // absolute.
+    std::string name = info.dli_fname;
+    if (!name.empty() && name.front() != '/' && !StartDirectory().empty()) {
+        name = StartDirectory() + "/" + name;
+    }
     char resolved[PATH_MAX];
-    // The main program reports the name it was started with; realpath makes it absolute.
-    if (realpath(info.dli_fname, resolved) == nullptr) {
+    if (realpath(name.c_str(), resolved) == nullptr) {
         return {};
     }
     return resolved;
@@ -65,6 +86,7 @@ std::string ModuleFolder(const void* address) {
 }
 
 bool SetCurrentDirectory(const std::string& folder) {
+    StartDirectory();  // kept before the first change, whatever the order of initialisation
     return !folder.empty() && chdir(folder.c_str()) == 0;
 }
 

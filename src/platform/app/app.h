@@ -38,4 +38,8 @@ bool SetCurrentDirectory(const std::string& folder);
 // The process's current directory; empty when it cannot be read.
 std::string CurrentDirectory();
 
+// The current directory the process was started in (read when this library loaded), kept
+// when the program changes directory: where a user expects a file chooser to begin.
+const std::string& StartDirectory();
+
 }  // namespace lumbrook::platform

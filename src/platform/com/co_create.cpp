@@ -70,6 +70,8 @@ HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContex
     if (ppv == nullptr)
         return E_POINTER;
     *ppv = nullptr;
+    if (lumbrook::platform::IsNullGuid(&rclsid) || lumbrook::platform::IsNullGuid(&riid))
+        return E_INVALIDARG;
     // Only in-process servers exist here.
     if ((dwClsContext & CLSCTX_INPROC_SERVER) == 0)
         return REGDB_E_CLASSNOTREG;

@@ -23,6 +23,8 @@ class ErrorInfo final : public IErrorInfo, public ICreateErrorInfo {
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
+        if (lumbrook::platform::IsNullGuid(&riid))
+            return E_INVALIDARG;
         if (riid == IID_IUnknown || riid == IID_IErrorInfo) {
             *ppv = static_cast<IErrorInfo*>(this);
         } else if (riid == IID_ICreateErrorInfo) {
@@ -60,6 +62,8 @@ class ErrorInfo final : public IErrorInfo, public ICreateErrorInfo {
 
     // ICreateErrorInfo.
     HRESULT SetGUID(REFGUID rguid) override {
+        if (lumbrook::platform::IsNullGuid(&rguid))
+            return E_INVALIDARG;
         guid_ = rguid;
         return S_OK;
     }

@@ -18,6 +18,12 @@ std::string GuidToString(const GUID& guid);
 // text is anything else.
 std::optional<GUID> GuidFromString(std::string_view text);
 
+// Whether the address of a GUID reference is in truth null: C hosts pass REFIID and REFCLSID
+// as pointers, and a careless one passes NULL. Called with &reference; a compiler may take a
+// reference's address as never null and drop a plain comparison, so this one is made where
+// it cannot see through (and binding the reference on to another would itself be undefined).
+bool IsNullGuid(const GUID* guid);
+
 inline bool operator==(const GUID& a, const GUID& b) {
     return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
            std::equal(std::begin(a.Data4), std::end(a.Data4), std::begin(b.Data4));

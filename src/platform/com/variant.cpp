@@ -1,12 +1,12 @@
 // VARIANT handling and the conversions between the automation types the program uses:
 // VT_EMPTY, VT_I2, VT_I4, VT_R8, VT_BOOL and VT_BSTR, by value or by reference (plus VT_UI1,
 // VT_R4 and VT_I8 as sources, which some hosts pass for small numbers).
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
 
+#include "platform/base/ascii_case.h"
 #include "platform/com/bstr.h"
 
 namespace {
@@ -14,14 +14,18 @@ namespace {
 // Reads a VARIANT, following one level of VT_BYREF (and VT_VARIANT|VT_BYREF), into a plain
 // value of one of the kinds below.
 struct Plain {
-    enum Kind { Empty, Integer, Real, Boolean, Text, Unsupported } kind = Empty;
+    // BadType: a VT_VARIANT|VT_BYREF that refers to another one, which the platform refuses.
+    enum Kind { Empty, Integer, Real, Boolean, Text, Unsupported, BadType } kind = Empty;
     long long integer = 0;
     double real = 0;
     bool boolean = false;
     std::string text;
 };
 
-Plain ReadPlain(const VARIANT* v) {
+// `nested` is true for the VARIANT that a VT_VARIANT|VT_BYREF refers to: it is read as it
+// stands, but may not refer on to a further VARIANT. A chain of such references, or one that
+// refers to itself, would otherwise be followed until the stack ran out.
+Plain ReadPlain(const VARIANT* v, bool nested = false) {
     Plain p;
     VARTYPE vt = v->vt;
     const bool byRef = (vt & VT_BYREF) != 0;
@@ -67,9 +71,9 @@ Plain ReadPlain(const VARIANT* v) {
             p.text = lumbrook::platform::Utf8FromBstr(byRef ? *v->u.pbstrVal : v->u.bstrVal);
             break;
         case VT_VARIANT:
-            if (byRef)
-                return ReadPlain(v->u.pvarVal);
-            p.kind = Plain::Unsupported;
+            if (byRef && !nested)
+                return ReadPlain(v->u.pvarVal, true);
+            p.kind = byRef ? Plain::BadType : Plain::Unsupported;
             break;
         default:
             p.kind = Plain::Unsupported;
@@ -84,18 +88,6 @@ std::string Trim(const std::string& text) {
         return {};
     const auto last = text.find_last_not_of(" \t");
     return text.substr(first, last - first + 1);
-}
-
-bool EqualsIgnoreCase(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b))
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // A text as a number: the whole text, blanks around it aside, with "." as the decimal point
@@ -130,16 +122,17 @@ HRESULT ToReal(const Plain& p, double& out) {
             out = p.boolean ? -1 : 0;
             return S_OK;
         case Plain::Text:
-            if (EqualsIgnoreCase(Trim(p.text), "True")) {
+            if (lumbrook::platform::EqualsIgnoringAsciiCase(Trim(p.text), "True")) {
                 out = -1;
                 return S_OK;
             }
-            if (EqualsIgnoreCase(Trim(p.text), "False")) {
+            if (lumbrook::platform::EqualsIgnoringAsciiCase(Trim(p.text), "False")) {
                 out = 0;
                 return S_OK;
             }
             return TextToReal(p.text, out);
         case Plain::Unsupported:
+        case Plain::BadType:
             break;
     }
     return DISP_E_TYPEMISMATCH;
@@ -210,6 +203,7 @@ HRESULT ToText(const Plain& p, std::string& out) {
             out = p.text;
             return S_OK;
         case Plain::Unsupported:
+        case Plain::BadType:
             break;
     }
     return DISP_E_TYPEMISMATCH;
@@ -270,6 +264,8 @@ HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFl
     if (pvargDest == nullptr || pvarSrc == nullptr)
         return E_INVALIDARG;
     const Plain p = ReadPlain(pvarSrc);
+    if (p.kind == Plain::BadType)
+        return DISP_E_BADVARTYPE;
     if (p.kind == Plain::Unsupported)
         return DISP_E_TYPEMISMATCH;
 

@@ -2,10 +2,11 @@
 
 #include <errno.h>
 #include <fcntl.h>     // open
+#include <limits.h>    // PATH_MAX: the longest link target
 #include <pwd.h>       // getpwuid_r: the home folder when HOME is unset
 #include <sys/file.h>  // flock
-#include <sys/stat.h>  // mkdir, fstat
-#include <unistd.h>    // read, write, fsync, close
+#include <sys/stat.h>  // mkdir, stat, fstat
+#include <unistd.h>    // read, fsync, close, readlink
 
 #include <cstdlib>
 #include <cstring>  // strerror
@@ -14,14 +15,18 @@
 #include <utility>
 #include <vector>
 
+#include "platform/base/write_all.h"
 #include "platform/registry/hive_text.h"
 
 namespace lumbrook::platform::registry {
 namespace {
 
-// A hive larger than this is not read: no hand-kept registry comes near it, and it bounds
-// what a damaged file can make a reader allocate.
-constexpr off_t kMaxHiveBytes = 64 * 1024 * 1024;
+// A hive larger than kMaxHiveBytes is not read: no hand-kept registry comes near it, and it
+// bounds what a damaged file can make a reader allocate.
+constexpr off_t kMaxBytes = static_cast<off_t>(kMaxHiveBytes);
+
+// The kernel's own limit on the links followed in one path.
+constexpr int kMaxLinks = 40;
 
 class FileDescriptor {
   public:
@@ -78,19 +83,66 @@ bool MakeFolders(const std::string& folder) {
     return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
+std::string FileName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Where a chain of symbolic links at `path` ends: the file that is read and replaced in its
+// place, so that the link itself stays. The target need not exist yet. A chain longer than
+// the kernel follows is given back as it stands, and opening it then fails.
+std::string FollowLinks(std::string path) {
+    for (int i = 0; i < kMaxLinks; ++i) {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target)
+            return path;
+        const std::string link(target, static_cast<std::size_t>(length));
+        path = link[0] == '/' ? link : ParentFolder(path) + "/" + link;
+    }
+    return path;
+}
+
+std::string NotRegularFile(const std::string& path) {
+    return path + ": not a regular file";
+}
+
+std::string TooLarge(const std::string& path) {
+    return path + ": larger than 64 MiB, the most a registry file may hold";
+}
+
 enum class ReadState { Absent, Read, Failed };
 
 ReadState ReadWholeFile(const std::string& path, std::string& text, std::string& error) {
-    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Only a regular file is opened. Looking first spares a device the effects of an open;
+    // O_NONBLOCK keeps a FIFO put there after the look from hanging the open, and fstat on
+    // what was opened decides.
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return ReadState::Absent;
+        error = path + ": cannot open: " + std::strerror(errno);
+        return ReadState::Failed;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = NotRegularFile(path);
+        return ReadState::Failed;
+    }
+    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return ReadState::Absent;
         error = path + ": cannot open: " + std::strerror(errno);
         return ReadState::Failed;
     }
-    struct stat info {};
-    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxHiveBytes) {
-        error = path + ": not a regular file of at most 64 MiB";
+    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = NotRegularFile(path);
+        return ReadState::Failed;
+    }
+    if (info.st_size > kMaxBytes) {
+        error = TooLarge(path);
         return ReadState::Failed;
     }
     text.clear();
@@ -105,9 +157,8 @@ ReadState ReadWholeFile(const std::string& path, std::string& text, std::string&
         }
         if (count == 0)
             return ReadState::Read;
-        if (text.size() + static_cast<std::size_t>(count) >
-            static_cast<std::size_t>(kMaxHiveBytes)) {
-            error = path + ": larger than 64 MiB";
+        if (text.size() + static_cast<std::size_t>(count) > kMaxHiveBytes) {
+            error = TooLarge(path);
             return ReadState::Failed;
         }
         text.append(buffer, static_cast<std::size_t>(count));
@@ -156,29 +207,21 @@ ReadCache& Cache() {
     return cache;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t count = write(fd, text.data() + done, text.size() - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        done += static_cast<std::size_t>(count);
-    }
-    return true;
-}
-
-// Writes the text to a new file in the same folder and renames it over `path`.
+// Writes the text to a new file in the same folder and renames it over `path`. The new file
+// has one fixed name and is only made under the hive's lock: a writer killed on the way
+// leaves that one file behind, and the next writer takes its place.
 bool ReplaceFile(const std::string& path, const std::string& text) {
-    const std::string folder = ParentFolder(path);
-    std::string temporary = folder + "/.HKEY_CURRENT_USER.reg.XXXXXX";
-    // mkostemp creates the file with mode 0600.
-    FileDescriptor fd(mkostemp(temporary.data(), O_CLOEXEC));
+    const std::string temporary = ParentFolder(path) + "/." + FileName(path) + ".tmp";
+    if (unlink(temporary.c_str()) != 0 && errno != ENOENT)
+        return false;
+    // O_EXCL: whatever appears at the name after the unlink is never written through.
+    FileDescriptor fd(
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd.get() < 0)
         return false;
-    const bool written = fchmod(fd.get(), 0600) == 0 && WriteAll(fd.get(), text) &&
-                         fsync(fd.get()) == 0 && fd.Close();
+    const bool written = fchmod(fd.get(), 0600) == 0 &&
+                         WriteAll(fd.get(), text.data(), text.size()) && fsync(fd.get()) == 0 &&
+                         fd.Close();
     // The new file's data is on disk before the rename makes it the hive, so after a crash
     // the name holds the old file or the new one. The folder itself is not flushed: that
     // would only decide which of the two, and doubles the cost of every change.
@@ -240,21 +283,50 @@ LONG ChangeHive(const HiveChange& change) {
         return ERROR_ACCESS_DENIED;
     // The lock lives on a file of its own: the hive itself is replaced by every change, and a
     // lock on a replaced file would protect nothing.
-    FileDescriptor lock(open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    FileDescriptor lock(
+        open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600));
     if (lock.get() < 0)
         return ERROR_ACCESS_DENIED;
     while (flock(lock.get(), LOCK_EX) != 0) {
         if (errno != EINTR)
             return ERROR_ACCESS_DENIED;
     }
-    LoadedHive current = Load(path);
+    const std::string file = FollowLinks(path);
+    struct stat info {};
+    if (stat(file.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode))
+            return ERROR_BADDB;
+        // The owner's write bit is what makes the file writable here; root, whom the
+        // kernel lets write anyway, must not override a file its owner made read-only.
+        if ((info.st_mode & S_IWUSR) == 0)
+            return ERROR_ACCESS_DENIED;
+    } else if (errno != ENOENT) {
+        return ERROR_ACCESS_DENIED;
+    }
+    LoadedHive current = Load(file);
     if (!current.ok)
         return ERROR_BADDB;
     bool modified = false;
     const LONG result = change(current.root, modified);
     if (result != ERROR_SUCCESS || !modified)
         return result;
-    return ReplaceFile(path, WriteHiveText(current.root, "")) ? ERROR_SUCCESS : ERROR_BADDB;
+    const std::string text = WriteHiveText(current.root, "");
+    if (text.size() > kMaxHiveBytes)
+        return ERROR_NOT_ENOUGH_QUOTA;
+    return ReplaceFile(file, text) ? ERROR_SUCCESS : ERROR_BADDB;
+}
+
+bool ReadRegistryFile(const std::string& path, std::string& text, std::string& error) {
+    switch (ReadWholeFile(path, text, error)) {
+        case ReadState::Read:
+            return true;
+        case ReadState::Absent:
+            error = path + ": cannot open: " + std::strerror(ENOENT);
+            return false;
+        case ReadState::Failed:
+            break;
+    }
+    return false;
 }
 
 }  // namespace lumbrook::platform::registry

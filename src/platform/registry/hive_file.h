@@ -8,8 +8,14 @@
 // temporary file, flushes it and renames it over the old one; two processes therefore never
 // lose each other's changes, and a crash leaves the old or the new file, never half of one.
 // A file that cannot be parsed is never overwritten: reads see an empty tree, changes fail.
+//
+// Only a regular file is read or replaced, and the path is never opened in a way that can
+// block: a FIFO, a folder or a device there reads as an empty tree and takes no change. A
+// symbolic link at the path is followed, and the file it points to is replaced, so the link
+// stays. A file without write permission for its owner is read-only, even for root.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +24,10 @@
 #include "platform/registry/hive.h"
 
 namespace lumbrook::platform::registry {
+
+// The largest hive file that is read. A change that would make the file larger is refused
+// whole, since the file could not be read again afterwards.
+inline constexpr std::size_t kMaxHiveBytes = 64 * 1024 * 1024;
 
 // The file's path for the current environment; read afresh on every call, so that a change
 // of XDG_CONFIG_HOME takes effect at once.
@@ -36,9 +46,16 @@ HiveSnapshot ReadHive();
 
 // Applies `change` to the current tree under the lock. `change` returns ERROR_SUCCESS and
 // sets `modified` when there is something to save; any other result is returned unchanged
-// and nothing is written. ERROR_BADDB when the file cannot be parsed or the new one cannot
-// be written (the old file then stays as it was).
+// and nothing is written. Otherwise nothing is written and the old file stays as it was:
+// ERROR_ACCESS_DENIED when the file is read-only, ERROR_NOT_ENOUGH_QUOTA when the new file
+// would be larger than kMaxHiveBytes, ERROR_BADDB when the file is not a regular file,
+// cannot be parsed, or the new one cannot be written.
 using HiveChange = std::function<LONG(Key& root, bool& modified)>;
 LONG ChangeHive(const HiveChange& change);
+
+// Reads a registry text file whole, the way the hive itself is read: a regular file of at
+// most kMaxHiveBytes, opened so that nothing can block. false, with the reason and the path
+// in `error`, for anything else.
+bool ReadRegistryFile(const std::string& path, std::string& text, std::string& error);
 
 }  // namespace lumbrook::platform::registry

@@ -250,6 +250,9 @@ LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD 
         name.find('\n') != std::string::npos) {
         return ERROR_INVALID_PARAMETER;
     }
+    // Data this large could never be kept; refused before it is copied.
+    if (cbData > kMaxHiveBytes)
+        return ERROR_NOT_ENOUGH_QUOTA;
     std::vector<std::uint8_t> data(lpData, lpData + (lpData != nullptr ? cbData : 0));
     return ChangeKey(hKey, KEY_SET_VALUE, [&](Key& key, bool& modified) -> LONG {
         const Value* old = key.FindValue(name);
