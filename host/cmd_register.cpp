@@ -1,12 +1,12 @@
-// lumbrook register and lumbrook unregister: the per-user registration of the library beside
-// the program, through its own DllRegisterServer and DllUnregisterServer.
+// lumbrook register and lumbrook unregister: the per-user registration of the server library
+// the program finds (installed, or beside it), through its own DllRegisterServer and
+// DllUnregisterServer.
 #include <dlfcn.h>
 
 #include <iostream>
 
 #include "command.h"
 #include "options.h"
-#include "platform/app/app.h"
 #include "server.h"
 
 namespace lumbrook::host {
@@ -19,13 +19,18 @@ int CallExport(const std::vector<std::string>& args, const char* command, const 
     const ParsedOptions options = ParseOptions(args, {});
     if (options.Has("help")) {
         std::cout << "Usage: lumbrook " << command << "\n\nCalls " << exportName
-                  << " of the liblumbrook.so beside this program.\n";
+                  << " of the server library this program finds: the installed one, or the one"
+                     " beside this program.\n";
         return kExitOk;
     }
     if (!options.positional.empty())
         throw UsageError(std::string(command) + " takes no arguments");
-    const std::string folder = platform::ModuleFolder(reinterpret_cast<const void*>(&CallExport));
-    const std::string path = (folder.empty() ? std::string(".") : folder) + "/liblumbrook.so";
+    std::string notFound;
+    const std::string path = FindServer(notFound);
+    if (path.empty()) {
+        std::cerr << "lumbrook: " << notFound << "\n";
+        return kExitFailed;
+    }
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         const char* why = dlerror();
@@ -53,7 +58,7 @@ int RunUnregister(const std::vector<std::string>& args) {
     return CallExport(args, "unregister", "DllUnregisterServer", "Unregistered");
 }
 
-const Registration kRegister{{"register", "register the library beside this program for this user",
+const Registration kRegister{{"register", "register the server library for this user",
                               "Usage: lumbrook register", RunRegister}};
 const Registration kUnregister{{"unregister", "remove this user's registration of the library",
                                 "Usage: lumbrook unregister", RunUnregister}};

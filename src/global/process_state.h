@@ -49,8 +49,14 @@ struct ModGlobal {
     static_assert(std::atomic<bool>::is_always_lock_free);
 };
 
-// The one instance of the process, made on first use. Its destructor runs at exit and closes
-// the shared connection if one is still open.
+// The one instance of the process: the adopted one once AdoptGlobal was called, else this
+// library's own, made on first use. The own one's destructor runs at exit and closes the
+// shared connection if one is still open.
 ModGlobal& Global();
+
+// Makes `state` the instance Global() returns. The data browser module calls it with the
+// server's state, so that a module loaded with its own copy of this code shares the server's
+// record, connection and flags rather than a second set.
+void AdoptGlobal(ModGlobal& state);
 
 }  // namespace lumbrook
