@@ -69,7 +69,6 @@ std::string FindServer(std::string& error) {
     return {};
 }
 
-
 LumbrookPtr CreateLumbrook(std::string& error) {
     // A registered class is created the way every host creates it, through its ProgID;
     // without a registration the library beside the program serves.

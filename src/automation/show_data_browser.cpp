@@ -37,7 +37,8 @@ LumbrookShowBrowserFunction LoadBrowserModule(std::string& error) {
     // Windows linked into the program itself (the browser's tests, which drive them through
     // their own copy of the window classes) serve directly, so that the process holds one
     // copy of them.
-    entry = reinterpret_cast<LumbrookShowBrowserFunction>(dlsym(RTLD_DEFAULT, LUMBROOK_BROWSER_ENTRY));
+    entry =
+        reinterpret_cast<LumbrookShowBrowserFunction>(dlsym(RTLD_DEFAULT, LUMBROOK_BROWSER_ENTRY));
     if (entry != nullptr)
         return entry;
     const std::vector<std::string> candidates = BrowserModulePaths();

@@ -6,8 +6,8 @@
 #include <exception>
 #include <string>
 
-#include "global/process_state.h"
 #include "browser/frm_main.h"
+#include "global/process_state.h"
 #include "platform/ui/application.h"
 
 namespace {

@@ -45,8 +45,8 @@ static int QtLoaded(void) {
 }
 
 int main(int argc, char** argv) {
-    static const OLECHAR progId[] = {'L', 'u', 'm', 'b', 'r', 'o', 'o', 'k', 'D', 'L', 'L', '.',
-                                      'L', 'u', 'm', 'b', 'r', 'o', 'o', 'k', 0};
+    static const OLECHAR progId[] = {'L', 'u', 'm', 'b', 'r', 'o', 'o', 'k', 'D', 'L', 'L',
+                                     '.', 'L', 'u', 'm', 'b', 'r', 'o', 'o', 'k', 0};
     CLSID clsid;
     _Lumbrook* object = NULL;
     VARIANT_BOOL ok = VARIANT_FALSE;
