@@ -10,6 +10,7 @@
 
 #include "automation/event_source.h"
 #include "database/connection.h"
+#include "export/peak_list_writer.h"
 #include "lumbrook/lumbrook.h"
 
 namespace lumbrook::automation {
@@ -85,6 +86,9 @@ class LumbrookObject final : public _Lumbrook,
     HRESULT GetLastConnectError(BSTR* pText) override;
     HRESULT get_UsesBaseViews(VARIANT_BOOL* pRetVal) override;
     HRESULT GetLastBrowserError(BSTR* pText) override;
+    HRESULT QueryListing(LONG listing, LONG id, BSTR* pRows) override;
+    HRESULT GetLastExportMessage(BSTR* pText) override;
+    HRESULT GetLastExportCounts(LONG* pBlocks, LONG* pPeakLines, LONGLONG* pBytes) override;
 
   private:
     LumbrookObject();
@@ -112,6 +116,9 @@ class LumbrookObject final : public _Lumbrook,
     std::string lastConnectError_;
     // Why the last ShowDataBrowser could not show the window ("" when it could).
     std::string lastBrowserError_;
+    // Why the last DoExport returned false or raised ("" after true), and what it wrote.
+    std::string lastExportMessage_;
+    exporting::WriterCounts lastExportCounts_;
 };
 
 }  // namespace lumbrook::automation

@@ -24,12 +24,14 @@ class NoMsMsDataError : public std::runtime_error {
     NoMsMsDataError() : std::runtime_error(kNoMsMsDataText) {}
 };
 
-// Told about a batched export as it goes. Both calls run on the export's thread, inside it.
+// Told about a batched export as it goes. The calls run on the export's thread, inside it.
 class ExportListener {
   public:
     // After every spectrum: the spectrum rows done so far (passed-over ones included) and
     // their total. The last call has done == total unless the export was cancelled.
     virtual void SpectrumDone(long done, long total) = 0;
+    // When a batch's peak query failed and its spectra were passed over; the export goes on.
+    virtual void BatchSkipped() {}
 
   protected:
     ~ExportListener() = default;

@@ -1,6 +1,7 @@
 // export_fixture PATH SPECTRA PEAKS: writes a database for the host's export tests. Job run 12
 // (MS/MS) has SPECTRA spectra (peak list and item ids 1..SPECTRA) of PEAKS peaks each; job
-// run 13 (MS) has one item, id 1000000, with three peaks.
+// run 13 (MS) has one item, id 1000000, with three peaks. The folders and job runs of the
+// listing tests come along (FixtureDatabase::ListingTree).
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
         db.Peak(1000000, 300.5, 1);
         db.Peak(1000000, 200.25, 2);
         db.Peak(1000000, 900.125, 3);
+        db.ListingTree();
         db.Commit();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "export_fixture: %s\n", e.what());
