@@ -347,8 +347,7 @@ int RunExport(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const Registration kExport{
-    {"export", "export peak lists into a peak list file", kExportHelp, RunExport}};
+const Registration kExport{{"export", "export peak lists into a peak list file", RunExport}};
 
 }  // namespace
 }  // namespace lumbrook::host

@@ -605,7 +605,7 @@ int RunReg(const std::vector<std::string>& args) {
 }
 
 const Registration kReg{
-    {"reg", "query and change this user's registry hive (as reg does)", kHelp, RunReg}};
+    {"reg", "query and change this user's registry hive (as reg does)", RunReg}};
 
 }  // namespace
 }  // namespace lumbrook::host

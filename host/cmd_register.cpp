@@ -2,10 +2,10 @@
 // the program, through its own DllRegisterServer and DllUnregisterServer.
 #include <dlfcn.h>
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "command.h"
-#include "options.h"
 #include "platform/app/app.h"
 #include "server.h"
 
@@ -14,16 +14,7 @@ namespace {
 
 using ExportFunction = HRESULT (*)();
 
-int CallExport(const std::vector<std::string>& args, const char* command, const char* exportName,
-               const char* done) {
-    const ParsedOptions options = ParseOptions(args, {});
-    if (options.Has("help")) {
-        std::cout << "Usage: lumbrook " << command << "\n\nCalls " << exportName
-                  << " of the liblumbrook.so beside this program.\n";
-        return kExitOk;
-    }
-    if (!options.positional.empty())
-        throw UsageError(std::string(command) + " takes no arguments");
+int CallExport(const char* exportName, const char* done) {
     const std::string folder = platform::ModuleFolder(reinterpret_cast<const void*>(&CallExport));
     const std::string path = (folder.empty() ? std::string(".") : folder) + "/liblumbrook.so";
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -45,18 +36,21 @@ int CallExport(const std::vector<std::string>& args, const char* command, const 
     return kExitOk;
 }
 
-int RunRegister(const std::vector<std::string>& args) {
-    return CallExport(args, "register", "DllRegisterServer", "Registered");
+// Declares a subcommand that calls one export of the library.
+Runner DefineCall(CLI::App& app, const char* exportName, const char* done) {
+    app.footer(std::string(std::string("Calls ") + exportName +
+                           " of the liblumbrook.so beside this program.") +
+               "\n\n" +
+               ExitStatusHelp({{kExitOk, "done"}, {kExitFailed, "the library cannot be loaded"}}));
+    return [exportName, done] { return CallExport(exportName, done); };
 }
 
-int RunUnregister(const std::vector<std::string>& args) {
-    return CallExport(args, "unregister", "DllUnregisterServer", "Unregistered");
-}
-
-const Registration kRegister{{"register", "register the library beside this program for this user",
-                              "Usage: lumbrook register", RunRegister}};
-const Registration kUnregister{{"unregister", "remove this user's registration of the library",
-                                "Usage: lumbrook unregister", RunUnregister}};
+const Registration kRegister{
+    {"register", "register the library beside this program for this user",
+     [](CLI::App& app) { return DefineCall(app, "DllRegisterServer", "Registered"); }}};
+const Registration kUnregister{
+    {"unregister", "remove this user's registration of the library",
+     [](CLI::App& app) { return DefineCall(app, "DllUnregisterServer", "Unregistered"); }}};
 
 }  // namespace
 }  // namespace lumbrook::host

@@ -7,13 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace lumbrook::host {
+#include "command.h"
 
-// A usage error: the message goes to stderr with the subcommand's usage, exit status 2.
-class UsageError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
+namespace lumbrook::host {
 
 struct OptionSpec {
     std::string name;  // without the leading "--"
