@@ -4,7 +4,7 @@
 // calls, and the deletion of a whole key and an import are each one change of the hive.
 #include <fcntl.h>     // open: exported files get mode 0600
 #include <sys/stat.h>  // fstat, fchmod
-#include <unistd.h>    // write, close
+#include <unistd.h>    // access, close
 
 #include <algorithm>
 #include <cstdio>
@@ -18,6 +18,8 @@
 #include "command.h"
 #include "lumbrook/registry.h"
 #include "options.h"
+#include "platform/base/hex_digits.h"
+#include "platform/base/write_all.h"
 #include "platform/registry/hive_file.h"
 #include "platform/registry/hive_text.h"
 
@@ -253,11 +255,8 @@ std::string DataText(const reg::Value& value) {
             break;
     }
     std::string hex;
-    char digits[3];
-    for (std::uint8_t byte : value.data) {
-        std::snprintf(digits, sizeof digits, "%02X", byte);
-        hex += digits;
-    }
+    for (std::uint8_t byte : value.data)
+        platform::AppendHexByte(hex, byte, platform::HexLetters::Upper);
     return hex;
 }
 
@@ -372,12 +371,14 @@ std::vector<std::uint8_t> EncodeData(const std::string& type, const std::string&
         bytes.push_back(0);
     } else if (EqualsNoCase(type, "REG_BINARY")) {
         typeCode = REG_BINARY;
-        if (data.size() % 2 != 0 ||
-            data.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        const bool allHex = std::all_of(data.begin(), data.end(),
+                                        [](char c) { return platform::HexDigitValue(c) >= 0; });
+        if (data.size() % 2 != 0 || !allHex)
             throw UsageError("REG_BINARY data must be pairs of hex digits: " + data);
+        for (std::size_t i = 0; i < data.size(); i += 2) {
+            bytes.push_back(static_cast<std::uint8_t>(platform::HexDigitValue(data[i]) * 16 +
+                                                      platform::HexDigitValue(data[i + 1])));
         }
-        for (std::size_t i = 0; i < data.size(); i += 2)
-            bytes.push_back(static_cast<std::uint8_t>(std::stoul(data.substr(i, 2), nullptr, 16)));
     } else {
         throw UsageError("unsupported type " + type +
                          ": REG_SZ, REG_EXPAND_SZ, REG_DWORD, REG_MULTI_SZ or REG_BINARY");
@@ -518,12 +519,8 @@ int Export(const std::vector<std::string>& args) {
     struct stat info {};
     bool written =
         fd >= 0 && fstat(fd, &info) == 0 &&
-        (!S_ISREG(info.st_mode) || (info.st_mode & 07777) == 0600 || fchmod(fd, 0600) == 0);
-    for (std::size_t done = 0; written && done < text.size();) {
-        const ssize_t count = write(fd, text.data() + done, text.size() - done);
-        written = count > 0;
-        done += written ? static_cast<std::size_t>(count) : 0;
-    }
+        (!S_ISREG(info.st_mode) || (info.st_mode & 07777) == 0600 || fchmod(fd, 0600) == 0) &&
+        platform::WriteAll(fd, text.data(), text.size());
     if (fd >= 0 && close(fd) != 0)
         written = false;
     if (!written)

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "automation/mod_global.h"
 #include "database/connection.h"
 #include "export/export_peak_lists.h"
+#include "global/process_state.h"
 
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) {

@@ -2,10 +2,10 @@
 #include <memory>
 
 #include "automation/lumbrook_object.h"
-#include "automation/mod_global.h"
 #include "database/connection.h"
 #include "database/database_error.h"
 #include "database/probe.h"
+#include "global/process_state.h"
 #include "platform/com/error_info.h"
 
 namespace lumbrook::automation {

@@ -1,12 +1,11 @@
 // Late binding for the object: names to dispatch ids, and Invoke for methods, property gets
 // and puts, with the arguments converted the way automation hosts expect. Every call goes
 // through the same vtable members an early-bound host uses, so both see one behaviour.
-#include <strings.h>  // strcasecmp
-
 #include <string>
 
 #include "automation/lumbrook_object.h"
 #include "automation/type_library.h"
+#include "platform/base/ascii_case.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/text.h"
@@ -47,6 +46,8 @@ void FillExcepInfo(HRESULT hr, EXCEPINFO* info) {
     }
 }
 
+// Hands `value` (whose storage the caller gives up) to the host's result variant as type
+// `vt`, releasing what the result held before; nothing when the host wants no result.
 void SetResult(VARIANT* result, VARTYPE vt, const VARIANT& value) {
     if (result == nullptr)
         return;
@@ -60,47 +61,47 @@ HRESULT CallGet(LumbrookObject& object, const MemberInfo& member, VARIANT* resul
     VARIANT value;
     VariantInit(&value);
     HRESULT hr = E_UNEXPECTED;
-    switch (member.slot) {
-        case 1:
+    switch (member.dispid) {
+        case dispid::Connect:
             hr = object.Connect(&value.u.boolVal);
             break;
-        case 4:
+        case dispid::DllVersion:
             hr = object.get_DllVersion(&value.u.bstrVal);
             break;
-        case 5:
+        case dispid::ODBCString:
             hr = object.get_ODBCString(&value.u.bstrVal);
             break;
-        case 7:
+        case dispid::minMass:
             hr = object.get_minMass(&value.u.dblVal);
             break;
-        case 9:
+        case dispid::maxMass:
             hr = object.get_maxMass(&value.u.dblVal);
             break;
-        case 11:
+        case dispid::S2N:
             hr = object.get_S2N(&value.u.dblVal);
             break;
-        case 13:
+        case dispid::Monoisotopic:
             hr = object.get_Monoisotopic(&value.u.iVal);
             break;
-        case 15:
+        case dispid::ShowDataBrowser:
             hr = object.ShowDataBrowser(&value.u.boolVal);
             break;
-        case 16:
+        case dispid::Descriptor:
             hr = object.get_Descriptor(&value.u.bstrVal);
             break;
-        case 18:
+        case dispid::MSType:
             hr = object.get_MSType(&value.u.bstrVal);
             break;
-        case 20:
+        case dispid::JobRunID:
             hr = object.get_JobRunID(&value.u.lVal);
             break;
-        case 22:
+        case dispid::JobRunItemID:
             hr = object.get_JobRunItemID(&value.u.lVal);
             break;
-        case 24:
+        case dispid::DescriptorList:
             hr = object.get_DescriptorList(&value.u.bstrVal);
             break;
-        case 26:
+        case dispid::AllSpectra:
             hr = object.get_AllSpectra(&value.u.boolVal);
             break;
         default:
@@ -116,29 +117,30 @@ HRESULT CallGet(LumbrookObject& object, const MemberInfo& member, VARIANT* resul
     return hr;
 }
 
+// Runs a property put with `value`, already converted to the property's type.
 HRESULT CallPut(LumbrookObject& object, const MemberInfo& member, const VARIANT& value) {
-    switch (member.slot) {
-        case 6:
+    switch (member.dispid) {
+        case dispid::ODBCString:
             return object.put_ODBCString(value.u.bstrVal);
-        case 8:
+        case dispid::minMass:
             return object.put_minMass(value.u.dblVal);
-        case 10:
+        case dispid::maxMass:
             return object.put_maxMass(value.u.dblVal);
-        case 12:
+        case dispid::S2N:
             return object.put_S2N(value.u.dblVal);
-        case 14:
+        case dispid::Monoisotopic:
             return object.put_Monoisotopic(value.u.iVal);
-        case 17:
+        case dispid::Descriptor:
             return object.put_Descriptor(value.u.bstrVal);
-        case 19:
+        case dispid::MSType:
             return object.put_MSType(value.u.bstrVal);
-        case 21:
+        case dispid::JobRunID:
             return object.put_JobRunID(value.u.lVal);
-        case 23:
+        case dispid::JobRunItemID:
             return object.put_JobRunItemID(value.u.lVal);
-        case 25:
+        case dispid::DescriptorList:
             return object.put_DescriptorList(value.u.bstrVal);
-        case 27:
+        case dispid::AllSpectra:
             return object.put_AllSpectra(value.u.boolVal);
         default:
             return E_UNEXPECTED;
@@ -208,7 +210,7 @@ HRESULT LumbrookObject::GetIDsOfNames(REFIID, LPOLESTR* rgszNames, UINT cNames, 
             platform::Utf16ToUtf8(rgszNames[i] == nullptr ? u"" : rgszNames[i]);
         const MemberInfo* member = FindMember(rgDispId[0], MemberKind::Method);
         if (member != nullptr && member->param != nullptr &&
-            strcasecmp(name.c_str(), member->param->name) == 0) {
+            platform::EqualsIgnoringAsciiCase(name, member->param->name)) {
             rgDispId[i] = 0;
         } else {
             hr = DISP_E_UNKNOWNNAME;
@@ -259,7 +261,7 @@ HRESULT LumbrookObject::Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags,
         const UINT expected = member->param != nullptr ? 1 : 0;
         if (params.cArgs != expected)
             return DISP_E_BADPARAMCOUNT;
-        if (member->slot == 2) {
+        if (member->dispid == dispid::DoExport) {
             bool badArgument = false;
             hr = CallDoExport(*this, params.rgvarg[0], pVarResult, badArgument);
             if (badArgument) {
@@ -267,7 +269,7 @@ HRESULT LumbrookObject::Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags,
                     *puArgErr = 0;
                 return hr;
             }
-        } else if (member->slot == 3) {
+        } else if (member->dispid == dispid::Cancel) {
             hr = Cancel();
         } else {
             hr = CallGet(*this, *member, pVarResult);

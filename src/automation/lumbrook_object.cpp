@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "automation/mod_global.h"
 #include "automation/server_module.h"
 #include "automation/type_library.h"
 #include "automation/version.h"
 #include "database/database_error.h"
+#include "global/process_state.h"
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
 #include "platform/com/guid.h"

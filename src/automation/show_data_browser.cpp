@@ -1,9 +1,9 @@
 // ShowDataBrowser: the data browser, shown modally, hands the user's choice back through
 // the object's properties.
 #include "automation/lumbrook_object.h"
-#include "automation/mod_global.h"
 #include "automation/version.h"
 #include "browser/frm_main.h"
+#include "global/process_state.h"
 #include "platform/ui/application.h"
 
 namespace lumbrook::automation {

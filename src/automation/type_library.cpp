@@ -1,9 +1,9 @@
 #include "automation/type_library.h"
 
 #include <array>
-#include <cctype>
 #include <cstdio>
 
+#include "platform/base/ascii_case.h"
 #include "platform/com/guid.h"
 
 namespace lumbrook::automation {
@@ -11,42 +11,59 @@ namespace {
 
 constexpr ParamInfo kOutFile{"OutFile", VT_BSTR, true};
 
-constexpr MemberKind M = MemberKind::Method;
-constexpr MemberKind G = MemberKind::PropertyGet;
-constexpr MemberKind P = MemberKind::PropertyPut;
+using enum MemberKind;
 
 // The members of _Lumbrook in slot order; this order is binding for early-bound hosts.
 constexpr std::array<MemberInfo, 27> kMembers{{
-    {1, 1, "Connect", M, VT_BOOL, nullptr,
+    {1, dispid::Connect, "Connect", Method, VT_BOOL, nullptr,
      "Checks the connection string and opens the object's own connection"},
-    {2, 2, "DoExport", M, VT_BOOL, &kOutFile, "Exports the chosen spectra to a peak list file"},
-    {3, 3, "Cancel", M, VT_EMPTY, nullptr, "Requests cancellation of a running export"},
-    {4, 4, "DllVersion", G, VT_BSTR, nullptr, "Version text"},
-    {5, 5, "ODBCString", G, VT_BSTR, nullptr, "OLE DB connection string"},
-    {6, 5, "ODBCString", P, VT_BSTR, nullptr, "OLE DB connection string"},
-    {7, 6, "minMass", G, VT_R8, nullptr, "Lowest fragment mass kept, in Da"},
-    {8, 6, "minMass", P, VT_R8, nullptr, "Lowest fragment mass kept, in Da"},
-    {9, 7, "maxMass", G, VT_R8, nullptr,
+    {2, dispid::DoExport, "DoExport", Method, VT_BOOL, &kOutFile,
+     "Exports the chosen spectra to a peak list file"},
+    {3, dispid::Cancel, "Cancel", Method, VT_EMPTY, nullptr,
+     "Requests cancellation of a running export"},
+    {4, dispid::DllVersion, "DllVersion", PropertyGet, VT_BSTR, nullptr, "Version text"},
+    {5, dispid::ODBCString, "ODBCString", PropertyGet, VT_BSTR, nullptr,
+     "OLE DB connection string"},
+    {6, dispid::ODBCString, "ODBCString", PropertyPut, VT_BSTR, nullptr,
+     "OLE DB connection string"},
+    {7, dispid::minMass, "minMass", PropertyGet, VT_R8, nullptr,
+     "Lowest fragment mass kept, in Da"},
+    {8, dispid::minMass, "minMass", PropertyPut, VT_R8, nullptr,
+     "Lowest fragment mass kept, in Da"},
+    {9, dispid::maxMass, "maxMass", PropertyGet, VT_R8, nullptr,
      "Distance below the precursor mass, in Da, from which peaks are dropped"},
-    {10, 7, "maxMass", P, VT_R8, nullptr,
+    {10, dispid::maxMass, "maxMass", PropertyPut, VT_R8, nullptr,
      "Distance below the precursor mass, in Da, from which peaks are dropped"},
-    {11, 8, "S2N", G, VT_R8, nullptr, "Minimum signal-to-noise ratio"},
-    {12, 8, "S2N", P, VT_R8, nullptr, "Minimum signal-to-noise ratio"},
-    {13, 9, "Monoisotopic", G, VT_I2, nullptr, "1 = monoisotopic peaks only, 0 = all peaks"},
-    {14, 9, "Monoisotopic", P, VT_I2, nullptr, "1 = monoisotopic peaks only, 0 = all peaks"},
-    {15, 10, "ShowDataBrowser", M, VT_BOOL, nullptr, "Shows the data browser modally"},
-    {16, 11, "Descriptor", G, VT_BSTR, nullptr, "Folder and spot set of the browsed selection"},
-    {17, 11, "Descriptor", P, VT_BSTR, nullptr, "Folder and spot set of the browsed selection"},
-    {18, 12, "MSType", G, VT_BSTR, nullptr, "MS type of the spectra to export, MS or MS-MS"},
-    {19, 12, "MSType", P, VT_BSTR, nullptr, "MS type of the spectra to export, MS or MS-MS"},
-    {20, 13, "JobRunID", G, VT_I4, nullptr, "Job run to export"},
-    {21, 13, "JobRunID", P, VT_I4, nullptr, "Job run to export"},
-    {22, 14, "JobRunItemID", G, VT_I4, nullptr, "Single spectrum (job run item) to export"},
-    {23, 14, "JobRunItemID", P, VT_I4, nullptr, "Single spectrum (job run item) to export"},
-    {24, 15, "DescriptorList", G, VT_BSTR, nullptr, "List of the spectra selected in the browser"},
-    {25, 15, "DescriptorList", P, VT_BSTR, nullptr, "List of the spectra selected in the browser"},
-    {26, 16, "AllSpectra", G, VT_BOOL, nullptr, "Export all MS/MS spectra of the job run"},
-    {27, 16, "AllSpectra", P, VT_BOOL, nullptr, "Export all MS/MS spectra of the job run"},
+    {11, dispid::S2N, "S2N", PropertyGet, VT_R8, nullptr, "Minimum signal-to-noise ratio"},
+    {12, dispid::S2N, "S2N", PropertyPut, VT_R8, nullptr, "Minimum signal-to-noise ratio"},
+    {13, dispid::Monoisotopic, "Monoisotopic", PropertyGet, VT_I2, nullptr,
+     "1 = monoisotopic peaks only, 0 = all peaks"},
+    {14, dispid::Monoisotopic, "Monoisotopic", PropertyPut, VT_I2, nullptr,
+     "1 = monoisotopic peaks only, 0 = all peaks"},
+    {15, dispid::ShowDataBrowser, "ShowDataBrowser", Method, VT_BOOL, nullptr,
+     "Shows the data browser modally"},
+    {16, dispid::Descriptor, "Descriptor", PropertyGet, VT_BSTR, nullptr,
+     "Folder and spot set of the browsed selection"},
+    {17, dispid::Descriptor, "Descriptor", PropertyPut, VT_BSTR, nullptr,
+     "Folder and spot set of the browsed selection"},
+    {18, dispid::MSType, "MSType", PropertyGet, VT_BSTR, nullptr,
+     "MS type of the spectra to export, MS or MS-MS"},
+    {19, dispid::MSType, "MSType", PropertyPut, VT_BSTR, nullptr,
+     "MS type of the spectra to export, MS or MS-MS"},
+    {20, dispid::JobRunID, "JobRunID", PropertyGet, VT_I4, nullptr, "Job run to export"},
+    {21, dispid::JobRunID, "JobRunID", PropertyPut, VT_I4, nullptr, "Job run to export"},
+    {22, dispid::JobRunItemID, "JobRunItemID", PropertyGet, VT_I4, nullptr,
+     "Single spectrum (job run item) to export"},
+    {23, dispid::JobRunItemID, "JobRunItemID", PropertyPut, VT_I4, nullptr,
+     "Single spectrum (job run item) to export"},
+    {24, dispid::DescriptorList, "DescriptorList", PropertyGet, VT_BSTR, nullptr,
+     "List of the spectra selected in the browser"},
+    {25, dispid::DescriptorList, "DescriptorList", PropertyPut, VT_BSTR, nullptr,
+     "List of the spectra selected in the browser"},
+    {26, dispid::AllSpectra, "AllSpectra", PropertyGet, VT_BOOL, nullptr,
+     "Export all MS/MS spectra of the job run"},
+    {27, dispid::AllSpectra, "AllSpectra", PropertyPut, VT_BOOL, nullptr,
+     "Export all MS/MS spectra of the job run"},
 }};
 
 constexpr std::array<ParamInfo, 2> kProgressParams{{
@@ -76,6 +93,7 @@ const TypeLibraryInfo kTypeLibrary{
     "appobject",
 };
 
+// The IDL name of one of the automation types the members use; "void" for VT_EMPTY.
 const char* IdlType(VARTYPE vt) {
     switch (vt) {
         case VT_BSTR:
@@ -99,22 +117,11 @@ std::string Uuid(const GUID& guid) {
     return text.substr(1, text.size() - 2);
 }
 
+// A dispatch id as the IDL's id() attribute writes it: eight hex digits after "0x".
 std::string DispIdText(DISPID id) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(id));
     return text;
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -133,7 +140,7 @@ const MemberInfo* FindMember(DISPID dispid, MemberKind kind) {
 
 DISPID FindDispId(std::string_view name) {
     for (const MemberInfo& member : kMembers) {
-        if (EqualsIgnoreCase(member.name, name))
+        if (platform::EqualsIgnoringAsciiCase(member.name, name))
             return member.dispid;
     }
     return DISPID_UNKNOWN;

@@ -11,7 +11,29 @@
 
 namespace lumbrook::automation {
 
+// What a vtable slot of _Lumbrook is: a method, or the get or the put of a property.
 enum class MemberKind { Method, PropertyGet, PropertyPut };
+
+// The dispatch ids of _Lumbrook's members, named as the members are. A property's get and put
+// share one id. Late-bound hosts may have kept the numbers, so they never change.
+namespace dispid {
+inline constexpr DISPID Connect = 1;
+inline constexpr DISPID DoExport = 2;
+inline constexpr DISPID Cancel = 3;
+inline constexpr DISPID DllVersion = 4;
+inline constexpr DISPID ODBCString = 5;
+inline constexpr DISPID minMass = 6;
+inline constexpr DISPID maxMass = 7;
+inline constexpr DISPID S2N = 8;
+inline constexpr DISPID Monoisotopic = 9;
+inline constexpr DISPID ShowDataBrowser = 10;
+inline constexpr DISPID Descriptor = 11;
+inline constexpr DISPID MSType = 12;
+inline constexpr DISPID JobRunID = 13;
+inline constexpr DISPID JobRunItemID = 14;
+inline constexpr DISPID DescriptorList = 15;
+inline constexpr DISPID AllSpectra = 16;
+}  // namespace dispid
 
 // One parameter of a member (the value of a property put, or a method's argument).
 struct ParamInfo {
@@ -20,7 +42,7 @@ struct ParamInfo {
     bool byRef;    // [in, out] by reference
 };
 
-// One vtable slot of _Lumbrook.
+// One vtable slot of _Lumbrook: what the IDL declares for it and what Invoke needs to call it.
 struct MemberInfo {
     int slot;       // 1-based position after IDispatch's seven slots
     DISPID dispid;  // shared by a property's get and put
@@ -32,6 +54,7 @@ struct MemberInfo {
     const char* help;
 };
 
+// One method of the outgoing event interface __Lumbrook.
 struct EventInfo {
     DISPID dispid;
     const char* name;
@@ -39,6 +62,8 @@ struct EventInfo {
     const char* help;
 };
 
+// The whole library: its identity, the dual interface, the event interface and the class,
+// with the attribute lists as the IDL text writes them.
 struct TypeLibraryInfo {
     const char* name;
     const char* help;
@@ -57,6 +82,7 @@ struct TypeLibraryInfo {
     const char* classFlags;
 };
 
+// The server's one table, built at compile time.
 const TypeLibraryInfo& TypeLibrary();
 
 // The member with that dispatch id and kind, or nullptr.

@@ -14,7 +14,6 @@
 #include <QTableView>
 #include <QTreeWidget>
 
-#include "automation/mod_global.h"
 #include "browser/cut_text_tooltip.h"
 #include "browser/image_list.h"
 #include "browser/tree_nodes.h"
@@ -22,6 +21,7 @@
 #include "database/connection.h"
 #include "database/database_error.h"
 #include "database/probe.h"
+#include "global/process_state.h"
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/instance_channel.h"
 #include "platform/ui/message_box.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/mod_global.h"
+#include "global/process_state.h"
 
 namespace lumbrook::browser {
 

@@ -1,41 +1,22 @@
 #include "connection_dialog/connection_choice.h"
 
+#include "database/connection_string.h"
+
 namespace lumbrook::connection_dialog {
 namespace {
 
-// Characters after which a plain value could not be read back as the same text.
-bool NeedsQuoting(const std::string& value, const char* special) {
-    if (value.empty())
-        return false;
-    if (value.front() == ' ' || value.back() == ' ')
-        return true;
-    return value.find_first_of(special) != std::string::npos;
-}
+using database::Enclose;
+using database::ValueQuoting;
+using database::ValueText;
 
-// An OLE DB pair: the value in double quotes when it holds ; " ' or = or outer blanks.
+// An OLE DB pair: the value in double quotes when it would not read back as itself plain.
 std::string OleDbPair(const char* key, const std::string& value) {
-    if (!NeedsQuoting(value, ";\"'="))
-        return std::string(key) + "=" + value + ";";
-    std::string quoted = "\"";
-    for (char c : value) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return std::string(key) + "=" + quoted + "\";";
+    return std::string(key) + "=" + ValueText(value, ValueQuoting::DoubleQuotes) + ";";
 }
 
-// An ODBC pair: the value in braces when it holds ; { } or = (a closing brace doubled).
+// An ODBC pair: the value in braces when it would not read back as itself plain.
 std::string OdbcPair(const char* key, const std::string& value) {
-    if (!NeedsQuoting(value, ";{}="))
-        return std::string(key) + "=" + value + ";";
-    std::string braced = "{";
-    for (char c : value) {
-        braced += c;
-        if (c == '}')
-            braced += '}';
-    }
-    return std::string(key) + "=" + braced + "};";
+    return std::string(key) + "=" + ValueText(value, ValueQuoting::Braces) + ";";
 }
 
 }  // namespace
@@ -61,13 +42,9 @@ std::string BuildConnectionString(const ConnectionChoice& choice) {
             if (choice.driver.empty())
                 return {};
             // A driver name always goes in braces, as ODBC writes it.
-            std::string text = "Provider=MSDASQL;Driver={";
-            for (char c : choice.driver) {
-                text += c;
-                if (c == '}')
-                    text += '}';
-            }
-            text += "};";
+            std::string text = "Provider=MSDASQL;Driver=" +
+                               ValueText(choice.driver, ValueQuoting::Braces, Enclose::Always) +
+                               ";";
             if (!choice.server.empty())
                 text += OdbcPair("Server", choice.server);
             if (!choice.port.empty())

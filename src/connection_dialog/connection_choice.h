@@ -25,8 +25,9 @@ struct ConnectionChoice {
 };
 
 // The connection string for `choice`; empty when a required part (the file, the data source,
-// the driver) is missing. Values that would break the key=value list are quoted: OLE DB
-// values in double quotes (a quote inside doubled), ODBC values in braces.
+// the driver) is missing. Values are written by the connection string's one escaping rule
+// (database::ValueText): OLE DB values in double quotes, ODBC values in braces, each only
+// when it would not read back as itself plain; the driver name always in braces.
 std::string BuildConnectionString(const ConnectionChoice& choice);
 
 }  // namespace lumbrook::connection_dialog

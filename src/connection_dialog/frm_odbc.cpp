@@ -5,9 +5,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "automation/mod_global.h"
 #include "connection_dialog/connection_builder.h"
 #include "database/probe.h"
+#include "global/process_state.h"
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/twips.h"
 #include "settings/preferences.h"

@@ -1,8 +1,7 @@
 #include "database/connection_string.h"
 
-#include <cctype>
-
 #include "database/database_error.h"
+#include "platform/base/ascii_case.h"
 
 namespace lumbrook::database {
 namespace {
@@ -19,18 +18,77 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-}  // namespace
-
-bool KeysEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
+// The character that closes a value opened by `open`, or '\0' when `open` opens none.
+char ClosingOf(char open) {
+    switch (open) {
+        case '"':
+        case '\'':
+            return open;
+        case '{':
+            return '}';
+        default:
+            return '\0';
     }
-    return true;
 }
+
+// Reads the value of `key` that starts at `pos` (blanks before it already skipped) and leaves
+// `pos` at the ";" that ends the pair, or at the end of the text. The reading half of the
+// rule in the header; ValueText is the writing half.
+std::string ReadValue(std::string_view text, std::size_t& pos, const std::string& key) {
+    const char open = pos < text.size() ? text[pos] : '\0';
+    const char close = ClosingOf(open);
+    if (close == '\0') {
+        const std::size_t end = text.find(';', pos);
+        const std::size_t stop = end == std::string_view::npos ? text.size() : end;
+        const std::string value(Trim(text.substr(pos, stop - pos)));
+        pos = stop;
+        return value;
+    }
+    // Enclosed: runs to the next lone closing character; a doubled one stands for one.
+    std::string value;
+    ++pos;
+    bool closed = false;
+    while (pos < text.size()) {
+        if (text[pos] == close) {
+            if (pos + 1 < text.size() && text[pos + 1] == close) {
+                value += close;
+                pos += 2;
+                continue;
+            }
+            closed = true;
+            ++pos;
+            break;
+        }
+        value += text[pos++];
+    }
+    const bool braces = open == '{';
+    if (!closed) {
+        throw DatabaseError("The connection string is malformed: the value of \"" + key +
+                            (braces ? "\" has no closing brace" : "\" has no closing quote"));
+    }
+    const std::size_t end = text.find(';', pos);
+    const std::size_t stop = end == std::string_view::npos ? text.size() : end;
+    if (!Trim(text.substr(pos, stop - pos)).empty()) {
+        throw DatabaseError("The connection string is malformed: text follows the " +
+                            std::string(braces ? "braced" : "quoted") + " value of \"" + key +
+                            "\"");
+    }
+    pos = stop;
+    return value;
+}
+
+// Whether `value` must be enclosed to read back unchanged, or to be safe with other readers
+// (see ValueText in the header).
+bool NeedsEnclosing(std::string_view value, ValueQuoting quoting) {
+    if (value.empty())
+        return false;
+    if (IsBlank(value.front()) || IsBlank(value.back()) || ClosingOf(value.front()) != '\0')
+        return true;
+    const char* special = quoting == ValueQuoting::DoubleQuotes ? ";=\"'" : ";={}";
+    return value.find_first_of(special) != std::string_view::npos;
+}
+
+}  // namespace
 
 ConnectionString ConnectionString::Parse(std::string_view text) {
     ConnectionString result;
@@ -58,54 +116,7 @@ ConnectionString ConnectionString::Parse(std::string_view text) {
         pos = equals + 1;
         while (pos < text.size() && IsBlank(text[pos]))
             ++pos;
-        const char open = pos < text.size() ? text[pos] : '\0';
-        if (open == '"' || open == '\'') {
-            // Quoted: runs to the next lone quote; a doubled quote stands for one.
-            ++pos;
-            bool closed = false;
-            while (pos < text.size()) {
-                if (text[pos] == open) {
-                    if (pos + 1 < text.size() && text[pos + 1] == open) {
-                        pair.value += open;
-                        pos += 2;
-                        continue;
-                    }
-                    closed = true;
-                    ++pos;
-                    break;
-                }
-                pair.value += text[pos++];
-            }
-            if (!closed) {
-                throw DatabaseError("The connection string is malformed: the value of \"" +
-                                    pair.key + "\" has no closing quote");
-            }
-            const std::size_t end = text.find(';', pos);
-            const std::size_t stop = end == std::string_view::npos ? text.size() : end;
-            if (!Trim(text.substr(pos, stop - pos)).empty()) {
-                throw DatabaseError(
-                    "The connection string is malformed: text follows the "
-                    "quoted value of \"" +
-                    pair.key + "\"");
-            }
-            pos = stop;
-        } else if (open == '{') {
-            // ODBC's braces: the value runs to the closing brace, ";" included.
-            const std::size_t close = text.find('}', pos);
-            if (close == std::string_view::npos) {
-                throw DatabaseError("The connection string is malformed: the value of \"" +
-                                    pair.key + "\" has no closing brace");
-            }
-            const std::size_t end = text.find(';', close);
-            const std::size_t stop = end == std::string_view::npos ? text.size() : end;
-            pair.value = std::string(Trim(text.substr(pos, stop - pos)));
-            pos = stop;
-        } else {
-            const std::size_t end = text.find(';', pos);
-            const std::size_t stop = end == std::string_view::npos ? text.size() : end;
-            pair.value = std::string(Trim(text.substr(pos, stop - pos)));
-            pos = stop;
-        }
+        pair.value = ReadValue(text, pos, pair.key);
         pair.text = std::string(Trim(text.substr(start, pos - start)));
         result.pairs_.push_back(std::move(pair));
         ++pos;  // past the ";"
@@ -115,7 +126,7 @@ ConnectionString ConnectionString::Parse(std::string_view text) {
 
 std::optional<std::string> ConnectionString::Get(std::string_view key) const {
     for (const Pair& pair : pairs_) {
-        if (KeysEqual(pair.key, key))
+        if (platform::EqualsIgnoringAsciiCase(pair.key, key))
             return pair.value;
     }
     return std::nullopt;
@@ -124,12 +135,27 @@ std::optional<std::string> ConnectionString::Get(std::string_view key) const {
 std::string ConnectionString::TextWithout(std::string_view key) const {
     std::string text;
     for (const Pair& pair : pairs_) {
-        if (KeysEqual(pair.key, key))
+        if (platform::EqualsIgnoringAsciiCase(pair.key, key))
             continue;
         if (!text.empty())
             text += ';';
         text += pair.text;
     }
+    return text;
+}
+
+std::string ValueText(std::string_view value, ValueQuoting quoting, Enclose enclose) {
+    if (enclose == Enclose::WhenNeeded && !NeedsEnclosing(value, quoting))
+        return std::string(value);
+    const char open = quoting == ValueQuoting::DoubleQuotes ? '"' : '{';
+    const char close = ClosingOf(open);
+    std::string text(1, open);
+    for (char c : value) {
+        text += c;
+        if (c == close)
+            text += close;
+    }
+    text += close;
     return text;
 }
 

@@ -1,5 +1,13 @@
 // Connection strings in the OLE DB form: `key=value` pairs separated by ";", keys without
-// regard to letter case, values optionally quoted with '"' or "'".
+// regard to the case of ASCII letters.
+//
+// One escaping rule serves both directions. A value is written plain when the reader gives
+// it back unchanged; otherwise it is enclosed, in double quotes (OLE DB) or in braces (ODBC),
+// and the closing character inside it is doubled. The reader takes a value that starts with
+// '"', '\'' or '{' as enclosed up to the matching lone closing character, a doubled one
+// standing for one; any other value runs to the next ";", blanks around it removed.
+// ValueText writes by this rule and ConnectionString::Parse reads by it, so whatever the
+// connection dialog builds reads back as the values it was built from.
 #pragma once
 
 #include <optional>
@@ -13,13 +21,13 @@ class ConnectionString {
   public:
     struct Pair {
         std::string key;    // as written, blanks around it removed
-        std::string value;  // quotes removed, doubled quotes made single
+        std::string value;  // quotes or braces removed, doubled closing characters made single
         std::string text;   // the pair exactly as written, for passing on unchanged
     };
 
-    // Splits `text` into its pairs. Empty pairs (";;", a trailing ";") are skipped. A
-    // value may also be enclosed in braces, as ODBC writes driver names; the braces stay
-    // part of the value. DatabaseError when a pair has no "=" or a quote is not closed.
+    // Splits `text` into its pairs. Empty pairs (";;", a trailing ";") are skipped.
+    // DatabaseError when a pair has no "=" or no key, an enclosed value is not closed, or
+    // text other than blanks follows an enclosed value before the next ";".
     static ConnectionString Parse(std::string_view text);
 
     // The value of the first pair whose key equals `key` without regard to case.
@@ -34,7 +42,21 @@ class ConnectionString {
     std::vector<Pair> pairs_;
 };
 
-// True when the two keys are equal without regard to ASCII letter case.
-bool KeysEqual(std::string_view a, std::string_view b);
+// How ValueText encloses a value: OLE DB's double quotes or ODBC's braces. The part of a
+// connection string that goes to the ODBC driver manager uses braces, the rest quotes.
+enum class ValueQuoting { DoubleQuotes, Braces };
+
+// Whether ValueText encloses only the values that need it, or every value (ODBC writes driver
+// names in braces whatever they hold).
+enum class Enclose { WhenNeeded, Always };
+
+// The text of `value` on the right of a "key=", by the rule above: plain when Parse reads it
+// back unchanged, otherwise enclosed by `quoting`. Besides what Parse requires (no ";", no
+// blank at either end, no opening quote or brace in front), a value is also enclosed when it
+// holds "=" or a character of its own enclosing (a quote for DoubleQuotes, a brace for
+// Braces), to be safe with the other programs that read the string: the ODBC driver manager
+// and the drivers behind it.
+std::string ValueText(std::string_view value, ValueQuoting quoting,
+                      Enclose enclose = Enclose::WhenNeeded);
 
 }  // namespace lumbrook::database

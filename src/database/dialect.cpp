@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "database/connection_string.h"
+#include "platform/base/ascii_case.h"
 
 namespace lumbrook::database {
 namespace {
@@ -37,8 +37,8 @@ class BackwardReader {
     }
     // Takes `token` (without regard to case) if it stands right before the position.
     bool Take(std::string_view token) {
-        if (pos_ < token.size() ||
-            !KeysEqual(text_.substr(pos_ - token.size(), token.size()), token))
+        if (pos_ < token.size() || !platform::EqualsIgnoringAsciiCase(
+                                       text_.substr(pos_ - token.size(), token.size()), token))
             return false;
         pos_ -= token.size();
         return true;

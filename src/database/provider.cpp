@@ -6,13 +6,15 @@
 #include "database/database_error.h"
 #include "database/odbc/odbc_provider.h"
 #include "database/sqlite/sqlite_provider.h"
+#include "platform/base/ascii_case.h"
 
 namespace lumbrook::database {
 namespace {
 
 // "Name" or "Name.N" with N one or more digits, without regard to case.
 bool IsProvider(std::string_view value, std::string_view name) {
-    if (value.size() < name.size() || !KeysEqual(value.substr(0, name.size()), name))
+    if (value.size() < name.size() ||
+        !platform::EqualsIgnoringAsciiCase(value.substr(0, name.size()), name))
         return false;
     std::string_view version = value.substr(name.size());
     if (version.empty())
@@ -26,17 +28,9 @@ bool IsProvider(std::string_view value, std::string_view name) {
     return true;
 }
 
-// An ODBC attribute value, in braces when it holds characters that would end it early.
+// An ODBC attribute value, in braces when it would not read back as itself otherwise.
 std::string OdbcValue(const std::string& value) {
-    if (value.find_first_of(";{}= ") == std::string::npos)
-        return value;
-    std::string quoted = "{";
-    for (char c : value) {
-        quoted += c;
-        if (c == '}')
-            quoted += '}';
-    }
-    return quoted + "}";
+    return ValueText(value, ValueQuoting::Braces);
 }
 
 }  // namespace

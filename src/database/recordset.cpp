@@ -1,7 +1,7 @@
 #include "database/recordset.h"
 
-#include "database/connection_string.h"
 #include "database/database_error.h"
+#include "platform/base/ascii_case.h"
 
 namespace lumbrook::database {
 
@@ -14,7 +14,7 @@ Recordset::Recordset(std::vector<std::string> columnNames, std::vector<Value> ce
 
 int Recordset::ColumnIndex(std::string_view name) const {
     for (std::size_t i = 0; i < columnNames_.size(); ++i) {
-        if (KeysEqual(columnNames_[i], name))
+        if (platform::EqualsIgnoringAsciiCase(columnNames_[i], name))
             return static_cast<int>(i);
     }
     return -1;

@@ -2,12 +2,12 @@
 
 #include <optional>
 
-#include "automation/mod_global.h"
 #include "database/connection.h"
 #include "database/database_error.h"
 #include "database/recordset.h"
 #include "export/export_sql.h"
 #include "export/field_values.h"
+#include "global/process_state.h"
 #include "platform/messages/do_events.h"
 
 namespace lumbrook::exporting {

@@ -1,6 +1,6 @@
 #include "export/export_sql.h"
 
-#include "export/number_text.h"
+#include "export/number_to_text.h"
 
 namespace lumbrook::exporting {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "export/number_text.h"
+#include "export/number_to_text.h"
 
 namespace lumbrook::exporting {
 namespace {

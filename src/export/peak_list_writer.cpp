@@ -8,7 +8,8 @@
 #include <ostream>
 
 #include "export/file_error.h"
-#include "export/number_text.h"
+#include "export/number_to_text.h"
+#include "platform/base/write_all.h"
 
 namespace lumbrook::exporting {
 namespace {
@@ -68,16 +69,8 @@ class PeakListWriter::FileSink final : public Sink {
     }
     void Write(const char* data, std::size_t size) override {
         assert(fd_ >= 0);
-        while (size > 0) {
-            const ssize_t written = ::write(fd_, data, size);
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw FileErrorFromErrno(errno, path_);
-            }
-            data += written;
-            size -= static_cast<std::size_t>(written);
-        }
+        if (!platform::WriteAll(fd_, data, size))
+            throw FileErrorFromErrno(errno, path_);
     }
     void Close() override {
         const int fd = fd_;

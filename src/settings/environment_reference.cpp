@@ -1,22 +1,12 @@
 #include "settings/environment_reference.h"
 
-#include <algorithm>
 #include <string>
+
+#include "platform/base/ascii_case.h"
 
 extern "C" char** environ;  // the process environment (POSIX)
 
 namespace lumbrook::settings {
-namespace {
-
-bool ContainsNoCase(std::string_view text, std::string_view part) {
-    const auto fold = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return std::search(text.begin(), text.end(), part.begin(), part.end(),
-                       [&](char a, char b) { return fold(a) == fold(b); }) != text.end();
-}
-
-}  // namespace
 
 bool ReferencesEnvironment(std::string_view text, const char* const* environment) {
     if (text.find('%') == text.rfind('%'))
@@ -30,7 +20,7 @@ bool ReferencesEnvironment(std::string_view text, const char* const* environment
         // every "%%" look like a reference and store plain text as expandable text.
         if (name.empty())
             continue;
-        if (ContainsNoCase(text, "%" + std::string(name) + "%"))
+        if (platform::ContainsIgnoringAsciiCase(text, "%" + std::string(name) + "%"))
             return true;
     }
     return false;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "settings/number_text.h"
+#include "settings/text_to_number.h"
 
 namespace lumbrook::settings {
 namespace {
@@ -21,6 +21,8 @@ std::vector<std::string_view> SplitFields(std::string_view text) {
     }
 }
 
+// Sets `out` to the number at the start of field `index`; leaves the default there when the
+// field is missing or its number is too large for a double.
 void ReadField(const std::vector<std::string_view>& fields, std::size_t index, double& out) {
     if (index < fields.size()) {
         if (const auto number = ReadLeadingNumber(fields[index]))

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/base/ascii_case.h"
 #include "settings/environment_reference.h"
-#include "settings/number_text.h"
+#include "settings/text_to_number.h"
 
 namespace lumbrook::settings {
 namespace {
@@ -15,10 +16,6 @@ constexpr std::int32_t kReadWriteAccess = KEY_READ | KEY_WRITE;
 
 // How often a read enumerates the key afresh when values keep growing under it.
 constexpr int kMaxEnumerations = 16;
-
-char Fold(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The data before its first NUL.
 std::string TextBeforeNul(const std::vector<char>& data) {
@@ -41,9 +38,7 @@ std::string MultiTextBeforeDoubleNul(const std::vector<char>& data, std::size_t 
 }  // namespace
 
 bool RegOp::NameLess::operator()(const std::string& a, const std::string& b) const {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(Fold(x)) < static_cast<unsigned char>(Fold(y));
-    });
+    return platform::LessIgnoringAsciiCase(a, b);
 }
 
 RegOp::RegOp() {

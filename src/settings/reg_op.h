@@ -39,6 +39,8 @@ class RegOp {
     TaggedValue Value(const std::string& ValueName);
 
   private:
+    // Orders the value names of oValues as the registry matches them, without regard to the
+    // case of ASCII letters, so a lookup finds a name in any letter case.
     struct NameLess {
         bool operator()(const std::string& a, const std::string& b) const;
     };

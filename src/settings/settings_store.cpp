@@ -5,6 +5,7 @@
 namespace lumbrook::settings {
 namespace {
 
+// The path below HKEY_CURRENT_USER of the key that holds a section's values.
 std::string PreferenceKey(const std::string& appName, const std::string& section) {
     return "Software\\Velmora\\" + appName + "\\" + section;
 }

@@ -4,7 +4,7 @@
 #include <cstdlib>  // unsetenv
 #include <limits>
 
-#include "automation/mod_global.h"
+#include "global/process_state.h"
 #include "object_support.h"
 
 namespace lumbrook::automation {

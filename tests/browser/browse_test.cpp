@@ -13,13 +13,13 @@
 #include <QToolTip>
 #include <QTreeWidget>
 
-#include "automation/mod_global.h"
 #include "browse_fixture.h"
 #include "browser/frm_main.h"
 #include "browser/image_list.h"
 #include "database/connection.h"
 #include "database/demo/demo_database.h"
 #include "fixture.h"
+#include "global/process_state.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
 

@@ -17,11 +17,11 @@
 #include <QTreeWidget>
 #include <filesystem>
 
-#include "automation/mod_global.h"
 #include "browser/image_list.h"
 #include "connection_dialog/frm_odbc.h"
 #include "database/connection.h"
 #include "fixture.h"
+#include "global/process_state.h"
 #include "platform/app/app.h"
 #include "platform/ui/busy_pointer.h"
 #include "settings/preferences.h"

@@ -14,9 +14,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "automation/mod_global.h"
 #include "connection_dialog/connection_builder.h"
 #include "fixture.h"
+#include "global/process_state.h"
 #include "platform/app/app.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"

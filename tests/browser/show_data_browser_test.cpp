@@ -13,10 +13,10 @@
 #include <sstream>
 
 #include "automation/lumbrook_object.h"
-#include "automation/mod_global.h"
 #include "browse_fixture.h"
 #include "browser/frm_main.h"
 #include "fixture.h"
+#include "global/process_state.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
 #include "settings/preferences.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "automation/lumbrook_object.h"
-#include "automation/mod_global.h"
+#include "global/process_state.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
 #include "sqlite_database.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "automation/lumbrook_object.h"
-#include "automation/mod_global.h"
 #include "fixture_database.h"
+#include "global/process_state.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/guid.h"

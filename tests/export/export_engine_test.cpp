@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "automation/mod_global.h"
 #include "database/connection.h"
 #include "database/database_error.h"
 #include "export/export_peak_lists.h"
 #include "export/file_error.h"
 #include "fixture_database.h"
+#include "global/process_state.h"
 #include "platform/messages/do_events.h"
 
 namespace lumbrook::exporting {

@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "automation/mod_global.h"
 #include "database/connection.h"
 #include "export/export_peak_lists.h"
 #include "fixture_database.h"
+#include "global/process_state.h"
 #include "postgres_server.h"
 
 namespace lumbrook::exporting {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "settings/filter_fields.h"
-#include "settings/number_text.h"
+#include "settings/text_to_number.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lumbrook::settings;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "settings/filter_fields.h"
-#include "settings/number_text.h"
+#include "settings/text_to_number.h"
 #include "support/test_environment.h"
 
 namespace lumbrook::settings {

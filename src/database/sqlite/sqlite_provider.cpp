@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "database/database_error.h"
+#include "platform/base/ascii_case.h"
 
 namespace lumbrook::database {
 namespace {
@@ -33,10 +34,8 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 bool IsDateType(const char* declared) {
     if (declared == nullptr)
         return false;
-    std::string upper;
-    for (const char* p = declared; *p != '\0'; ++p)
-        upper += static_cast<char>(*p >= 'a' && *p <= 'z' ? *p - 'a' + 'A' : *p);
-    return upper.find("DATE") != std::string::npos || upper.find("TIME") != std::string::npos;
+    return platform::ContainsIgnoringAsciiCase(declared, "DATE") ||
+           platform::ContainsIgnoringAsciiCase(declared, "TIME");
 }
 
 // Reads "YYYY-MM-DD", optionally followed by " HH:MM" or "THH:MM", ":SS" and a fraction,

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/base/hex_digits.h"
+
 extern "C" {
 // The platform's own identifiers of its interfaces.
 const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -36,23 +38,13 @@ std::string GuidToString(const GUID& g) {
 
 namespace {
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads `digits` hex digits at `pos`, advancing it; false on anything but a hex digit.
 bool ReadHex(std::string_view text, std::size_t& pos, int digits, unsigned long long& out) {
     out = 0;
     for (int i = 0; i < digits; ++i, ++pos) {
         if (pos >= text.size())
             return false;
-        const int v = HexValue(text[pos]);
+        const int v = HexDigitValue(text[pos]);
         if (v < 0)
             return false;
         out = out * 16 + static_cast<unsigned>(v);

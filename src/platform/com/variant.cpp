@@ -1,12 +1,12 @@
 // VARIANT handling and the conversions between the automation types the program uses:
 // VT_EMPTY, VT_I2, VT_I4, VT_R8, VT_BOOL and VT_BSTR, by value or by reference (plus VT_UI1,
 // VT_R4 and VT_I8 as sources, which some hosts pass for small numbers).
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
 
+#include "platform/base/ascii_case.h"
 #include "platform/com/bstr.h"
 
 namespace {
@@ -90,18 +90,6 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-bool EqualsIgnoreCase(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b))
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // A text as a number: the whole text, blanks around it aside, with "." as the decimal point
 // whatever the locale.
 HRESULT TextToReal(const std::string& text, double& out) {
@@ -134,11 +122,11 @@ HRESULT ToReal(const Plain& p, double& out) {
             out = p.boolean ? -1 : 0;
             return S_OK;
         case Plain::Text:
-            if (EqualsIgnoreCase(Trim(p.text), "True")) {
+            if (lumbrook::platform::EqualsIgnoringAsciiCase(Trim(p.text), "True")) {
                 out = -1;
                 return S_OK;
             }
-            if (EqualsIgnoreCase(Trim(p.text), "False")) {
+            if (lumbrook::platform::EqualsIgnoringAsciiCase(Trim(p.text), "False")) {
                 out = 0;
                 return S_OK;
             }

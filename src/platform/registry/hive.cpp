@@ -2,25 +2,16 @@
 
 #include <algorithm>
 
+#include "platform/base/ascii_case.h"
+
 namespace lumbrook::platform::registry {
-namespace {
-
-char Fold(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
 
 bool NamesEqual(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Fold(x) == Fold(y); });
+    return EqualsIgnoringAsciiCase(a, b);
 }
 
 bool NameLess::operator()(std::string_view a, std::string_view b) const {
-    // Bytes compare as unsigned, so the order does not depend on char's signedness.
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(Fold(x)) < static_cast<unsigned char>(Fold(y));
-    });
+    return LessIgnoringAsciiCase(a, b);
 }
 
 Key* Key::Find(std::string_view child) {

@@ -6,7 +6,7 @@
 #include <pwd.h>       // getpwuid_r: the home folder when HOME is unset
 #include <sys/file.h>  // flock
 #include <sys/stat.h>  // mkdir, stat, fstat
-#include <unistd.h>    // read, write, fsync, close, readlink
+#include <unistd.h>    // read, fsync, close, readlink
 
 #include <cstdlib>
 #include <cstring>  // strerror
@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/base/write_all.h"
 #include "platform/registry/hive_text.h"
 
 namespace lumbrook::platform::registry {
@@ -206,19 +207,6 @@ ReadCache& Cache() {
     return cache;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t count = write(fd, text.data() + done, text.size() - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        done += static_cast<std::size_t>(count);
-    }
-    return true;
-}
-
 // Writes the text to a new file in the same folder and renames it over `path`. The new file
 // has one fixed name and is only made under the hive's lock: a writer killed on the way
 // leaves that one file behind, and the next writer takes its place.
@@ -231,8 +219,9 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
         open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd.get() < 0)
         return false;
-    const bool written = fchmod(fd.get(), 0600) == 0 && WriteAll(fd.get(), text) &&
-                         fsync(fd.get()) == 0 && fd.Close();
+    const bool written = fchmod(fd.get(), 0600) == 0 &&
+                         WriteAll(fd.get(), text.data(), text.size()) && fsync(fd.get()) == 0 &&
+                         fd.Close();
     // The new file's data is on disk before the rename makes it the hive, so after a crash
     // the name holds the old file or the new one. The folder itself is not flushed: that
     // would only decide which of the two, and doubles the cost of every change.

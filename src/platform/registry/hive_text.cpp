@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lumbrook/registry.h"
+#include "platform/base/hex_digits.h"
 
 namespace lumbrook::platform::registry {
 namespace {
@@ -28,23 +29,13 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads 1 to `maxDigits` hex digits making up all of `text`.
 std::optional<std::uint32_t> ReadHex(std::string_view text, std::size_t maxDigits) {
     if (text.empty() || text.size() > maxDigits)
         return std::nullopt;
     std::uint32_t value = 0;
     for (char c : text) {
-        const int digit = HexDigit(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0)
             return std::nullopt;
         value = value * 16 + static_cast<std::uint32_t>(digit);
@@ -323,14 +314,12 @@ bool IsPlainText(const std::vector<std::uint8_t>& data) {
 
 // hex bytes in lines of at most 80 characters, continued with "\" as editors write them.
 void WriteHexData(std::string& out, std::size_t lineStart, const std::vector<std::uint8_t>& data) {
-    static constexpr char kDigits[] = "0123456789abcdef";
     for (std::size_t i = 0; i < data.size(); ++i) {
         if (out.size() - lineStart + 3 > 77) {
             out += "\\\n  ";
             lineStart = out.size() - 2;
         }
-        out += kDigits[data[i] >> 4];
-        out += kDigits[data[i] & 0xF];
+        AppendHexByte(out, data[i], HexLetters::Lower);
         if (i + 1 < data.size())
             out += ',';
     }

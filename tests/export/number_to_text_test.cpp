@@ -1,4 +1,4 @@
-#include "export/number_text.h"
+#include "export/number_to_text.h"
 
 #include <gtest/gtest.h>
 

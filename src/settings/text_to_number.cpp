@@ -1,10 +1,12 @@
-#include "settings/number_text.h"
+#include "settings/text_to_number.h"
 
 #include <algorithm>
 #include <charconv>  // from_chars: decimal text to double without the locale
 #include <cmath>
 #include <limits>
 #include <string>
+
+#include "platform/base/hex_digits.h"
 
 namespace lumbrook::settings {
 namespace {
@@ -13,6 +15,7 @@ namespace {
 // double's range either way, and the clamp keeps the arithmetic from overflowing.
 constexpr long kExponentClamp = 100000;
 
+// What a scan found at the start of a text.
 struct Scan {
     std::optional<double> value;  // nullopt: too large
     std::size_t length = 0;       // characters that belong to the number; 0 when none do
@@ -22,17 +25,15 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The value of `c` as a digit of base `radix` (8 or 16), or -1 when it is none.
 int DigitValue(char c, int radix) {
-    int digit = -1;
-    if (IsDigit(c))
-        digit = c - '0';
-    else if (c >= 'a' && c <= 'f')
-        digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-        digit = c - 'A' + 10;
+    const int digit = platform::HexDigitValue(c);
     return digit < radix ? digit : -1;
 }
 
+// Reads the digits of base `radix` after a two-character prefix (&H or &O). A prefix without
+// digits is no number. The digits are summed in double, so a long run of them loses
+// precision the way a double does rather than failing.
 Scan ScanRadix(std::string_view text, int radix) {
     Scan scan;
     double value = 0;
@@ -47,6 +48,9 @@ Scan ScanRadix(std::string_view text, int radix) {
     return scan;
 }
 
+// Reads a decimal number: a sign, digits with at most one ".", and an exponent that only
+// belongs to the number when digits follow its "e". The digits are handed to from_chars in
+// a normal form, so the result is the double nearest to the text, independent of the locale.
 Scan ScanDecimal(std::string_view text) {
     std::size_t i = 0;
     bool negative = false;
@@ -102,6 +106,7 @@ Scan ScanDecimal(std::string_view text) {
     return scan;
 }
 
+// Reads the number at the start of `text` in whichever of the three notations it starts with.
 Scan ScanNumber(std::string_view text) {
     if (text.size() >= 2 && text[0] == '&') {
         if (text[1] == 'H' || text[1] == 'h')
@@ -113,6 +118,8 @@ Scan ScanNumber(std::string_view text) {
     return ScanDecimal(text);
 }
 
+// `value` rounded to a whole number, halves to the even neighbour, computed with floor and
+// fmod so the floating-point rounding mode does not matter; nullopt when it is not finite.
 std::optional<double> RoundHalfEven(double value) {
     if (!std::isfinite(value))
         return std::nullopt;
@@ -123,6 +130,7 @@ std::optional<double> RoundHalfEven(double value) {
     return whole;
 }
 
+// RoundHalfEven, then nullopt when the result does not fit `Int`.
 template <typename Int>
 std::optional<Int> RoundTo(double value) {
     const auto rounded = RoundHalfEven(value);

@@ -1,5 +1,6 @@
-// Numbers in preference text. "." is the decimal point whatever the locale; an exponent
-// (e or E) and the prefixes &H (hexadecimal) and &O (octal) are understood.
+// Text to numbers, for the values of preferences. "." is the decimal point whatever the
+// locale; an exponent (e or E) and the prefixes &H (hexadecimal) and &O (octal) are
+// understood.
 #pragma once
 
 #include <cstdint>

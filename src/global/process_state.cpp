@@ -1,4 +1,4 @@
-#include "automation/mod_global.h"
+#include "global/process_state.h"
 
 namespace lumbrook {
 

@@ -1,6 +1,7 @@
 // The process-wide state of modGlobal: the browser hand-over record, the browser's shared
 // connection, the connection string in use and the flags shared between the export engine,
-// the browser and the automation object. It outlives every Lumbrook instance.
+// the browser and the automation object. It outlives every Lumbrook instance, and it sits
+// below all three of them, so that none reaches into another for it.
 //
 // Everything here is used on the host's thread only (single-threaded apartment), so there
 // is no locking. The procedures of modGlobal live in their subsystems' folders:
@@ -30,6 +31,7 @@ struct BrowserHandoverRecord {
     void Reset() { *this = BrowserHandoverRecord{}; }
 };
 
+// The state itself; one instance lives for the whole process (see Global()).
 struct ModGlobal {
     BrowserHandoverRecord BrowserHandover;
     // The browser's connection: opened when the browser window loads, closed when it unloads.
@@ -45,7 +47,8 @@ struct ModGlobal {
     bool cancelRequested = false;
 };
 
-// The one instance of the process.
+// The one instance of the process, made on first use. Its destructor runs at exit and closes
+// the shared connection if one is still open.
 ModGlobal& Global();
 
 }  // namespace lumbrook

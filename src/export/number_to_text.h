@@ -1,4 +1,4 @@
-// Numbers as the peak list file and the export's SQL write them: plain decimal notation with
+// Numbers to text, as the peak list file and the export's SQL write them: plain decimal with
 // a full stop, up to 15 significant digits, no exponent, no trailing zeros, no trailing
 // point, a minus sign for negatives and none for zero.
 #pragma once
