@@ -85,10 +85,9 @@ int RunList(CLI::App& app, const ListOptions& options) {
         return status;
     if (const int status = ConnectObject(*object, "list"); status != kExitOk)
         return status;
-    platform::ComPtr<ILumbrookHostSupport> support;
-    if (const HRESULT hr = object->QueryInterface(IID_ILumbrookHostSupport, support.out_void());
-        FAILED(hr))
-        return ReportObjectError("asking for the host support interface", hr);
+    const auto support = HostSupport(*object);
+    if (!support)
+        return kExitObjectError;
 
     int status = kExitOk;
     if (app.got_subcommand("spot-sets")) {

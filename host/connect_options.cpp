@@ -12,7 +12,6 @@
 #include <iostream>
 
 #include "command.h"
-#include "platform/com/bstr.h"
 #include "server.h"
 
 namespace lumbrook::host {
@@ -66,11 +65,10 @@ int ConnectObject(_Lumbrook& object, const std::string& command) {
     if (connected != VARIANT_FALSE)
         return kExitOk;
     std::string why;
-    platform::ComPtr<ILumbrookHostSupport> support;
-    if (SUCCEEDED(object.QueryInterface(IID_ILumbrookHostSupport, support.out_void()))) {
-        platform::Bstr text;
-        if (SUCCEEDED(support->GetLastConnectError(text.out())))
-            why = text.Utf8();
+    if (const auto support = HostSupport(object)) {
+        BSTR text = nullptr;
+        if (SUCCEEDED(support->GetLastConnectError(&text)))
+            why = TakeText(text);
     }
     std::cerr << "lumbrook " << command << ": Connect returned false: the database cannot be used"
               << (why.empty() ? std::string() : ": " + why) << "\n";
@@ -115,7 +113,9 @@ std::string ReadConnectFile(const std::string& path, std::string& error) {
 }
 
 std::string HideSecrets(const std::string& connection) {
-    // key=value pairs separated by ";"; a value in braces or double quotes may hold ";".
+    // key=value pairs separated by ";". A value that starts with a double quote, a single
+    // quote or a brace runs to its lone closing character (a doubled one stands for one) and
+    // may hold ";", as the object reads connection strings.
     std::string out;
     std::size_t i = 0;
     while (i < connection.size()) {
@@ -128,23 +128,29 @@ std::string HideSecrets(const std::string& connection) {
             i = end;
             continue;
         }
-        const std::string key = connection.substr(i, equals - i);
-        std::size_t valueEnd = equals + 1;
-        while (valueEnd < connection.size() && connection[valueEnd] == ' ')
-            ++valueEnd;
-        if (valueEnd < connection.size() &&
-            (connection[valueEnd] == '{' || connection[valueEnd] == '"')) {
-            const char close = connection[valueEnd] == '{' ? '}' : '"';
-            const std::size_t closing = connection.find(close, valueEnd + 1);
-            valueEnd = closing == std::string::npos ? connection.size() : closing + 1;
+        std::size_t end = equals + 1;
+        while (end < connection.size() && connection[end] == ' ')
+            ++end;
+        if (end < connection.size() &&
+            (connection[end] == '{' || connection[end] == '"' || connection[end] == '\'')) {
+            const char close = connection[end] == '{' ? '}' : connection[end];
+            for (++end; end < connection.size(); ++end) {
+                if (connection[end] != close)
+                    continue;
+                if (end + 1 < connection.size() && connection[end + 1] == close)
+                    ++end;  // a doubled closing character stands for one
+                else
+                    break;
+            }
         }
-        valueEnd = std::min(connection.find(';', valueEnd), connection.size());
-        out += key + "=";
-        out += IsSecretKey(key) ? std::string("***")
-                                : connection.substr(equals + 1, valueEnd - equals - 1);
-        if (valueEnd < connection.size())
+        end = std::min(connection.find(';', end), connection.size());
+        const std::string key = connection.substr(i, equals - i);
+        out += key + "=" +
+               (IsSecretKey(key) ? std::string("***")
+                                 : connection.substr(equals + 1, end - equals - 1));
+        if (end < connection.size())
             out += ';';
-        i = valueEnd + 1;
+        i = end + 1;
     }
     return out;
 }

@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "command.h"
-#include "platform/com/bstr.h"
 #include "server.h"
 
 namespace lumbrook::host {
@@ -97,13 +96,13 @@ Table ParseListingText(const std::string& text) {
 }
 
 std::optional<Table> QueryTable(ILumbrookHostSupport& support, LONG listing, LONG id, int& status) {
-    platform::Bstr text;
-    if (const HRESULT hr = support.QueryListing(listing, id, text.out()); FAILED(hr)) {
+    BSTR text = nullptr;
+    if (const HRESULT hr = support.QueryListing(listing, id, &text); FAILED(hr)) {
         status = ReportObjectError("listing", hr);
         return std::nullopt;
     }
     try {
-        return ParseListingText(text.Utf8());
+        return ParseListingText(TakeText(text));
     } catch (const std::runtime_error& e) {
         std::cerr << "lumbrook: " << e.what() << "\n";
         status = kExitFailed;
