@@ -79,6 +79,7 @@ void WriteText(std::ostream& out, const Table& table) {
             if (i + 1 < count)
                 text += std::string(widths[i] - Width(value) + 2, ' ');
         }
+        text.erase(text.find_last_not_of(' ') + 1);  // no blanks after an empty last value
         out << text << "\n";
     };
     line([&](std::size_t i) { return table.columns[i]; }, table.columns.size());
