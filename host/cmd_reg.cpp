@@ -17,7 +17,6 @@
 
 #include "command.h"
 #include "lumbrook/registry.h"
-#include "options.h"
 #include "platform/base/hex_digits.h"
 #include "platform/base/write_all.h"
 #include "platform/registry/hive_file.h"
