@@ -8,11 +8,10 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <memory>
-#include <optional>
 
 #include "command.h"
 #include "connect_options.h"
@@ -32,75 +31,52 @@ constexpr const char* kDescription =
     "Several --job-run, or --spot-set, write one file per job run into --out-dir DIR, each\n"
     "the same bytes as the single export of that job run; with --spot-set a job run that is\n"
     "not an MS/MS run is reported and skipped. Without a filter option the value from the\n"
-    "preferences stands (60, 20, 10 and 1 when none is stored). After each export a line on\n"
-    "stderr tells the file, spectra, peak lines, bytes, seconds and the result. Ctrl-C\n"
-    "cancels a running export; the file then ends on a complete block.";
+    "preferences stands (60, 20, 10 and 1 when none is stored). --out - writes the export to\n"
+    "standard output. After each export a line on stderr tells the file, spectra, peak lines,\n"
+    "bytes, seconds and the result.\n"
+    "\n"
+    "A file is never written in place: the export goes into a hidden temporary file beside it,\n"
+    "which replaces FILE once it is complete, so FILE keeps its old content until then and\n"
+    "whenever the export fails or is killed. Ctrl-C, SIGTERM and SIGHUP cancel a running\n"
+    "export: FILE then holds the complete blocks written so far, and the exports still to come\n"
+    "are not started. A second one ends at once and FILE stays as it was.";
 
-// Set by the SIGINT handler; the progress sink turns it into a Cancel on the export's thread,
-// where the object expects its calls.
+// The object under export, for the signal handler, and how many stop signals arrived.
+_Lumbrook* volatile exportingObject = nullptr;
 volatile std::sig_atomic_t interruptCount = 0;
 
-extern "C" void OnInterrupt(int) {
+// The signals that stop an export: Ctrl-C, a scheduler's or service manager's SIGTERM, a
+// closed terminal's SIGHUP.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The first stop signal cancels the export through Cancel, which only sets a flag and is
+// documented as safe here; the export then ends on a complete block. A second one, while the
+// cancel is under way, ends the process at once by the signal's own default action: the
+// target then holds what it held before the export.
+extern "C" void OnStopSignal(int signalNumber) {
     interruptCount = interruptCount + 1;
     if (interruptCount > 1) {
-        // A second Ctrl-C while the first is not yet seen (a long query): stop at once.
-        std::signal(SIGINT, SIG_DFL);
-        std::raise(SIGINT);
+        struct sigaction defaultAction {};
+        defaultAction.sa_handler = SIG_DFL;
+        sigemptyset(&defaultAction.sa_mask);
+        sigaction(signalNumber, &defaultAction, nullptr);
+        raise(signalNumber);
+        return;
     }
+    if (_Lumbrook* object = exportingObject)
+        object->Cancel();
 }
 
-// Follows the file as the export writes it, counting blocks and peak lines. The engine hands
-// its text on in large pieces, so reading what has arrived so far is cheap and exact at the
-// end.
-class FileFollower {
-  public:
-    explicit FileFollower(std::string path) : path_(std::move(path)) {}
-
-    void Update() {
-        if (!in_.is_open()) {
-            in_.open(path_, std::ios::binary);
-            if (!in_.is_open())
-                return;  // not created yet
-        }
-        char chunk[1 << 16];
-        for (;;) {
-            in_.read(chunk, sizeof chunk);
-            const std::streamsize got = in_.gcount();
-            for (std::streamsize i = 0; i < got; ++i)
-                Take(chunk[i]);
-            if (got < static_cast<std::streamsize>(sizeof chunk))
-                break;
-        }
-        in_.clear();  // at the end for now; more may come
-    }
-    long PeakLines() const { return peakLines_; }
-
-  private:
-    void Take(char c) {
-        if (c != '\n') {
-            if (line_.size() < 16)
-                line_ += c;  // enough to tell the line's kind
-            hasTab_ = hasTab_ || c == '\t';
-            return;
-        }
-        if (hasTab_ && line_.rfind("TITLE=", 0) != 0)
-            ++peakLines_;
-        line_.clear();
-        hasTab_ = false;
-    }
-
-    std::string path_;
-    std::ifstream in_;
-    std::string line_;
-    bool hasTab_ = false;
-    long peakLines_ = 0;
-};
-
 // The progress line on stderr: at most ten updates a second, and the last one when the export
-// ends.
+// ends. Its counts come from the export itself (the Progress event and the object's export
+// counts); the output is never read, so a pipe, a FIFO or a terminal as output behaves as a
+// file does.
 class ProgressLine {
   public:
-    ProgressLine(bool enabled, std::string path) : enabled_(enabled), follower_(std::move(path)) {}
+    ProgressLine(bool enabled, _Lumbrook& object) : enabled_(enabled) {
+        if (enabled_)
+            object.QueryInterface(IID_ILumbrookHostSupport, support_.out_void());
+    }
 
     void Show(long done, long total, bool final) {
         if (!enabled_)
@@ -110,11 +86,16 @@ class ProgressLine {
             return;
         shown_ = true;
         lastShown_ = now;
-        follower_.Update();
+        LONG blocks = 0;
+        LONG peakLines = 0;
+        double bytes = 0;
+        if (support_)
+            support_->GetExportCounts(&blocks, &peakLines, &bytes);
         const double seconds = std::chrono::duration<double>(now - start_).count();
         const double rate = seconds > 0 ? done / seconds : 0;
-        std::fprintf(stderr, "\r%ld of %ld spectra, %ld peak lines, %.0f spectra/s, %.1f s\033[K",
-                     done, total, follower_.PeakLines(), rate, seconds);
+        std::fprintf(stderr,
+                     "\r%ld of %ld spectra, %ld peak lines, %.1f MB, %.0f spectra/s, %.1f s\033[K",
+                     done, total, static_cast<long>(peakLines), bytes / 1e6, rate, seconds);
         std::fflush(stderr);
     }
     void End() {
@@ -127,14 +108,14 @@ class ProgressLine {
   private:
     using Clock = std::chrono::steady_clock;
     bool enabled_;
-    FileFollower follower_;
+    platform::ComPtr<ILumbrookHostSupport> support_;
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastShown_{};
     bool shown_ = false;
 };
 
-// The host's event sink: Progress events feed the progress line, and a pending Ctrl-C becomes
-// a Cancel, called from this handler as a host's own Cancel would arrive.
+// The host's event sink: Progress events feed the progress line, and a stop signal that came
+// before the export cleared its cancel flag becomes a Cancel again here.
 class ProgressSink final : public IDispatch {
   public:
     ProgressSink(_Lumbrook& object, ProgressLine& line) : object_(object), line_(line) {}
@@ -207,19 +188,32 @@ class Advice {
     DWORD cookie_ = 0;
 };
 
-// Restores the previous SIGINT disposition when the export is over.
-class InterruptHandler {
+// Installs the stop signals' handler for the life of the export and restores the previous
+// dispositions afterwards.
+class StopSignals {
   public:
-    InterruptHandler() {
+    explicit StopSignals(_Lumbrook& object) {
         interruptCount = 0;
-        previous_ = std::signal(SIGINT, OnInterrupt);
+        exportingObject = &object;
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        action.sa_flags = SA_RESTART;  // the export's reads and writes go on after a Cancel
+        sigemptyset(&action.sa_mask);
+        for (const int signalNumber : kStopSignals)
+            sigaddset(&action.sa_mask, signalNumber);
+        for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
+            sigaction(kStopSignals[i], &action, &previous_[i]);
     }
-    ~InterruptHandler() { std::signal(SIGINT, previous_); }
-    InterruptHandler(const InterruptHandler&) = delete;
-    InterruptHandler& operator=(const InterruptHandler&) = delete;
+    ~StopSignals() {
+        for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
+            sigaction(kStopSignals[i], &previous_[i], nullptr);
+        exportingObject = nullptr;
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
 
   private:
-    void (*previous_)(int) = SIG_DFL;
+    struct sigaction previous_[std::size(kStopSignals)]{};
 };
 
 struct ExportOptions {
@@ -267,11 +261,11 @@ void ReadExportReport(_Lumbrook& object, ExportSummary& summary) {
         summary.message = TakeText(message);
     LONG blocks = 0;
     LONG peakLines = 0;
-    LONGLONG bytes = 0;
-    if (SUCCEEDED(support->GetLastExportCounts(&blocks, &peakLines, &bytes))) {
+    double bytes = 0;
+    if (SUCCEEDED(support->GetExportCounts(&blocks, &peakLines, &bytes))) {
         summary.spectra = blocks;
         summary.peakLines = peakLines;
-        summary.bytes = bytes;
+        summary.bytes = static_cast<long long>(bytes);
     }
 }
 
@@ -291,11 +285,12 @@ ExportSummary ExportOnce(_Lumbrook& o, const std::string& file, long jobRun, lon
     summary.file = file;
     const auto start = std::chrono::steady_clock::now();
     const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
-    ProgressLine progress(showProgress, file);
+    ProgressLine progress(showProgress, o);
     ProgressSink sink(o, progress);
     const Advice advice(o, &sink);
-    const InterruptHandler interrupts;
-    platform::Bstr outFile(file);
+    const StopSignals stopSignals(o);
+    // "-" is standard output, written through the descriptor the host was given.
+    platform::Bstr outFile(file == "-" ? std::string("/dev/stdout") : file);
     BSTR outFileArgument = outFile.get();  // in/out by reference; DoExport leaves it as it is
     VARIANT_BOOL exported = VARIANT_FALSE;
     outcome.hr = o.DoExport(&outFileArgument, &exported);
@@ -439,6 +434,8 @@ int RunExport(const ExportOptions& options) {
         throw UsageError("--out-dir DIR is required with several --job-run or with --spot-set");
     if (!toFolder && options.out.empty())
         throw UsageError("--out FILE is required");
+    if (options.json && options.out == "-")
+        throw UsageError("--json writes to standard output, which --out - already takes");
 
     std::string error;
     LumbrookPtr object = CreateLumbrook(error);
@@ -496,8 +493,9 @@ Runner DefineExport(CLI::App& app) {
                        "with --item: MS-MS, one block per peak list (the default); MS, bare "
                        "peak lines")
             ->type_name("MS|MS-MS");
-    CLI::Option* out =
-        app.add_option("-o,--out", options->out, "the peak list file to write")->type_name("FILE");
+    CLI::Option* out = app.add_option("-o,--out", options->out,
+                                      "the peak list file to write; - for standard output")
+                           ->type_name("FILE");
     app.add_option("--out-dir", options->outDir,
                    "the folder for one file per job run (created if missing)")
         ->type_name("DIR")

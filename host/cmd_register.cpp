@@ -1,12 +1,12 @@
-// lumbrook register and lumbrook unregister: the per-user registration of the library beside
-// the program, through its own DllRegisterServer and DllUnregisterServer.
+// lumbrook register and lumbrook unregister: the per-user registration of the server library
+// the program finds (installed, or beside it), through its own DllRegisterServer and
+// DllUnregisterServer.
 #include <dlfcn.h>
 
 #include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "command.h"
-#include "platform/app/app.h"
 #include "server.h"
 
 namespace lumbrook::host {
@@ -15,8 +15,12 @@ namespace {
 using ExportFunction = HRESULT (*)();
 
 int CallExport(const char* exportName, const char* done) {
-    const std::string folder = platform::ModuleFolder(reinterpret_cast<const void*>(&CallExport));
-    const std::string path = (folder.empty() ? std::string(".") : folder) + "/liblumbrook.so";
+    std::string notFound;
+    const std::string path = FindServer(notFound);
+    if (path.empty()) {
+        std::cerr << "lumbrook: " << notFound << "\n";
+        return kExitFailed;
+    }
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         const char* why = dlerror();
@@ -39,14 +43,15 @@ int CallExport(const char* exportName, const char* done) {
 // Declares a subcommand that calls one export of the library.
 Runner DefineCall(CLI::App& app, const char* exportName, const char* done) {
     app.footer(std::string(std::string("Calls ") + exportName +
-                           " of the liblumbrook.so beside this program.") +
+                           " of the server library this program finds: the installed one, or the one beside "
+                           "this program.") +
                "\n\n" +
                ExitStatusHelp({{kExitOk, "done"}, {kExitFailed, "the library cannot be loaded"}}));
     return [exportName, done] { return CallExport(exportName, done); };
 }
 
 const Registration kRegister{
-    {"register", "register the library beside this program for this user",
+    {"register", "register the server library for this user",
      [](CLI::App& app) { return DefineCall(app, "DllRegisterServer", "Registered"); }}};
 const Registration kUnregister{
     {"unregister", "remove this user's registration of the library",

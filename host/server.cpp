@@ -1,6 +1,7 @@
 #include "server.h"
 
 #include <dlfcn.h>
+#include <unistd.h>  // access
 
 #include <cstdio>
 #include <iostream>
@@ -16,12 +17,9 @@ namespace {
 // The ProgID under which `lumbrook register` records the class.
 constexpr char16_t kProgId[] = u"LumbrookDLL.Lumbrook";
 
-// Loads liblumbrook.so from the program's own folder and asks its class factory. The
+// Loads the server library at `path` and asks its class factory for a Lumbrook object. The
 // handle is kept for the life of the process.
-LumbrookPtr CreateFromLibraryBeside(std::string& error) {
-    const std::string folder =
-        platform::ModuleFolder(reinterpret_cast<const void*>(&CreateFromLibraryBeside));
-    const std::string path = (folder.empty() ? std::string(".") : folder) + "/liblumbrook.so";
+LumbrookPtr CreateFromLibrary(const std::string& path, std::string& error) {
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         const char* why = dlerror();
@@ -50,25 +48,55 @@ LumbrookPtr CreateFromLibraryBeside(std::string& error) {
 
 }  // namespace
 
+std::vector<std::string> ServerCandidates() {
+    const std::string folder =
+        platform::ModuleFolder(reinterpret_cast<const void*>(&ServerCandidates));
+    const std::string programFolder = folder.empty() ? std::string(".") : folder;
+    // The installed library folder, relative to an installed program's bin folder; then the
+    // program's own folder, where a build tree keeps both.
+    return {programFolder + "/" LUMBROOK_BIN_TO_LIB "/" LUMBROOK_SERVER_FILE,
+            programFolder + "/" LUMBROOK_SERVER_FILE};
+}
+
+std::string FindServer(std::string& error) {
+    std::string tried;
+    for (const std::string& path : ServerCandidates()) {
+        if (::access(path.c_str(), F_OK) == 0)
+            return path;
+        tried += (tried.empty() ? "" : ", ") + path;
+    }
+    error = "cannot find the Lumbrook server: looked in " + tried;
+    return {};
+}
+
+
 LumbrookPtr CreateLumbrook(std::string& error) {
     // A registered class is created the way every host creates it, through its ProgID;
     // without a registration the library beside the program serves.
     CLSID clsid{};
-    if (CLSIDFromProgID(kProgId, &clsid) != S_OK)
-        return CreateFromLibraryBeside(error);
-    LumbrookPtr object;
-    const HRESULT hr =
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__Lumbrook, object.out_void());
-    if (hr == REGDB_E_CLASSNOTREG)
-        return CreateFromLibraryBeside(error);  // a ProgID left without its class
-    if (FAILED(hr)) {
-        // A registration that points at a library that no longer loads is reported rather
-        // than bypassed: the user registered that library on purpose.
-        error = "cannot create the registered LumbrookDLL.Lumbrook: " + DescribeError(hr) +
-                "; 'lumbrook register' registers the library beside this program";
+    if (CLSIDFromProgID(kProgId, &clsid) == S_OK) {
+        LumbrookPtr object;
+        const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__Lumbrook,
+                                            object.out_void());
+        if (SUCCEEDED(hr))
+            return object;
+        if (hr != REGDB_E_CLASSNOTREG) {
+            // A registration that points at a library that no longer loads is reported
+            // rather than bypassed: the user registered that library on purpose.
+            error = "cannot create the registered LumbrookDLL.Lumbrook: " + DescribeError(hr) +
+                    "; 'lumbrook register' registers the library this program finds";
+            return {};
+        }
+        // A ProgID left without its class: the unregistered search below serves.
+    }
+    // Without a registration: the installed library folder, then beside the program.
+    std::string notFound;
+    const std::string path = FindServer(notFound);
+    if (path.empty()) {
+        error = notFound + " (and LumbrookDLL.Lumbrook is not registered)";
         return {};
     }
-    return object;
+    return CreateFromLibrary(path, error);
 }
 
 std::string DescribeError(HRESULT hr) {

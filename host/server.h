@@ -1,8 +1,10 @@
-// How the host reaches the server: it loads liblumbrook.so from beside itself, asks its
-// class factory for a Lumbrook object, and talks to it through _Lumbrook only.
+// How the host reaches the server: through its registration by ProgID, or else by loading
+// liblumbrook.so from the installed library folder or from beside itself; it asks the class
+// factory for a Lumbrook object and talks to it through _Lumbrook only.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "lumbrook/lumbrook.h"
 #include "platform/com/com_ptr.h"
@@ -10,6 +12,14 @@
 namespace lumbrook::host {
 
 using LumbrookPtr = platform::ComPtr<_Lumbrook>;
+
+// The places an unregistered server library is looked for, in order: the installed library
+// folder relative to this program, then the program's own folder (a build tree).
+std::vector<std::string> ServerCandidates();
+
+// The first of ServerCandidates() that exists; empty, with `error` listing every place looked
+// in, when there is none.
+std::string FindServer(std::string& error);
 
 // Creates a Lumbrook object. On failure returns null and sets `error` to a sentence for the
 // user.

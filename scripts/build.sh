@@ -23,5 +23,6 @@ case "$kind" in
         ;;
 esac
 
-cmake -S . -B "$dir" -G Ninja "${args[@]}" >/dev/null
+# The project's own builds treat warnings as errors and build the benchmarks too.
+cmake -S . -B "$dir" -G Ninja -DLUMBROOK_WERROR=ON -DLUMBROOK_BENCH=ON "${args[@]}" >/dev/null
 cmake --build "$dir" -- -j"$(nproc)"

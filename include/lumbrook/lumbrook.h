@@ -58,6 +58,9 @@ typedef HRESULT (*LPFNCANUNLOADNOW)(void);
 struct _Lumbrook : IDispatch {
     virtual HRESULT Connect(VARIANT_BOOL* pRetVal) = 0;
     virtual HRESULT DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) = 0;
+    /* Cancel only sets a flag: besides its ordinary use from an event handler, a host may call
+     * it from a signal handler of the thread that runs DoExport. A query of the export that
+     * is under way is then interrupted where the database allows it (SQLite). */
     virtual HRESULT Cancel() = 0;
     virtual HRESULT get_DllVersion(BSTR* pRetVal) = 0;
     virtual HRESULT get_ODBCString(BSTR* pRetVal) = 0;
@@ -97,6 +100,10 @@ struct ILumbrookHostSupport : IUnknown {
     /* Why the last ShowDataBrowser of this object could not show the window, for example
      * "no display available: ..." ("" when it could). */
     virtual HRESULT GetLastBrowserError(BSTR* pText) = 0;
+    /* What the running (or the last) DoExport of this object has written so far: spectrum
+     * blocks, peak lines and bytes handed to the file. Read from a Progress event's handler
+     * it gives a progress line that never has to look at the output itself. */
+    virtual HRESULT GetExportCounts(LONG* pBlocks, LONG* pPeakLines, double* pBytes) = 0;
     /* Runs a listing query (LUMBROOK_LISTING_*) on the connection of the last successful
      * Connect and returns its rows as text: lines ended by a line feed, cells separated by a
      * tab. The first line holds the column names; every later line one row, each cell a
@@ -109,9 +116,6 @@ struct ILumbrookHostSupport : IUnknown {
     /* Why the last DoExport of this object returned false or raised an error, as a
      * sentence for people ("" after a true result). */
     virtual HRESULT GetLastExportMessage(BSTR* pText) = 0;
-    /* What the last DoExport of this object wrote, also on a false result: peak list blocks
-     * (one a spectrum), peak lines and bytes. All zero when it created no file. */
-    virtual HRESULT GetLastExportCounts(LONG* pBlocks, LONG* pPeakLines, LONGLONG* pBytes) = 0;
 };
 
 #else /* C */
@@ -169,10 +173,10 @@ typedef struct ILumbrookHostSupportVtbl {
     HRESULT (*GetLastConnectError)(ILumbrookHostSupport* This, BSTR* pText);
     HRESULT (*get_UsesBaseViews)(ILumbrookHostSupport* This, VARIANT_BOOL* pRetVal);
     HRESULT (*GetLastBrowserError)(ILumbrookHostSupport* This, BSTR* pText);
+    HRESULT(*GetExportCounts)
+    (ILumbrookHostSupport* This, LONG* pBlocks, LONG* pPeakLines, double* pBytes);
     HRESULT (*QueryListing)(ILumbrookHostSupport* This, LONG listing, LONG id, BSTR* pRows);
     HRESULT (*GetLastExportMessage)(ILumbrookHostSupport* This, BSTR* pText);
-    HRESULT(*GetLastExportCounts)
-    (ILumbrookHostSupport* This, LONG* pBlocks, LONG* pPeakLines, LONGLONG* pBytes);
 } ILumbrookHostSupportVtbl;
 struct ILumbrookHostSupport {
     const ILumbrookHostSupportVtbl* lpVtbl;

@@ -11,12 +11,15 @@
 namespace lumbrook::automation {
 namespace {
 
-// Passes the engine's progress on as the Progress event. With no sink advised it does nothing
-// but the test, so an export without listeners pays one call per spectrum.
+// Passes the engine's progress on as the Progress event, and keeps what has been written for
+// GetExportCounts. With no sink advised it does nothing but the copy and the test, so an
+// export without listeners pays one call per spectrum.
 class ProgressRelay final : public exporting::ExportListener {
   public:
-    explicit ProgressRelay(EventSource& events) : events_(events) {}
-    void SpectrumDone(long done, long total) override {
+    ProgressRelay(EventSource& events, exporting::WriterCounts& counts)
+        : events_(events), counts_(counts) {}
+    void SpectrumDone(long done, long total, const exporting::WriterCounts& written) override {
+        counts_ = written;
         this->done = done;
         this->total = total;
         if (events_.HasSinks())
@@ -30,6 +33,7 @@ class ProgressRelay final : public exporting::ExportListener {
 
   private:
     EventSource& events_;
+    exporting::WriterCounts& counts_;
 };
 
 // Keeps the object alive while an export runs: a host may release its last reference from an
@@ -84,13 +88,13 @@ HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
         return E_POINTER;
     const SelfReference self(static_cast<_Lumbrook*>(this));
     const std::string outFile = platform::Utf8FromBstr(*OutFile);
-    ProgressRelay relay(events_);
-    lastExportCounts_ = {};
+    exportCounts_ = {};
     lastExportMessage_.clear();
+    ProgressRelay relay(events_, exportCounts_);
     try {
         const bool exported = exporting::ExportPeakLists(
             jobRunId_, outFile, allSpectra_, jobRunItemId_, msType_, s2n_, monoisotopic_, minMass_,
-            maxMass_, ownConnection_, &relay, &lastExportCounts_);
+            maxMass_, ownConnection_, &relay, &exportCounts_);
         if (!exported) {
             lastExportMessage_ =
                 FalseResultMessage(relay, {.connected = ownConnection_ != nullptr,
@@ -123,15 +127,6 @@ HRESULT LumbrookObject::GetLastExportMessage(BSTR* pText) {
         return E_POINTER;
     *pText = platform::BstrFromUtf8(lastExportMessage_);
     return *pText == nullptr ? E_OUTOFMEMORY : S_OK;
-}
-
-HRESULT LumbrookObject::GetLastExportCounts(LONG* pBlocks, LONG* pPeakLines, LONGLONG* pBytes) {
-    if (pBlocks == nullptr || pPeakLines == nullptr || pBytes == nullptr)
-        return E_POINTER;
-    *pBlocks = static_cast<LONG>(lastExportCounts_.blocks);
-    *pPeakLines = static_cast<LONG>(lastExportCounts_.peakLines);
-    *pBytes = static_cast<LONGLONG>(lastExportCounts_.bytes);
-    return S_OK;
 }
 
 }  // namespace lumbrook::automation

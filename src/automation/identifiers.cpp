@@ -1,6 +1,6 @@
-// The fixed identifiers of the library, the class and its interfaces. They are a static
-// library of their own because hosts need them too, and hosts reach the server only
-// through dlopen.
+// The fixed identifiers of the library, the class and its interfaces. They are compiled into
+// the platform library, not the server: hosts need them too, link the platform library, and
+// reach the server only through dlopen.
 #include "lumbrook/lumbrook.h"
 
 extern "C" {

@@ -292,4 +292,13 @@ HRESULT LumbrookObject::GetLastBrowserError(BSTR* pText) {
     return ReturnText(lastBrowserError_, pText);
 }
 
+HRESULT LumbrookObject::GetExportCounts(LONG* pBlocks, LONG* pPeakLines, double* pBytes) {
+    if (pBlocks == nullptr || pPeakLines == nullptr || pBytes == nullptr)
+        return E_POINTER;
+    *pBlocks = static_cast<LONG>(exportCounts_.blocks);
+    *pPeakLines = static_cast<LONG>(exportCounts_.peakLines);
+    *pBytes = static_cast<double>(exportCounts_.bytes);
+    return S_OK;
+}
+
 }  // namespace lumbrook::automation

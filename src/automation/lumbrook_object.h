@@ -86,9 +86,9 @@ class LumbrookObject final : public _Lumbrook,
     HRESULT GetLastConnectError(BSTR* pText) override;
     HRESULT get_UsesBaseViews(VARIANT_BOOL* pRetVal) override;
     HRESULT GetLastBrowserError(BSTR* pText) override;
+    HRESULT GetExportCounts(LONG* pBlocks, LONG* pPeakLines, double* pBytes) override;
     HRESULT QueryListing(LONG listing, LONG id, BSTR* pRows) override;
     HRESULT GetLastExportMessage(BSTR* pText) override;
-    HRESULT GetLastExportCounts(LONG* pBlocks, LONG* pPeakLines, LONGLONG* pBytes) override;
 
   private:
     LumbrookObject();
@@ -116,9 +116,10 @@ class LumbrookObject final : public _Lumbrook,
     std::string lastConnectError_;
     // Why the last ShowDataBrowser could not show the window ("" when it could).
     std::string lastBrowserError_;
-    // Why the last DoExport returned false or raised ("" after true), and what it wrote.
+    // What the running or the last DoExport has written, for GetExportCounts.
+    exporting::WriterCounts exportCounts_;
+    // Why the last DoExport returned false or raised ("" after true).
     std::string lastExportMessage_;
-    exporting::WriterCounts lastExportCounts_;
 };
 
 }  // namespace lumbrook::automation

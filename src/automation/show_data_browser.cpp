@@ -1,12 +1,71 @@
 // ShowDataBrowser: the data browser, shown modally, hands the user's choice back through
-// the object's properties.
+// the object's properties. The window lives in the module liblumbrook-browser.so, loaded on
+// the first call, so that the server itself links no Qt library.
+#include <dlfcn.h>
+#include <unistd.h>  // access
+
+#include <string>
+#include <vector>
+
 #include "automation/lumbrook_object.h"
 #include "automation/version.h"
-#include "browser/frm_main.h"
+#include "browser/module/browser_module.h"
 #include "global/process_state.h"
-#include "platform/ui/application.h"
+#include "platform/app/app.h"
 
 namespace lumbrook::automation {
+namespace {
+
+// Where the module may be: the "lumbrook" folder beside the library (or program) that holds
+// this code, where an install puts it, then beside it, where a build tree keeps it (its bin/
+// folder holds the program `lumbrook` already). The first is the one to report as missing.
+std::vector<std::string> BrowserModulePaths() {
+    const std::string found =
+        platform::ModuleFolder(reinterpret_cast<const void*>(&BrowserModulePaths));
+    const std::string folder = found.empty() ? std::string(".") : found;
+    return {folder + "/lumbrook/" LUMBROOK_BROWSER_MODULE_FILE,
+            folder + "/" LUMBROOK_BROWSER_MODULE_FILE};
+}
+
+// The module's entry point, loaded once; null with `error` set when the module is missing or
+// does not load (no Qt on this machine, say). The handle is kept for the life of the process:
+// the windows' code must stay mapped while their objects may exist.
+LumbrookShowBrowserFunction LoadBrowserModule(std::string& error) {
+    static LumbrookShowBrowserFunction entry = nullptr;
+    if (entry != nullptr)
+        return entry;
+    // Windows linked into the program itself (the browser's tests, which drive them through
+    // their own copy of the window classes) serve directly, so that the process holds one
+    // copy of them.
+    entry = reinterpret_cast<LumbrookShowBrowserFunction>(dlsym(RTLD_DEFAULT, LUMBROOK_BROWSER_ENTRY));
+    if (entry != nullptr)
+        return entry;
+    const std::vector<std::string> candidates = BrowserModulePaths();
+    std::string path;
+    for (const std::string& candidate : candidates) {
+        if (::access(candidate.c_str(), F_OK) == 0) {
+            path = candidate;
+            break;
+        }
+    }
+    if (path.empty()) {
+        error = "the data browser is not installed: " + candidates.front();
+        return nullptr;
+    }
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        const char* why = dlerror();
+        error = "the data browser is not installed: " + path + " (" +
+                (why != nullptr ? why : "it does not load") + ")";
+        return nullptr;
+    }
+    entry = reinterpret_cast<LumbrookShowBrowserFunction>(dlsym(module, LUMBROOK_BROWSER_ENTRY));
+    if (entry == nullptr)
+        error = "the data browser is not installed: " + path + " has no " LUMBROOK_BROWSER_ENTRY;
+    return entry;
+}
+
+}  // namespace
 
 HRESULT LumbrookObject::ShowDataBrowser(VARIANT_BOOL* pRetVal) {
     if (pRetVal == nullptr)
@@ -17,19 +76,10 @@ HRESULT LumbrookObject::ShowDataBrowser(VARIANT_BOOL* pRetVal) {
     // Errors while the window loads and is shown are ignored: the call goes on to hand back
     // whatever the record holds, which after a failure is the reset state.
     lastBrowserError_.clear();
-    try {
-        std::string whyNot;
-        if (!platform::StartApplication(whyNot)) {
+    if (const LumbrookShowBrowserFunction show = LoadBrowserModule(lastBrowserError_)) {
+        char whyNot[512];
+        if (show(&Global(), &kLibraryVersion, whyNot, sizeof whyNot) == 0)
             lastBrowserError_ = whyNot;
-        } else {
-            browser::frmMain form(kLibraryVersion);
-            if (form.Load())
-                form.exec();
-        }
-    } catch (const std::exception& e) {
-        lastBrowserError_ = e.what();
-    } catch (...) {
-        lastBrowserError_ = "the data browser failed";
     }
 
     // The copy-back happens whether or not the user accepted.

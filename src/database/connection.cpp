@@ -49,6 +49,15 @@ Recordset Connection::Execute(const std::string& commandText, int timeoutSeconds
     return provider_->Execute(text, timeoutSeconds);
 }
 
+std::optional<FileIdentity> Connection::DatabaseFile() const {
+    return provider_ ? provider_->DatabaseFile() : std::nullopt;
+}
+
+void Connection::SetInterruptCheck(std::function<bool()> check) {
+    if (provider_)
+        provider_->SetInterruptCheck(std::move(check));
+}
+
 void Connection::SetCommandObserver(std::function<void(const std::string&)> observer) {
     CommandObserver() = std::move(observer);
 }

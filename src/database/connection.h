@@ -5,8 +5,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "database/file_identity.h"
 #include "database/recordset.h"
 
 namespace lumbrook::database {
@@ -41,6 +43,13 @@ class Connection {
     // Runs a text command with a time-out in seconds and fetches every row.
     // DatabaseError when the connection is not open, the statement fails or times out.
     Recordset Execute(const std::string& commandText, int timeoutSeconds = kCommandTimeoutSeconds);
+
+    // The identity of the database file the connection reads (SQLite), or nothing.
+    std::optional<FileIdentity> DatabaseFile() const;
+
+    // Asked while the connection's statements run: true interrupts the one under way (see
+    // Provider::SetInterruptCheck). An empty function removes the check.
+    void SetInterruptCheck(std::function<bool()> check);
 
     // Test seam: called with the text of every command before it runs (after the dialect
     // rewrite), so tests can count and inspect the queries a feature issues.

@@ -1,9 +1,12 @@
 // One open session with a database, behind Connection: the SQLite provider or the ODBC one.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "database/file_identity.h"
 #include "database/recordset.h"
 
 namespace lumbrook::database {
@@ -19,6 +22,15 @@ class Provider {
 
     // True when the server speaks Oracle's SQL, so that ROWNUM is left alone.
     virtual bool IsOracle() const = 0;
+
+    // The database file this session reads, for providers that read a local file.
+    virtual std::optional<FileIdentity> DatabaseFile() const { return std::nullopt; }
+
+    // A question asked often while a statement runs (at least several times a second):
+    // true interrupts the statement, which then fails as if it had timed out. Providers
+    // that cannot ask it while the statement runs ignore it (an ODBC statement ends at its
+    // time-out). An empty function asks nothing.
+    virtual void SetInterruptCheck(std::function<bool()> check) { static_cast<void>(check); }
 
     // Ends the session. DatabaseError when the database reports a failure; the provider
     // is closed afterwards either way. The destructor closes quietly.

@@ -1,5 +1,8 @@
 #include "export/export_peak_lists.h"
 
+#include <sys/stat.h>
+
+#include <cmath>
 #include <optional>
 
 #include "database/connection.h"
@@ -7,6 +10,7 @@
 #include "database/recordset.h"
 #include "export/export_sql.h"
 #include "export/field_values.h"
+#include "export/file_error.h"
 #include "global/process_state.h"
 #include "platform/messages/do_events.h"
 
@@ -25,17 +29,46 @@ struct ExportRunningGuard {
     ~ExportRunningGuard() { Global().exportRunning = false; }
 };
 
+// True once a cancel was requested. Asked after every spectrum and batch, and by the database
+// while a query of a batched export runs, so that a cancel also ends a slow query.
+bool CancelRequested() {
+    return Global().cancelRequested;
+}
+
 // Runs one of the export's queries. A missing or closed connection and every database error
 // give nothing: the engine turns database failures into a false result or a skipped batch,
-// it never passes them on.
+// it never passes them on. With `interruptible`, a cancel request interrupts the query.
 std::optional<Recordset> TryQuery(const std::unique_ptr<Connection>& connection,
-                                  const std::string& sql) {
+                                  const std::string& sql, bool interruptible) {
     if (!connection)
         return std::nullopt;
+    // The check is the connection's only while this query runs: the connection may be
+    // replaced between two queries (a re-entrant Connect), and other callers' queries are
+    // never interrupted by an export's cancel.
+    struct InterruptScope {
+        Connection& connection;
+        ~InterruptScope() { connection.SetInterruptCheck({}); }
+    } scope{*connection};
+    if (interruptible)
+        connection->SetInterruptCheck(CancelRequested);
     try {
         return connection->Execute(sql, database::kCommandTimeoutSeconds);
     } catch (const database::DatabaseError&) {
         return std::nullopt;  // see above: a failed query is a result, not an error
+    }
+}
+
+// Refuses an output that is the database file being read: the export would replace the
+// database with its peak list. FileError before anything is written.
+void RefuseDatabaseAsOutput(const std::string& outFile, const Connection& connection) {
+    const std::optional<database::FileIdentity> database = connection.DatabaseFile();
+    struct stat info {};
+    if (!database || stat(outFile.c_str(), &info) != 0)
+        return;  // nothing there yet, or something the output's own opening reports
+    if (static_cast<std::uint64_t>(info.st_dev) == database->device &&
+        static_cast<std::uint64_t>(info.st_ino) == database->inode) {
+        throw FileError(kPathFileAccessErrorCode,
+                        "Path/File access error: " + outFile + " is the database being read");
     }
 }
 
@@ -105,10 +138,16 @@ struct BatchedExport {
     std::string spotId{};
     std::string peakListId{};
 
+    // The last `done` reported, so that the check after a batch reports only news.
+    long reported = 0;
+
     // Runs every batch. False when cancelled; `complete` is cleared when a batch was skipped.
     bool Run(bool& complete);
 
   private:
+    // Reports progress, lets pending calls run and answers whether a cancel was requested.
+    bool SpectrumDoneAndCancelled(long done, long total);
+
     // Merges one batch's peaks into its spectra and writes their blocks. False when
     // cancelled.
     bool MergeBatch(Recordset& peaks, const PeakColumns& peakColumns, long batchStart,
@@ -134,7 +173,8 @@ bool BatchedExport::Run(bool& complete) {
         std::optional<Recordset> peaks;
         if (firstId && lastId) {
             peaks = TryQuery(connection,
-                             BatchPeakQuery(views, *firstId, *lastId, s2n, monoisotopic, minMass));
+                             BatchPeakQuery(views, *firstId, *lastId, s2n, monoisotopic, minMass),
+                             true);
         }
         const std::optional<PeakColumns> peakColumns =
             peaks ? FindPeakColumns(*peaks, true) : std::nullopt;
@@ -147,11 +187,24 @@ bool BatchedExport::Run(bool& complete) {
         } else if (!MergeBatch(*peaks, *peakColumns, batchStart, batchEnd)) {
             return false;
         }
+        // After every batch too, skipped ones included: a run of failing or slow batches
+        // must not hold off a cancel for a whole job run.
+        if (SpectrumDoneAndCancelled(batchEnd, rowCount))
+            return false;
         batchStart = batchEnd + 1;
     }
+    // The closing report, as hosts have always had it, with the final counts.
     if (listener != nullptr)
-        listener->SpectrumDone(rowCount, rowCount);
+        listener->SpectrumDone(rowCount, rowCount, writer.Counts());
     return true;
+}
+
+bool BatchedExport::SpectrumDoneAndCancelled(long done, long total) {
+    if (listener != nullptr && done != reported)
+        listener->SpectrumDone(done, total, writer.Counts());
+    reported = done;
+    platform::DoEvents();
+    return CancelRequested();
 }
 
 void BatchedExport::WriteHead(long row, std::optional<double> precursorMass) {
@@ -175,8 +228,9 @@ bool BatchedExport::MergeBatch(Recordset& peaks, const PeakColumns& peakColumns,
         const std::optional<double> precursorMass =
             NumberValue(spectra.At(row, columns.precursorMass));
         // Without a precursor mass there is no upper limit and no valid block: the
-        // spectrum's peaks are passed over and nothing of it is written.
-        const bool hasUpperLimit = precursorMass.has_value();
+        // spectrum's peaks are passed over and nothing of it is written. An infinite or
+        // NaN mass is no mass either: PEPMASS would have no number.
+        const bool hasUpperLimit = precursorMass.has_value() && std::isfinite(*precursorMass);
         const double upperLimit = hasUpperLimit ? *precursorMass - maxMass : 0;
         bool headWritten = false;
         while (spectrumId && !peaks.IsEOF() &&
@@ -195,10 +249,7 @@ bool BatchedExport::MergeBatch(Recordset& peaks, const PeakColumns& peakColumns,
         if (headWritten)
             writer.BlockEnd();
 
-        if (listener != nullptr)
-            listener->SpectrumDone(row, total);
-        platform::DoEvents();
-        if (Global().cancelRequested)
+        if (SpectrumDoneAndCancelled(row, total))
             return false;
 
         // Realign: move whichever row set is behind until the ids meet. A spectrum without
@@ -229,9 +280,16 @@ bool ExportPeakLists(const std::int32_t& jobRunId, const std::string& outFile,
                      WriterCounts* counts) {
     const ExportRunningGuard runningGuard;
     const ExportViews views = ViewsFor(Global().useBaseViews);
+    const bool isBatched = allSpectra || msType != "MS";
+    if (isBatched) {
+        // Set before the spectrum query, not after it: a cancel requested while that query
+        // runs then interrupts it instead of being forgotten.
+        Global().exportRunning = true;
+        Global().cancelRequested = false;
+    }
 
     std::optional<Recordset> spectra =
-        TryQuery(connection, SpectrumQuery(views, allSpectra, jobRunId, jobRunItemId));
+        TryQuery(connection, SpectrumQuery(views, allSpectra, jobRunId, jobRunItemId), isBatched);
     if (!spectra || spectra->RecordCount() < 1)
         return false;
     const std::optional<SpectrumColumns> columns = FindSpectrumColumns(*spectra, allSpectra);
@@ -240,11 +298,10 @@ bool ExportPeakLists(const std::int32_t& jobRunId, const std::string& outFile,
     if (allSpectra && !IsMsMs(spectra->At(1, columns->opmodeName)))
         throw NoMsMsDataError();
 
+    RefuseDatabaseAsOutput(outFile, *connection);
     PeakListWriter writer(outFile);
     bool complete = true;
-    if (allSpectra || msType != "MS") {
-        Global().exportRunning = true;
-        Global().cancelRequested = false;
+    if (isBatched) {
         BatchedExport batched{.jobRunId = jobRunId,
                               .s2n = s2n,
                               .monoisotopic = monoisotopic,
@@ -261,7 +318,7 @@ bool ExportPeakLists(const std::int32_t& jobRunId, const std::string& outFile,
     } else {
         // The MS export: one item's peaks, every peak list merged, as bare peak lines.
         std::optional<Recordset> peaks =
-            TryQuery(connection, ItemPeakQuery(views, jobRunItemId, s2n, monoisotopic));
+            TryQuery(connection, ItemPeakQuery(views, jobRunItemId, s2n, monoisotopic), false);
         const std::optional<PeakColumns> peakColumns =
             peaks ? FindPeakColumns(*peaks, false) : std::nullopt;
         if (!peakColumns) {

@@ -27,9 +27,10 @@ class NoMsMsDataError : public std::runtime_error {
 // Told about a batched export as it goes. The calls run on the export's thread, inside it.
 class ExportListener {
   public:
-    // After every spectrum: the spectrum rows done so far (passed-over ones included) and
-    // their total. The last call has done == total unless the export was cancelled.
-    virtual void SpectrumDone(long done, long total) = 0;
+    // After every spectrum and every batch: the spectrum rows done so far (passed-over and
+    // skipped ones included), their total, and what has been written so far. The last call
+    // has done == total unless the export was cancelled.
+    virtual void SpectrumDone(long done, long total, const WriterCounts& written) = 0;
     // When a batch's peak query failed and its spectra were passed over; the export goes on.
     virtual void BatchSkipped() {}
 
@@ -48,8 +49,11 @@ inline constexpr long kBatchSize = 200;
 // Returns true when every spectrum was read and written; false when the spectrum query fails
 // or finds nothing (no file is created), when the export was cancelled (the file ends on a
 // complete block), or when a batch's peak query failed (the batch is skipped, the others are
-// written). Raises NoMsMsDataError (no file is created) and FileError. On every way out the
-// file is closed and exportRunning is cleared. When `counts` is given it receives what was
+// written). The file replaces the target only on these ways out (see output_file.h). Raises
+// NoMsMsDataError (no file is created) and FileError, also when `outFile` is the database
+// being read; any error leaves the target as it was. A cancel is looked at after every
+// spectrum and every batch, and interrupts a query under way where the database allows it.
+// On every way out exportRunning is cleared. When `counts` is given it receives what was
 // written, also on a false result.
 bool ExportPeakLists(const std::int32_t& jobRunId, const std::string& outFile,
                      const bool& allSpectra, const std::int32_t& jobRunItemId,

@@ -22,6 +22,9 @@ class FileError : public std::runtime_error {
     std::int32_t code_;
 };
 
+// The code of "Path/File access error" (75), for refusals that no errno describes.
+inline constexpr std::int32_t kPathFileAccessErrorCode = static_cast<std::int32_t>(0x800A004Bu);
+
 // The FileError for a failed system call on `path`, chosen by its errno value.
 FileError FileErrorFromErrno(int errorNumber, const std::string& path);
 

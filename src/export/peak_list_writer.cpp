@@ -1,15 +1,12 @@
 #include "export/peak_list_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cassert>
 #include <cerrno>
 #include <ostream>
 
 #include "export/file_error.h"
 #include "export/number_to_text.h"
-#include "platform/base/write_all.h"
+#include "export/output_file.h"
 
 namespace lumbrook::exporting {
 namespace {
@@ -54,36 +51,15 @@ class PeakListWriter::StreamSink final : public Sink {
     std::string name_;
 };
 
-// A file written with the system calls themselves, so that a failure's errno is the one of
-// the call that failed.
+// A file on disk, replaced as a whole when the export commits it (see output_file.h).
 class PeakListWriter::FileSink final : public Sink {
   public:
-    explicit FileSink(const std::string& path) : path_(path) {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd_ < 0)
-            throw FileErrorFromErrno(errno, path_);
-    }
-    ~FileSink() override {
-        if (fd_ >= 0)
-            ::close(fd_);  // Close() reports; this is the way out after an error.
-    }
-    void Write(const char* data, std::size_t size) override {
-        assert(fd_ >= 0);
-        if (!platform::WriteAll(fd_, data, size))
-            throw FileErrorFromErrno(errno, path_);
-    }
-    void Close() override {
-        const int fd = fd_;
-        fd_ = -1;
-        // close() reports write errors the file system found late (NFS, quotas). On Linux
-        // the descriptor is gone even when close fails, so it is not retried.
-        if (fd >= 0 && ::close(fd) != 0 && errno != EINTR)
-            throw FileErrorFromErrno(errno, path_);
-    }
+    explicit FileSink(const std::string& path) : file_(path) {}
+    void Write(const char* data, std::size_t size) override { file_.Write(data, size); }
+    void Close() override { file_.Commit(); }
 
   private:
-    std::string path_;
-    int fd_ = -1;
+    OutputFile file_;
 };
 
 PeakListWriter::PeakListWriter(std::ostream& out, std::string name)

@@ -1,9 +1,10 @@
 // The peak list file: spectrum blocks from "BEGIN IONS" to "END IONS" and bare peak lines,
 // every line ending in CR LF. The writer knows the lines and nothing of the database.
 //
-// Two ways in: the file overload creates (or empties) a file and writes into it; the stream
-// overload writes into any std::ostream and is what the tests use. Text is buffered and
-// handed on in large pieces; Finish() hands on the rest and reports a failed write.
+// Two ways in: the file overload writes a file through OutputFile, which replaces the target
+// as a whole when Finish() commits it; the stream overload writes into any std::ostream and is
+// what the tests use. Text is buffered and handed on in large pieces; Finish() hands on the
+// rest and reports a failed write.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +28,9 @@ class PeakListWriter {
     // Writes into `out`, which must outlive the writer. A failed stream is a FileError
     // ("Device I/O error") naming `name`.
     explicit PeakListWriter(std::ostream& out, std::string name = "(stream)");
-    // Creates the file at `path`, or empties it when it exists. FileError when it cannot.
+    // Opens the output for `path` (see output_file.h). FileError when it cannot.
     explicit PeakListWriter(const std::string& path);
-    // Closes the file without reporting; call Finish() to learn whether everything arrived.
+    // Without Finish(), the file's target stays as it was and nothing is reported.
     ~PeakListWriter();
     PeakListWriter(const PeakListWriter&) = delete;
     PeakListWriter& operator=(const PeakListWriter&) = delete;
@@ -46,8 +47,9 @@ class PeakListWriter {
     // END IONS and the empty line that ends every block.
     void BlockEnd();
 
-    // Hands on everything buffered and closes the file (a stream is flushed). FileError
-    // when a write or the close failed. Nothing may be written afterwards.
+    // Hands on everything buffered and commits the file (a stream is flushed). FileError
+    // when a write, the flush or the rename failed; the target is then as it was. Nothing
+    // may be written afterwards.
     void Finish();
 
     const WriterCounts& Counts() const { return counts_; }

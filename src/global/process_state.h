@@ -9,6 +9,7 @@
 // settings/, ActivatePrevInstance in util/.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,12 +44,19 @@ struct ModGlobal {
     // True while a batched export runs.
     bool exportRunning = false;
     // Set by Cancel and by a close request to the browser during an export; cleared when a
-    // batched export starts.
-    bool cancelRequested = false;
+    // batched export starts. Lock-free, so that Cancel may set it from a signal handler.
+    std::atomic<bool> cancelRequested = false;
+    static_assert(std::atomic<bool>::is_always_lock_free);
 };
 
-// The one instance of the process, made on first use. Its destructor runs at exit and closes
-// the shared connection if one is still open.
+// The one instance of the process: the adopted one once AdoptGlobal was called, else this
+// library's own, made on first use. The own one's destructor runs at exit and closes the
+// shared connection if one is still open.
 ModGlobal& Global();
+
+// Makes `state` the instance Global() returns. The data browser module calls it with the
+// server's state, so that a module loaded with its own copy of this code shares the server's
+// record, connection and flags rather than a second set.
+void AdoptGlobal(ModGlobal& state);
 
 }  // namespace lumbrook

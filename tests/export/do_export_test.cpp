@@ -194,6 +194,19 @@ TEST_F(DoExportTest, ProgressEventsAndACancelThatArrivesThroughTheMessageQueue) 
     ASSERT_EQ(counting.events.size(), 451u);  // 450 spectra and the closing event
     EXPECT_EQ(counting.events[0], std::make_pair(1, 450));
     EXPECT_EQ(counting.events[449], std::make_pair(450, 450));
+    // What was written, as a progress line reads it instead of the file.
+    {
+        ComPtr<ILumbrookHostSupport> support;
+        ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport, support.out_void()), S_OK);
+        LONG blocks = 0;
+        LONG peakLines = 0;
+        double bytes = 0;
+        ASSERT_EQ(support->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
+        EXPECT_EQ(blocks, 450);
+        EXPECT_EQ(peakLines, 450);
+        EXPECT_EQ(bytes, static_cast<double>(ReadFile(out)->size()));
+        EXPECT_EQ(support->GetExportCounts(&blocks, nullptr, &bytes), E_POINTER);
+    }  // released here: the object must go before the sinks declared below
 
     // The host posts its Cancel from the 300th event; it arrives at the next DoEvents.
     _Lumbrook* object = object_.get();

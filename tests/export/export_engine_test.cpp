@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -184,6 +185,10 @@ TEST(ExportPeakLists, OnlyTheJobRunsOwnSpectraLeaveBlocks) {
     db.Peak(4, 400.5, 4);
     db.Spectrum(6, 12, "A, B\r\nBEGIN IONS", 901.5);  // line breaks in the label
     db.Peak(6, 600.123456789, 0.0135);
+    db.Spectrum(7, 12, "A4", HUGE_VAL);  // infinite precursor masses: no number, no block
+    db.Peak(7, 700.5, 7);
+    db.Spectrum(8, 12, "A5", -HUGE_VAL);
+    db.Peak(8, 800.5, 8);
     Request request;
     request.Connect(db);
     const std::string out = TempPath("others.qpk");
@@ -284,7 +289,7 @@ TEST(ExportPeakLists, NothingToExportCreatesNoFile) {
 class PostAt final : public ExportListener {
   public:
     PostAt(long at, std::function<void()> call) : at_(at), call_(std::move(call)) {}
-    void SpectrumDone(long done, long total) override {
+    void SpectrumDone(long done, long total, const WriterCounts&) override {
         reports.emplace_back(done, total);
         if (done == at_)
             platform::PostCall(call_);
@@ -297,7 +302,7 @@ class PostAt final : public ExportListener {
     std::function<void()> call_;
 };
 
-TEST(ExportPeakLists, ACancelPostedMidwayEndsOnACompleteBlock) {
+TEST(ExportPeakLists, ACancelPostedMidwayEndsOnACompleteBlockAndReachesFailingBatches) {
     FixtureDatabase db(TempPath("cancel.sqlite"));
     FillSpectra(db, 450);
     Request request;
@@ -310,7 +315,40 @@ TEST(ExportPeakLists, ACancelPostedMidwayEndsOnACompleteBlock) {
     EXPECT_EQ(listener.reports.size(), 250u);
     EXPECT_EQ(listener.reports.back(), std::make_pair(250L, 450L));
     EXPECT_FALSE(Global().exportRunning);
+
+    // Batches whose peak queries all fail (each after its time-out, say) take the cancel
+    // after the first of them, not after the whole job run.
+    CommandLog log([](const std::string& sql) {
+        if (sql.rfind("Select distinct CENTROID", 0) == 0)
+            throw database::DatabaseError("Query timeout expired");
+    });
+    PostAt failing(200, [] { Global().cancelRequested = true; });
+    EXPECT_FALSE(request.Run(out, &failing));
+    EXPECT_EQ(PeakQueries(log.commands).size(), 1u);
+    EXPECT_EQ(failing.reports, (std::vector<std::pair<long, long>>{{200, 450}}));
+    EXPECT_EQ(ReadFile(out), "");
     Global().cancelRequested = false;
+}
+
+TEST(ExportPeakLists, AnErrorInTheMiddleLeavesTheOldFile) {
+    FixtureDatabase db(TempPath("error_midway.sqlite"));
+    FillSpectra(db, 450);
+    Request request;
+    request.Connect(db);
+    const std::string out = TempPath("error_midway.qpk");
+    ASSERT_TRUE(request.Run(out));
+    // A call that DoEvents runs fails: the error reaches the caller, and the file written
+    // before is the file still there.
+    PostAt listener(250, [] { throw std::runtime_error("the host's handler failed"); });
+    request.minMass = 0;
+    EXPECT_THROW(request.Run(out, &listener), std::runtime_error);
+    EXPECT_EQ(ReadFile(out), ExpectedSpectra(450));
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(out).parent_path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".error_midway.qpk."), std::string::npos)
+            << "left: " << entry.path();
+    }
+    EXPECT_FALSE(Global().exportRunning);
 }
 
 TEST(ExportPeakLists, AFailedBatchIsSkippedAndTheResultIsFalse) {

@@ -1,7 +1,8 @@
-// export_fixture PATH SPECTRA PEAKS: writes a database for the host's export tests. Job run 12
-// (MS/MS) has SPECTRA spectra (peak list and item ids 1..SPECTRA) of PEAKS peaks each; job
-// run 13 (MS) has one item, id 1000000, with three peaks. The folders and job runs of the
-// listing tests come along (FixtureDatabase::ListingTree).
+// export_fixture PATH SPECTRA PEAKS [slow]: writes a database for the host's export tests. Job
+// run 12 (MS/MS) has SPECTRA spectra (peak list and item ids 1..SPECTRA) of PEAKS peaks each;
+// job run 13 (MS) has one item, id 1000000, with three peaks. With "slow", every query of the
+// peak view runs until its time-out.
+// The folders and job runs of the listing tests come along (FixtureDatabase::ListingTree).
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -10,8 +11,8 @@
 #include "fixture_database.h"
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: export_fixture PATH SPECTRA PEAKS\n");
+    if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "slow")) {
+        std::fprintf(stderr, "usage: export_fixture PATH SPECTRA PEAKS [slow]\n");
         return 2;
     }
     try {
@@ -31,6 +32,17 @@ int main(int argc, char** argv) {
         db.Peak(1000000, 200.25, 2);
         db.Peak(1000000, 900.125, 3);
         db.ListingTree();
+        if (argc == 5) {
+            // A peak view that counts an endless sequence before it yields a row.
+            db.Run("DROP VIEW PEAK_VIEW");
+            db.Run(
+                "CREATE VIEW PEAK_VIEW AS WITH RECURSIVE spin(n) AS (SELECT 0 UNION ALL "
+                "SELECT n + 1 FROM spin) SELECT P.PEAK_LIST_ID AS PEAK_LIST_ID, "
+                "L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID, P.CENTROID AS CENTROID, P.AREA AS AREA, "
+                "P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE, P.ISOTOPIC_FLAG AS ISOTOPIC_FLAG "
+                "FROM PEAK P JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID "
+                "WHERE (SELECT count(*) FROM spin) < 0");
+        }
         db.Commit();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "export_fixture: %s\n", e.what());

@@ -121,11 +121,11 @@ TEST_F(HostSupportTest, AFalseExportSaysWhy) {
     EXPECT_EQ(Export(out, 12), std::make_pair(VARIANT_TRUE, std::string()));
     LONG blocks = 0;
     LONG peakLines = 0;
-    LONGLONG bytes = 0;
-    ASSERT_EQ(support_->GetLastExportCounts(&blocks, &peakLines, &bytes), S_OK);
+    double bytes = 0;
+    ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
     EXPECT_EQ(blocks, 450);
     EXPECT_EQ(peakLines, 900);
-    EXPECT_EQ(bytes, static_cast<LONGLONG>(ReadFile(out)->size()));
+    EXPECT_EQ(bytes, static_cast<double>(ReadFile(out)->size()));
 
     // The second of three batches cannot be read.
     database::Connection::SetCommandObserver([](const std::string& sql) {
@@ -137,9 +137,9 @@ TEST_F(HostSupportTest, AFalseExportSaysWhy) {
                              std::string("1 of 3 batches could not be read; the file holds the "
                                          "others")));
     database::Connection::SetCommandObserver({});
-    ASSERT_EQ(support_->GetLastExportCounts(&blocks, &peakLines, &bytes), S_OK);
+    ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
     EXPECT_EQ(blocks, 250);
-    EXPECT_EQ(bytes, static_cast<LONGLONG>(ReadFile(out)->size()));
+    EXPECT_EQ(bytes, static_cast<double>(ReadFile(out)->size()));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ endfunction()
 
 run(0 ${CLIENT} gone)
 run(0 ${HOST} register)
-if(NOT output MATCHES "^Registered /.*/liblumbrook\\.so\n$")
+if(NOT output MATCHES "^Registered /.*/liblumbrook\\.so\\.1\n$")
     message(FATAL_ERROR "unexpected output of register: ${output}")
 endif()
 file(READ ${WORK}/lumbrook/HKEY_CURRENT_USER.reg hive)

@@ -1,6 +1,7 @@
 #include "database/sqlite/sqlite_provider.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <climits>
@@ -72,15 +73,21 @@ bool ParseDateTime(const char* text, DateTime& out) {
 
 // The progress handler's state for one statement.
 struct Deadline {
-    Clock::time_point end;
+    std::optional<Clock::time_point> end;
+    const std::function<bool()>* interrupt = nullptr;
     bool expired = false;
+    bool interrupted = false;
 };
 
 int CheckDeadline(void* context) {
     auto* deadline = static_cast<Deadline*>(context);
-    if (Clock::now() >= deadline->end) {
+    if (deadline->end && Clock::now() >= *deadline->end) {
         deadline->expired = true;
         return 1;  // non-zero interrupts the statement with SQLITE_INTERRUPT
+    }
+    if (deadline->interrupt != nullptr && (*deadline->interrupt)()) {
+        deadline->interrupted = true;
+        return 1;
     }
     return 0;
 }
@@ -99,6 +106,10 @@ SqliteProvider::SqliteProvider(const std::string& path) {
         throw error;
     }
     sqlite3_extended_result_codes(db_, 1);
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0)
+        file_ = FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                             static_cast<std::uint64_t>(info.st_ino)};
 }
 
 SqliteProvider::~SqliteProvider() {
@@ -123,16 +134,20 @@ Recordset SqliteProvider::Execute(const std::string& commandText, int timeoutSec
         throw DatabaseError("The connection is not open");
 
     Deadline deadline;
+    if (interruptCheck_)
+        deadline.interrupt = &interruptCheck_;
     if (timeoutSeconds > 0) {
         deadline.end = Clock::now() + std::chrono::seconds(timeoutSeconds);
-        sqlite3_progress_handler(db_, kProgressSteps, CheckDeadline, &deadline);
         // In milliseconds, kept within int.
         sqlite3_busy_timeout(db_,
                              timeoutSeconds < INT_MAX / 1000 ? timeoutSeconds * 1000 : INT_MAX);
     } else {
-        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
         sqlite3_busy_timeout(db_, INT_MAX);
     }
+    if (deadline.end || deadline.interrupt != nullptr)
+        sqlite3_progress_handler(db_, kProgressSteps, CheckDeadline, &deadline);
+    else
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
     // The handler points at this frame's deadline: take it away on every way out.
     struct HandlerReset {
         sqlite3* db;
@@ -145,6 +160,8 @@ Recordset SqliteProvider::Execute(const std::string& commandText, int timeoutSec
                                 &raw, &tail);
     Statement statement(raw);
     if (rc != SQLITE_OK) {
+        if (deadline.interrupted)
+            throw DatabaseError("Operation canceled", "HY008", rc);
         if (deadline.expired)
             throw DatabaseError("Query timeout expired", "HYT00", rc);
         throw ErrorOf(db_, rc);
@@ -200,6 +217,8 @@ Recordset SqliteProvider::Execute(const std::string& commandText, int timeoutSec
         }
     }
     if (rc != SQLITE_DONE) {
+        if (deadline.interrupted)
+            throw DatabaseError("Operation canceled", "HY008", rc);
         if (deadline.expired || (rc & 0xff) == SQLITE_INTERRUPT) {
             throw DatabaseError(
                 "Query timeout expired after " + std::to_string(timeoutSeconds) + " seconds",

@@ -21,10 +21,17 @@ class SqliteProvider final : public Provider {
     // has run that long; a database locked by a writer is waited for as long.
     Recordset Execute(const std::string& commandText, int timeoutSeconds) override;
     bool IsOracle() const override { return false; }
+    std::optional<FileIdentity> DatabaseFile() const override { return file_; }
+    // Asked by the progress handler, every few thousand steps of the statement.
+    void SetInterruptCheck(std::function<bool()> check) override {
+        interruptCheck_ = std::move(check);
+    }
     void Close() override;
 
   private:
     sqlite3* db_ = nullptr;
+    std::optional<FileIdentity> file_;
+    std::function<bool()> interruptCheck_;
 };
 
 }  // namespace lumbrook::database

@@ -1,0 +1,150 @@
+#include "export/output_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "export/file_error.h"
+
+namespace lumbrook::exporting {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder beside the test program, removed afterwards.
+class OutputFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::current_path() /
+                  ("output_file_" +
+                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+
+    static void Write(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // Every name in the folder but the ones given, so that a left temporary file shows.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(OutputFileTest, ALinkStaysALinkAndTheModeStays) {
+    const std::string real = Path("real.qpk");
+    const std::string link = Path("link.qpk");
+    Write(real, "old");
+    ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+    fs::create_symlink("real.qpk", link);  // relative, as people make them
+    OutputFile file(link);
+    file.Write("new", 3);
+    file.Commit();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Read(real), "new");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::mask,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // A dangling link gets the file it names; a new file gets the usual mode.
+    const mode_t mask = umask(022);
+    fs::create_symlink("later.qpk", Path("dangling.qpk"));
+    OutputFile later(Path("dangling.qpk"));
+    later.Write("x", 1);
+    later.Commit();
+    umask(mask);
+    EXPECT_EQ(Read(Path("later.qpk")), "x");
+    EXPECT_EQ(static_cast<int>(fs::status(Path("later.qpk")).permissions() & fs::perms::mask),
+              0644);
+}
+
+TEST_F(OutputFileTest, StrayTemporaryFilesGoUnlessALiveExportHoldsThem) {
+    const std::string target = Path("out.qpk");
+    const std::string stray = Path(".out.qpk.99999999.0.lumbrook-tmp");
+    const std::string held = Path(".out.qpk.99999999.1.lumbrook-tmp");
+    const std::string otherTarget = Path(".other.qpk.99999999.0.lumbrook-tmp");
+    const std::string notOurs = Path(".out.qpk.notes");
+    for (const auto& path : {stray, held, otherTarget, notOurs})
+        Write(path, "left behind");
+    const int holder = open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+
+    OutputFile running(target);  // a live export of the same target
+    OutputFile second(target);
+    EXPECT_FALSE(fs::exists(stray));
+    EXPECT_TRUE(fs::exists(held));
+    EXPECT_TRUE(fs::exists(otherTarget));
+    EXPECT_TRUE(fs::exists(notOurs));
+    EXPECT_TRUE(fs::exists(running.TemporaryPath()));
+    EXPECT_NE(running.TemporaryPath(), second.TemporaryPath());
+    close(holder);
+}
+
+TEST_F(OutputFileTest, WhatIsNotARegularFileIsWrittenDirectly) {
+    // A descriptor name writes through the descriptor: a file opened for appending is
+    // appended to, not emptied.
+    const std::string log = Path("append.log");
+    Write(log, "first\n");
+    const int fd = open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    {
+        OutputFile file("/dev/fd/" + std::to_string(fd));
+        EXPECT_TRUE(file.TemporaryPath().empty());
+        file.Write("second\n", 7);
+        file.Commit();
+    }
+    close(fd);
+    EXPECT_EQ(Read(log), "first\nsecond\n");
+    EXPECT_EQ(Names(), std::vector<std::string>{"append.log"});
+
+    // A device: written in place, with the device's own error.
+    OutputFile full("/dev/full");
+    try {
+        full.Write("x", 1);
+        ADD_FAILURE() << "no error from /dev/full";
+    } catch (const FileError& e) {
+        EXPECT_STREQ(e.what(), "Disk full: /dev/full");
+    }
+
+    // A name so long that the hidden one beside it cannot be made: written in place.
+    const std::string longName = Path(std::string(250, 'n') + ".qpk");
+    {
+        OutputFile file(longName);
+        EXPECT_TRUE(file.TemporaryPath().empty());
+        file.Write("long", 4);
+        file.Commit();
+    }
+    EXPECT_EQ(Read(longName), "long");
+
+    // A folder that does not exist.
+    try {
+        OutputFile missing(Path("no/such/folder.qpk"));
+        ADD_FAILURE() << "no error for a missing folder";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.what(), "Path not found: " + Path("no/such/folder.qpk"));
+    }
+}
+
+}  // namespace
+}  // namespace lumbrook::exporting

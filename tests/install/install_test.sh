@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Lumbrook as a packager and a lab's administrator get it: a Release build without tests,
+# installed into a prefix and into a root from its Debian packages, with the build folder
+# deleted before anything installed runs.
+#   install_test.sh SOURCE_DIR REFERENCE_LUMBROOK WORK_DIR
+# REFERENCE_LUMBROOK is the build tree's program: its export of the demo database is what
+# every installed way of exporting must write byte for byte.
+set -euo pipefail
+src=$1 reference=$2 work=$3
+
+fail() { echo "install_test: $*" >&2; exit 1; }
+
+rm -rf "$work"
+mkdir -p "$work"
+build=$work/build prefix=$work/prefix
+export XDG_CONFIG_HOME=$work/config
+
+echo "== configure, build, install and package a Release build without tests"
+cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMBROOK_TESTS=OFF \
+    -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+cmake --build "$build" -- -j"$(nproc)" >"$work/build.log" || { tail -40 "$work/build.log"; fail "build failed"; }
+cmake --install "$build" >/dev/null
+(cd "$build" && cpack -G DEB >"$work/cpack.log") || { cat "$work/cpack.log"; fail "cpack failed"; }
+mkdir -p "$work/debs"
+mv "$build"/*.deb "$work/debs/"
+rm -rf "$build"
+
+libdir=$(dirname "$(find "$prefix" -name 'liblumbrook.so.1' | head -1)")
+[ -n "$libdir" ] || fail "no liblumbrook.so.1 installed"
+for f in bin/lumbrook include/lumbrook/lumbrook.h include/lumbrook/com.h share/doc/lumbrook/LICENSE \
+         share/doc/lumbrook/README.md share/man/man1/lumbrook.1.gz; do
+    [ -e "$prefix/$f" ] || fail "not installed: $f"
+done
+for f in liblumbrook.so liblumbrook.so.1.0.0 liblumbrook-platform.so liblumbrook-platform.so.1 \
+         pkgconfig/lumbrook.pc cmake/Lumbrook/LumbrookConfig.cmake; do
+    [ -e "$libdir/$f" ] || fail "not installed: $libdir/$f"
+done
+
+echo "== the installed program, without LD_LIBRARY_PATH"
+unset LD_LIBRARY_PATH
+demo=$work/demo.sqlite
+connect="Provider=SQLite;Data Source=$demo"
+"$prefix/bin/lumbrook" demo-db "$demo" >/dev/null
+"$reference" export --quiet --connect "$connect" --job-run 12 --out "$work/reference.qpk"
+"$prefix/bin/lumbrook" export --quiet --connect "$connect" --job-run 12 --out "$work/installed.qpk"
+cmp "$work/reference.qpk" "$work/installed.qpk" || fail "the installed export differs"
+
+echo "== no Qt library in the export path"
+for f in "$prefix/bin/lumbrook" "$libdir/liblumbrook.so.1" "$libdir/liblumbrook-platform.so.1"; do
+    if ldd "$f" | grep -q 'libQt'; then
+        ldd "$f" | grep libQt
+        fail "$f links Qt"
+    fi
+done
+
+echo "== ShowDataBrowser without its module: false, and the host says why"
+module=$libdir/lumbrook/liblumbrook-browser.so
+[ -e "$module" ] || fail "the data browser module is not installed"
+mv "$module" "$module.away"
+set +e
+QT_QPA_PLATFORM=offscreen "$prefix/bin/lumbrook" browse 2>"$work/browse.err"
+status=$?
+set -e
+mv "$module.away" "$module"
+[ "$status" -eq 1 ] || fail "browse without the module exited $status"
+grep -qF "lumbrook: the data browser is not installed: $module" "$work/browse.err" ||
+    { cat "$work/browse.err"; fail "browse without the module did not say so"; }
+
+echo "== a C host through pkg-config and through find_package, creating the object by ProgID"
+"$prefix/bin/lumbrook" register >/dev/null
+host_src=$src/tests/install/c_host
+export PKG_CONFIG_PATH=$libdir/pkgconfig
+# shellcheck disable=SC2046 # pkg-config's flags are words
+cc -std=c11 -Wall -Werror -o "$work/c_host_pc" "$host_src/c_host.c" \
+    $(pkg-config --cflags --libs lumbrook) -Wl,-rpath,"$(pkg-config --variable=libdir lumbrook)"
+cmake -S "$host_src" -B "$work/c_host_build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/c_host_build" >/dev/null
+for host in "$work/c_host_pc" "$work/c_host_build/c_host"; do
+    rm -f "$work/host.qpk"
+    "$host" "$connect" 12 "$work/host.qpk" || fail "$host failed"
+    cmp "$work/reference.qpk" "$work/host.qpk" || fail "the export of $host differs"
+done
+"$prefix/bin/lumbrook" unregister >/dev/null
+
+echo "== the Debian packages, unpacked into a fresh root"
+root=$work/root
+for deb in "$work"/debs/*.deb; do
+    dpkg-deb -x "$deb" "$root"
+    dpkg-deb -f "$deb" Package Depends
+done
+[ -e "$root/usr/share/doc/lumbrook/copyright" ] || fail "the package has no copyright file"
+"$root/usr/bin/lumbrook" export --quiet --connect "$connect" --job-run 12 --out "$work/deb.qpk"
+cmp "$work/reference.qpk" "$work/deb.qpk" || fail "the packaged export differs"
+if command -v lintian >/dev/null; then
+    echo "== lintian"
+    lintian --no-tag-display-limit "$work"/debs/*.deb || fail "lintian found errors"
+fi
+rm -rf "$work"
+echo "install_test: passed"
