@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,18 @@ CLI::App* ChosenSubcommand(CLI::App& app) {
     }
 }
 
+// CLI11's help with the option names as "-o, --out", the form help2man and people read.
+class HelpFormatter final : public CLI::Formatter {
+  public:
+    std::string make_option_name(const CLI::Option* option, bool isPositional) const override {
+        std::string names = CLI::Formatter::make_option_name(option, isPositional);
+        for (std::size_t at = names.find(','); at != std::string::npos;
+             at = names.find(',', at + 2))
+            names.replace(at, 1, ", ");
+        return names;
+    }
+};
+
 std::string CommandPath(const CLI::App* app) {
     std::string path;
     for (; app != nullptr; app = app->get_parent())
@@ -39,6 +52,7 @@ std::string CommandPath(const CLI::App* app) {
 
 int main(int argc, char** argv) {
     CLI::App app(kDescription, "lumbrook");
+    app.formatter(std::make_shared<HelpFormatter>());  // before the subcommands, which copy it
     app.set_help_flag("-h,--help", "print this help and exit");
     app.set_version_flag("--version", std::string("lumbrook ") + LUMBROOK_HOST_VERSION,
                          "print the version and exit");
