@@ -31,7 +31,7 @@ std::string Words(const CLI::App& app) {
 std::string ValueOptions(const CLI::App& app) {
     std::string pattern;
     for (const CLI::Option* option : app.get_options()) {
-        if (option->get_positional() || option->get_type_size() == 0)
+        if (option->get_positional() || option->get_expected_max() == 0)
             continue;
         for (const std::string& name : option->get_snames())
             pattern += (pattern.empty() ? "-" : "|-") + name;
