@@ -276,7 +276,8 @@ struct Outcome {
     std::string error;  // a failed DoExport's error info with its number
 };
 
-// One DoExport into `file` with the object's values, with the progress line and Ctrl-C.
+// One DoExport into `file` with the object's values, with the progress line. The caller holds
+// the stop signals for the whole call.
 ExportSummary ExportOnce(_Lumbrook& o, const std::string& file, long jobRun, long item, bool quiet,
                          Outcome& outcome) {
     ExportSummary summary;
@@ -288,7 +289,6 @@ ExportSummary ExportOnce(_Lumbrook& o, const std::string& file, long jobRun, lon
     ProgressLine progress(showProgress, o);
     ProgressSink sink(o, progress);
     const Advice advice(o, &sink);
-    const StopSignals stopSignals(o);
     // "-" is standard output, written through the descriptor the host was given.
     platform::Bstr outFile(file == "-" ? std::string("/dev/stdout") : file);
     BSTR outFileArgument = outFile.get();  // in/out by reference; DoExport leaves it as it is
@@ -401,7 +401,13 @@ int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
         return kExitFailed;
     }
     int status = kExitOk;
+    // One handler for the whole call: a stop signal between two exports starts no more.
+    const StopSignals stopSignals(o);
     for (const Planned& planned : plan) {
+        if (interruptCount > 0) {
+            std::cerr << "lumbrook export: cancelled\n";
+            return Worse(status, kExitFailed);
+        }
         HRESULT hr = S_OK;
         if (FAILED(hr = o.put_JobRunID(static_cast<LONG>(planned.jobRun))))
             return Worse(status, ReportObjectError("setting JobRunID", hr));
@@ -457,6 +463,7 @@ int RunExport(const ExportOptions& options) {
     HRESULT hr = S_OK;
     if (!options.jobRuns.empty() && FAILED(hr = o.put_JobRunID(static_cast<LONG>(jobRun))))
         return ReportObjectError("setting JobRunID", hr);
+    const StopSignals stopSignals(o);
     Outcome outcome;
     const ExportSummary summary =
         ExportOnce(o, options.out, jobRun, oneItem ? options.item : 0, options.quiet, outcome);
