@@ -10,6 +10,7 @@ packages=(
     libsqlite3-dev sqlite3
     unixodbc-dev odbc-postgresql postgresql libsqliteodbc
     xvfb jwm
+    help2man dpkg-dev file lintian
 )
 
 missing=()

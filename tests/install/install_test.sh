@@ -12,14 +12,16 @@ fail() { echo "install_test: $*" >&2; exit 1; }
 
 rm -rf "$work"
 mkdir -p "$work"
-build=$work/build prefix=$work/prefix
+build=$work/build prefix=$work/install/usr
 export XDG_CONFIG_HOME=$work/config
 
 echo "== configure, build, install and package a Release build without tests"
+# Configured for /usr, as a distribution builds it, and installed into a staging root: every
+# installed path must work from wherever the files end up.
 cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMBROOK_TESTS=OFF \
-    -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+    -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build "$build" -- -j"$(nproc)" >"$work/build.log" || { tail -40 "$work/build.log"; fail "build failed"; }
-cmake --install "$build" >/dev/null
+DESTDIR=$work/install cmake --install "$build" >/dev/null
 (cd "$build" && cpack -G DEB >"$work/cpack.log") || { cat "$work/cpack.log"; fail "cpack failed"; }
 mkdir -p "$work/debs"
 mv "$build"/*.deb "$work/debs/"
