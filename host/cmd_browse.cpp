@@ -1,42 +1,27 @@
 // lumbrook browse: shows the data browser; on "Select" prints the choice, and
 // with --export also exports it.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "browse_choice.h"
 #include "command.h"
-#include "options.h"
 #include "platform/com/bstr.h"
 #include "server.h"
 
 namespace lumbrook::host {
 namespace {
 
-constexpr const char* kHelp =
-    "Usage: lumbrook browse [--export FILE]\n\n"
-    "Shows the data browser. On Select prints "
-    "Descriptor, MSType, AllSpectra, JobRunID,\n"
-    "JobRunItemID and DescriptorList as Name=value "
-    "lines, then each DescriptorList entry on a\n"
-    "line of its own.\n\n"
-    "  --export FILE  also export the choice into "
-    "FILE: all spectra of the job run, or the\n"
-    "                 selected spectra one after the "
-    "other, in the order of the list. FILE is\n"
-    "                 checked before the window "
-    "opens; a choice of selected spectra with no\n"
-    "                 row selected exports nothing.\n\n"
-    "Exit status:\n"
-    "  0  a choice was made (and exported, with --export)\n"
-    "  1  the browser was cancelled or cannot be shown, FILE cannot be written,\n"
-    "     nothing was selected to export, or the export failed\n"
-    "  2  bad arguments\n"
-    "  3  the automation object raised an error\n";
+constexpr const char* kDescription =
+    "Shows the data browser. On Select prints Descriptor, MSType, AllSpectra, JobRunID,\n"
+    "JobRunItemID and DescriptorList as Name=value lines, then each DescriptorList entry on\n"
+    "a line of its own.";
 
 // One DoExport into `file`; kExitOk when the engine reported success.
 int ExportOnce(_Lumbrook& object, const std::string& file) {
@@ -118,20 +103,12 @@ int ExportChoice(_Lumbrook& object, const std::string& file, bool allSpectra,
     return kExitOk;
 }
 
-int RunBrowse(const std::vector<std::string>& args) {
-    const ParsedOptions options = ParseOptions(args, {{"export", true}});
-    if (options.Has("help")) {
-        std::cout << kHelp;
-        return kExitOk;
-    }
-    if (!options.positional.empty())
-        throw UsageError("browse takes no arguments besides its options");
-
+int RunBrowse(const std::string& exportOption) {
     // The browser makes the library's folder the current directory; a relative file name
     // means the folder the user was in.
     std::optional<std::string> exportFile;
-    if (const auto file = options.Get("export")) {
-        exportFile = std::filesystem::absolute(*file).string();
+    if (!exportOption.empty()) {
+        exportFile = std::filesystem::absolute(exportOption).string();
         if (const std::string why = WhyNotWritable(*exportFile); !why.empty()) {
             std::cerr << "lumbrook: " << why << "\n";
             return kExitFailed;
@@ -191,8 +168,24 @@ int RunBrowse(const std::vector<std::string>& args) {
     return ExportChoice(*object.get(), *exportFile, all != VARIANT_FALSE, entries);
 }
 
-const Registration kBrowse{
-    {"browse", "show the data browser and print the choice", kHelp, RunBrowse}};
+Runner DefineBrowse(CLI::App& app) {
+    auto exportFile = std::make_shared<std::string>();
+    app.add_option("--export", *exportFile,
+                   "also export the choice into FILE: all spectra of the job run, or the "
+                   "selected spectra one after the other, in the order of the list. FILE is "
+                   "checked before the window opens; a choice of selected spectra with no row "
+                   "selected exports nothing.")
+        ->type_name("FILE");
+    app.footer(
+        std::string(kDescription) + "\n\n" +
+        ExitStatusHelp({{kExitOk, "a choice was made (and exported, with --export)"},
+                        {kExitFailed,
+                         "the browser was cancelled or cannot be shown, FILE cannot be written,\n"
+                         "nothing was selected to export, or the export failed"}}));
+    return [exportFile] { return RunBrowse(*exportFile); };
+}
+
+const Registration kBrowse{{"browse", "show the data browser and print the choice", DefineBrowse}};
 
 }  // namespace
 }  // namespace lumbrook::host

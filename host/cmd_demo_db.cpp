@@ -1,46 +1,25 @@
 // lumbrook demo-db: writes the demo database, an SQLite file laid out like an instrument's.
 #include <sys/stat.h>  // stat: only a regular file is replaced
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
 #include "command.h"
 #include "database/database_error.h"
 #include "database/demo/demo_database.h"
-#include "options.h"
 
 namespace lumbrook::host {
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: lumbrook demo-db PATH [--spectra N] [--base-views] [--seed S]\n"
-    "\n"
+constexpr const char* kDescription =
     "Writes a demo database to PATH (an SQLite file; a regular file that is there is\n"
     "replaced, anything else is refused). Job run 12 holds one MS/MS spectrum per tryptic\n"
     "peptide of the demo's proteins, so its export identifies them. Open it with the\n"
-    "connection string Provider=SQLite;Data Source=PATH.\n"
-    "\n"
-    "  --spectra N    MS/MS spectra in job run 12 (the peptides repeat), for benchmarks\n"
-    "  --base-views   also create BASE_JOB_RUN_ITEM_VIEW and BASE_PEAK_VIEW\n"
-    "  --seed S       seed of the peak noise (default 1); the same seed gives the same file\n";
+    "connection string Provider=SQLite;Data Source=PATH.";
 
-int RunDemoDb(const std::vector<std::string>& args) {
-    const ParsedOptions options =
-        ParseOptions(args, {{"spectra", true}, {"base-views", false}, {"seed", true}});
-    if (options.Has("help")) {
-        std::cout << kUsage;
-        return kExitOk;
-    }
-    if (options.positional.size() != 1)
-        throw UsageError("demo-db takes one PATH");
-
-    database::demo::DemoOptions demo;
-    demo.path = options.positional[0];
-    if (auto spectra = options.Get("spectra"))
-        demo.spectra = ParseInteger("spectra", *spectra, 1, 10'000'000);
-    if (auto seed = options.Get("seed"))
-        demo.seed = static_cast<std::uint64_t>(ParseInteger("seed", *seed, 0, 2147483647));
-    demo.baseViews = options.Has("base-views");
+int RunDemoDb(const database::demo::DemoOptions& demo) {
     // The new file is renamed over PATH: a device, FIFO or folder there (or behind a link)
     // would be replaced by it, so anything but a regular file is refused.
     struct stat info {};
@@ -63,7 +42,27 @@ int RunDemoDb(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const Registration kDemoDb{{"demo-db", "write the demo database (SQLite)", kUsage, RunDemoDb}};
+Runner DefineDemoDb(CLI::App& app) {
+    auto demo = std::make_shared<database::demo::DemoOptions>();
+    app.add_option("PATH", demo->path, "the database file to write")->required();
+    app.add_option("--spectra", demo->spectra,
+                   "MS/MS spectra in job run 12 (the peptides repeat), for benchmarks; by "
+                   "default one per peptide")
+        ->type_name("N")
+        ->check(CLI::Range(1L, 10'000'000L));
+    app.add_flag("--base-views", demo->baseViews,
+                 "also create BASE_JOB_RUN_ITEM_VIEW and BASE_PEAK_VIEW");
+    app.add_option("--seed", demo->seed,
+                   "seed of the peak noise; the same seed gives the same file")
+        ->type_name("S")
+        ->check(CLI::Range(0L, 2147483647L))
+        ->capture_default_str();
+    app.footer(std::string(kDescription) + "\n\n" +
+               ExitStatusHelp({{kExitOk, "written"}, {kExitFailed, "PATH cannot be written"}}));
+    return [demo] { return RunDemoDb(*demo); };
+}
+
+const Registration kDemoDb{{"demo-db", "write the demo database (SQLite)", DefineDemoDb}};
 
 }  // namespace
 }  // namespace lumbrook::host

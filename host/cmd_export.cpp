@@ -2,15 +2,21 @@
 // list file through the object's Connect and DoExport, as any automation host would.
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <iterator>
-#include <optional>
+#include <map>
+#include <memory>
 
 #include "command.h"
-#include "options.h"
+#include "connect_options.h"
+#include "export_runs.h"
+#include "listing.h"
 #include "platform/com/bstr.h"
 #include "platform/com/guid.h"
 #include "server.h"
@@ -18,33 +24,22 @@
 namespace lumbrook::host {
 namespace {
 
-constexpr const char* kExportHelp =
-    "Usage: lumbrook export [--connect STRING] --job-run N --out FILE [FILTERS]\n"
-    "       lumbrook export [--connect STRING] [--job-run N] --item M [--ms-type MS|MS-MS]\n"
-    "                       --out FILE [FILTERS]\n"
-    "\n"
+constexpr const char* kDescription =
     "Exports all MS/MS spectra of job run N, or the spectrum of job run item M, into the peak\n"
     "list file FILE. With --item, --ms-type says how the item is written (MS-MS: one block per\n"
     "peak list, the default; MS: bare peak lines) and --job-run only feeds the block titles.\n"
-    "\n"
-    "Options:\n"
-    "  --connect STRING     connection string (default: the object's ODBCString preference)\n"
-    "  --min-mass X         lowest fragment mass written, in Da\n"
-    "  --max-mass X         peaks from this far below the precursor mass up are dropped, in Da\n"
-    "  --s2n X              a written peak's signal-to-noise ratio must exceed X\n"
-    "  --monoisotopic 0|1   1: monoisotopic peaks only\n"
-    "  --quiet              no progress line\n"
-    "Without a filter option the value from the preferences stands (60, 20, 10 and 1 when\n"
-    "none is stored). --out - writes the export to standard output.\n"
+    "Several --job-run, or --spot-set, write one file per job run into --out-dir DIR, each\n"
+    "the same bytes as the single export of that job run; with --spot-set a job run that is\n"
+    "not an MS/MS run is reported and skipped. Without a filter option the value from the\n"
+    "preferences stands (60, 20, 10 and 1 when none is stored). --out - writes the export to\n"
+    "standard output. After each export a line on stderr tells the file, spectra, peak lines,\n"
+    "bytes, seconds and the result.\n"
     "\n"
     "A file is never written in place: the export goes into a hidden temporary file beside it,\n"
     "which replaces FILE once it is complete, so FILE keeps its old content until then and\n"
     "whenever the export fails or is killed. Ctrl-C, SIGTERM and SIGHUP cancel a running\n"
-    "export: FILE then holds the complete blocks written so far. A second one ends at once and\n"
-    "FILE stays as it was.\n"
-    "\n"
-    "Exit status: 0 exported; 1 the connection or the export failed, or it was cancelled;\n"
-    "2 usage error; 3 the object raised an error.\n";
+    "export: FILE then holds the complete blocks written so far, and the exports still to come\n"
+    "are not started. A second one ends at once and FILE stays as it was.";
 
 // The object under export, for the signal handler, and how many stop signals arrived.
 _Lumbrook* volatile exportingObject = nullptr;
@@ -221,61 +216,232 @@ class StopSignals {
     struct sigaction previous_[std::size(kStopSignals)]{};
 };
 
-std::string ConnectError(_Lumbrook& object) {
-    platform::ComPtr<ILumbrookHostSupport> support;
-    if (FAILED(object.QueryInterface(IID_ILumbrookHostSupport, support.out_void())))
-        return {};
-    platform::Bstr text;
-    if (FAILED(support->GetLastConnectError(text.out())))
-        return {};
-    return text.Utf8();
+struct ExportOptions {
+    ConnectOptions connection;
+    std::vector<long> jobRuns;
+    long item = 0;
+    std::string msType;
+    std::string out;
+    std::string outDir;
+    std::string name = "job_run_{job_run}.qpk";
+    std::string spotSet;
+    double minMass = 0;
+    double maxMass = 0;
+    double s2n = 0;
+    long monoisotopic = 0;
+    bool quiet = false;
+    bool json = false;
+    // The options whose absence means "the object's value stands".
+    CLI::Option* itemOption = nullptr;
+    CLI::Option* msTypeOption = nullptr;
+    CLI::Option* minMassOption = nullptr;
+    CLI::Option* maxMassOption = nullptr;
+    CLI::Option* s2nOption = nullptr;
+    CLI::Option* monoisotopicOption = nullptr;
+};
+
+// The exit status of one export's result; a worse one wins over a better.
+int StatusOf(const ExportSummary& summary) {
+    if (summary.result == "true")
+        return kExitOk;
+    return summary.result == "false" ? kExitFailed : kExitObjectError;
 }
 
-int RunExport(const std::vector<std::string>& args) {
-    const ParsedOptions options = ParseOptions(args, {{"connect"},
-                                                      {"job-run"},
-                                                      {"item"},
-                                                      {"ms-type"},
-                                                      {"out"},
-                                                      {"min-mass"},
-                                                      {"max-mass"},
-                                                      {"s2n"},
-                                                      {"monoisotopic"},
-                                                      {"quiet", false}});
-    if (options.Has("help")) {
-        std::cout << kExportHelp;
-        return kExitOk;
+int Worse(int a, int b) {
+    return std::max(a, b);
+}
+
+// The object's sentence on the last export and its counts, into `summary`.
+void ReadExportReport(_Lumbrook& object, ExportSummary& summary) {
+    const auto support = HostSupport(object);
+    if (!support)
+        return;
+    BSTR message = nullptr;
+    if (SUCCEEDED(support->GetLastExportMessage(&message)))
+        summary.message = TakeText(message);
+    LONG blocks = 0;
+    LONG peakLines = 0;
+    double bytes = 0;
+    if (SUCCEEDED(support->GetExportCounts(&blocks, &peakLines, &bytes))) {
+        summary.spectra = blocks;
+        summary.peakLines = peakLines;
+        summary.bytes = static_cast<long long>(bytes);
     }
-    if (!options.positional.empty())
-        throw UsageError("unexpected argument '" + options.positional.front() + "'");
-    const std::optional<std::string> out = options.Get("out");
-    if (!out || out->empty())
-        throw UsageError("--out FILE is required");
-    const bool oneItem = options.Has("item");
-    if (!oneItem && !options.Has("job-run"))
-        throw UsageError("give --job-run N, or --item M");
-    if (!oneItem && options.Has("ms-type"))
+}
+
+// What one DoExport came to, beyond its summary.
+struct Outcome {
+    HRESULT hr = S_OK;
+    bool cancelled = false;
+    std::string error;  // a failed DoExport's error info with its number
+};
+
+// One DoExport into `file` with the object's values, with the progress line. The caller holds
+// the stop signals for the whole call.
+ExportSummary ExportOnce(_Lumbrook& o, const std::string& file, long jobRun, long item, bool quiet,
+                         Outcome& outcome) {
+    ExportSummary summary;
+    summary.jobRun = jobRun;
+    summary.item = item;
+    summary.file = file;
+    const auto start = std::chrono::steady_clock::now();
+    const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
+    ProgressLine progress(showProgress, o);
+    ProgressSink sink(o, progress);
+    const Advice advice(o, &sink);
+    // "-" is standard output, written through the descriptor the host was given.
+    platform::Bstr outFile(file == "-" ? std::string("/dev/stdout") : file);
+    BSTR outFileArgument = outFile.get();  // in/out by reference; DoExport leaves it as it is
+    VARIANT_BOOL exported = VARIANT_FALSE;
+    outcome.hr = o.DoExport(&outFileArgument, &exported);
+    progress.Show(progress.lastDone, progress.lastTotal, true);
+    progress.End();
+    summary.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    outcome.cancelled = sink.Cancelled();
+    if (FAILED(outcome.hr)) {
+        outcome.error = DescribeError(outcome.hr);  // before another call replaces the info
+        summary.result = "error";
+        ReadExportReport(o, summary);
+        return summary;
+    }
+    ReadExportReport(o, summary);
+    summary.result = exported != VARIANT_FALSE ? "true" : "false";
+    if (exported == VARIANT_FALSE && outcome.cancelled)
+        summary.message = "cancelled";
+    return summary;
+}
+
+// The summary line on stderr (with --quiet only for an export that did not come out true)
+// and, with --json, the JSON line on stdout.
+void Report(const ExportSummary& summary, const ExportOptions& options) {
+    if (!options.quiet)
+        std::cerr << SummaryLine(summary) << "\n";
+    else if (summary.result != "true" && summary.message != "cancelled")
+        std::cerr << "lumbrook export: " << summary.file << ": " << summary.message << "\n";
+    if (summary.message == "cancelled")
+        std::cerr << "lumbrook export: cancelled\n";
+    if (options.json)
+        std::cout << SummaryJson(summary) << std::endl;
+}
+
+// Sets the object's values from the options. Returns kExitOk or the status of the failure,
+// which has been reported.
+int SetValues(_Lumbrook& o, const ExportOptions& options) {
+    HRESULT hr = S_OK;
+    const bool oneItem = options.itemOption->count() > 0;
+    if (oneItem && FAILED(hr = o.put_JobRunItemID(static_cast<LONG>(options.item))))
+        return ReportObjectError("setting JobRunItemID", hr);
+    if (FAILED(hr = o.put_AllSpectra(oneItem ? VARIANT_FALSE : VARIANT_TRUE)))
+        return ReportObjectError("setting AllSpectra", hr);
+    const std::string msType = options.msTypeOption->count() > 0 ? options.msType : "MS-MS";
+    if (FAILED(hr = PutText(o, &_Lumbrook::put_MSType, msType)))
+        return ReportObjectError("setting MSType", hr);
+    if (options.minMassOption->count() > 0 && FAILED(hr = o.put_minMass(options.minMass)))
+        return ReportObjectError("setting minMass", hr);
+    if (options.maxMassOption->count() > 0 && FAILED(hr = o.put_maxMass(options.maxMass)))
+        return ReportObjectError("setting maxMass", hr);
+    if (options.s2nOption->count() > 0 && FAILED(hr = o.put_S2N(options.s2n)))
+        return ReportObjectError("setting S2N", hr);
+    if (options.monoisotopicOption->count() > 0 &&
+        FAILED(hr = o.put_Monoisotopic(static_cast<SHORT>(options.monoisotopic))))
+        return ReportObjectError("setting Monoisotopic", hr);
+    return kExitOk;
+}
+
+// The job runs to export into the folder: the ones given, or those of the spot set with its
+// id and path.
+struct Planned {
+    long jobRun;
+    std::string file;
+};
+
+int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
+    long spotSetId = 0;
+    std::string spotSetPath;
+    std::vector<long> jobRuns = options.jobRuns;
+    if (!options.spotSet.empty()) {
+        const auto support = HostSupport(o);
+        if (!support)
+            return kExitObjectError;
+        int status = kExitOk;
+        const auto spotSet = FindSpotSet(*support, options.spotSet, status);
+        if (!spotSet)
+            return status;
+        spotSetId = spotSet->id;
+        spotSetPath = spotSet->path;
+        const auto rows =
+            QueryTable(*support, LUMBROOK_LISTING_JOB_RUNS, static_cast<LONG>(spotSet->id), status);
+        if (!rows)
+            return status;
+        const int idColumn = rows->Column("JOB_RUN_ID");
+        for (const auto& row : rows->rows) {
+            if (idColumn >= 0 && row[idColumn].kind == 'I')
+                jobRuns.push_back(std::stol(row[idColumn].text));
+        }
+    }
+    // Two job runs under one name would leave only the last file: refused before any export.
+    std::vector<Planned> plan;
+    std::map<std::string, long> named;
+    for (const long jobRun : jobRuns) {
+        const std::string file = (std::filesystem::path(options.outDir) /
+                                  FileNameFor(options.name, jobRun, spotSetId, spotSetPath))
+                                     .string();
+        if (const auto [at, fresh] = named.emplace(file, jobRun); !fresh) {
+            throw UsageError("--name gives job runs " + std::to_string(at->second) + " and " +
+                             std::to_string(jobRun) + " the same file " + file);
+        }
+        plan.push_back({jobRun, file});
+    }
+    std::error_code error;
+    std::filesystem::create_directories(options.outDir, error);
+    if (error) {
+        std::cerr << "lumbrook export: cannot create " << options.outDir << ": " << error.message()
+                  << "\n";
+        return kExitFailed;
+    }
+    int status = kExitOk;
+    // One handler for the whole call: a stop signal between two exports starts no more.
+    const StopSignals stopSignals(o);
+    for (const Planned& planned : plan) {
+        if (interruptCount > 0) {
+            std::cerr << "lumbrook export: cancelled\n";
+            return Worse(status, kExitFailed);
+        }
+        HRESULT hr = S_OK;
+        if (FAILED(hr = o.put_JobRunID(static_cast<LONG>(planned.jobRun))))
+            return Worse(status, ReportObjectError("setting JobRunID", hr));
+        Outcome outcome;
+        const ExportSummary summary =
+            ExportOnce(o, planned.file, planned.jobRun, 0, options.quiet, outcome);
+        if (outcome.hr == LUMBROOK_E_NOMSMS && !options.spotSet.empty()) {
+            // A spot set holds MS runs too; they are not what an MS/MS export is asked for.
+            std::cerr << "job run " << planned.jobRun << " skipped: " << summary.message << "\n";
+            continue;
+        }
+        Report(summary, options);
+        status = Worse(status, StatusOf(summary));
+        if (outcome.cancelled)
+            break;  // Ctrl-C stops the whole call, not just this export
+    }
+    return status;
+}
+
+int RunExport(const ExportOptions& options) {
+    const bool oneItem = options.itemOption->count() > 0;
+    const bool toFolder = !options.outDir.empty();
+    if (oneItem && (toFolder || !options.spotSet.empty() || options.jobRuns.size() > 1))
+        throw UsageError("--item exports one item into --out FILE");
+    if (!oneItem && options.jobRuns.empty() && options.spotSet.empty())
+        throw UsageError("give --job-run N, --spot-set ID|PATH, or --item M");
+    if (!oneItem && options.msTypeOption->count() > 0)
         throw UsageError("--ms-type applies only with --item");
-    constexpr long kLongMin = -2147483648L;
-    constexpr long kLongMax = 2147483647L;
-    std::optional<long> jobRun;
-    if (const auto text = options.Get("job-run"))
-        jobRun = ParseInteger("job-run", *text, kLongMin, kLongMax);
-    std::optional<long> item;
-    if (const auto text = options.Get("item"))
-        item = ParseInteger("item", *text, kLongMin, kLongMax);
-    std::optional<double> minMass;
-    std::optional<double> maxMass;
-    std::optional<double> s2n;
-    std::optional<long> monoisotopic;
-    if (const auto text = options.Get("min-mass"))
-        minMass = ParseDouble("min-mass", *text);
-    if (const auto text = options.Get("max-mass"))
-        maxMass = ParseDouble("max-mass", *text);
-    if (const auto text = options.Get("s2n"))
-        s2n = ParseDouble("s2n", *text);
-    if (const auto text = options.Get("monoisotopic"))
-        monoisotopic = ParseInteger("monoisotopic", *text, -32768, 32767);
+    if (!toFolder && (options.jobRuns.size() > 1 || !options.spotSet.empty()))
+        throw UsageError("--out-dir DIR is required with several --job-run or with --spot-set");
+    if (!toFolder && options.out.empty())
+        throw UsageError("--out FILE is required");
+    if (options.json && options.out == "-")
+        throw UsageError("--json writes to standard output, which --out - already takes");
 
     std::string error;
     LumbrookPtr object = CreateLumbrook(error);
@@ -284,67 +450,95 @@ int RunExport(const std::vector<std::string>& args) {
         return kExitFailed;
     }
     _Lumbrook& o = *object;
+    if (const int status = options.connection.Apply(o); status != kExitOk)
+        return status;
+    if (const int status = SetValues(o, options); status != kExitOk)
+        return status;
+    if (const int status = ConnectObject(o, "export"); status != kExitOk)
+        return status;
+    if (toFolder)
+        return ExportToFolder(o, options);
+
+    const long jobRun = options.jobRuns.empty() ? 0 : options.jobRuns.front();
     HRESULT hr = S_OK;
-    if (const auto text = options.Get("connect")) {
-        if (FAILED(hr = PutText(o, &_Lumbrook::put_ODBCString, *text)))
-            return ReportObjectError("setting ODBCString", hr);
-    }
-    if (jobRun && FAILED(hr = o.put_JobRunID(static_cast<LONG>(*jobRun))))
+    if (!options.jobRuns.empty() && FAILED(hr = o.put_JobRunID(static_cast<LONG>(jobRun))))
         return ReportObjectError("setting JobRunID", hr);
-    if (item && FAILED(hr = o.put_JobRunItemID(static_cast<LONG>(*item))))
-        return ReportObjectError("setting JobRunItemID", hr);
-    if (FAILED(hr = o.put_AllSpectra(oneItem ? VARIANT_FALSE : VARIANT_TRUE)))
-        return ReportObjectError("setting AllSpectra", hr);
-    const std::string msType = options.Get("ms-type").value_or("MS-MS");
-    if (FAILED(hr = PutText(o, &_Lumbrook::put_MSType, msType)))
-        return ReportObjectError("setting MSType", hr);
-    if (minMass && FAILED(hr = o.put_minMass(*minMass)))
-        return ReportObjectError("setting minMass", hr);
-    if (maxMass && FAILED(hr = o.put_maxMass(*maxMass)))
-        return ReportObjectError("setting maxMass", hr);
-    if (s2n && FAILED(hr = o.put_S2N(*s2n)))
-        return ReportObjectError("setting S2N", hr);
-    if (monoisotopic && FAILED(hr = o.put_Monoisotopic(static_cast<SHORT>(*monoisotopic))))
-        return ReportObjectError("setting Monoisotopic", hr);
-
-    VARIANT_BOOL connected = VARIANT_FALSE;
-    if (FAILED(hr = o.Connect(&connected)))
-        return ReportObjectError("Connect", hr);
-    if (connected == VARIANT_FALSE) {
-        const std::string why = ConnectError(o);
-        std::cerr << "lumbrook export: Connect returned false: the database cannot be used"
-                  << (why.empty() ? std::string() : ": " + why) << "\n";
-        return kExitFailed;
-    }
-
-    const bool showProgress = !options.Has("quiet") && ::isatty(STDERR_FILENO) == 1;
-    ProgressLine progress(showProgress, o);
-    ProgressSink sink(o, progress);
-    const Advice advice(o, &sink);
     const StopSignals stopSignals(o);
-    // "-" is standard output, written through the descriptor the host was given.
-    platform::Bstr outFile(*out == "-" ? std::string("/dev/stdout") : *out);
-    BSTR outFileArgument = outFile.get();  // in/out by reference; DoExport leaves it as it is
-    VARIANT_BOOL exported = VARIANT_FALSE;
-    hr = o.DoExport(&outFileArgument, &exported);
-    progress.Show(progress.lastDone, progress.lastTotal, true);
-    progress.End();
-    if (FAILED(hr))
-        return ReportObjectError("DoExport", hr);
-    if (exported == VARIANT_FALSE) {
-        if (sink.Cancelled()) {
-            std::cerr << "lumbrook export: cancelled\n";
-        } else {
-            std::cerr << "lumbrook export: DoExport returned false: no spectra to export, or "
-                         "not every spectrum could be read\n";
-        }
-        return kExitFailed;
+    Outcome outcome;
+    const ExportSummary summary =
+        ExportOnce(o, options.out, jobRun, oneItem ? options.item : 0, options.quiet, outcome);
+    if (FAILED(outcome.hr)) {
+        // The object's error with its number, as every object error is told.
+        std::cerr << "lumbrook: DoExport: " << outcome.error << "\n";
+        if (options.json)
+            std::cout << SummaryJson(summary) << std::endl;
+        return kExitObjectError;
     }
-    return kExitOk;
+    Report(summary, options);
+    return StatusOf(summary);
 }
 
-const Registration kExport{
-    {"export", "export peak lists into a peak list file", kExportHelp, RunExport}};
+Runner DefineExport(CLI::App& app) {
+    auto options = std::make_shared<ExportOptions>();
+    options->connection.Declare(app);
+    constexpr long kLongMin = -2147483648L;
+    constexpr long kLongMax = 2147483647L;
+    app.add_option("--job-run", options->jobRuns,
+                   "the job run to export; give it several times for one file each in "
+                   "--out-dir")
+        ->type_name("N")
+        ->check(CLI::Range(kLongMin, kLongMax));
+    app.add_option("--spot-set", options->spotSet,
+                   "export every job run of this spot set (its id, or its path as 'list "
+                   "spot-sets' prints it) into --out-dir")
+        ->type_name("ID|PATH");
+    options->itemOption = app.add_option("--item", options->item, "the job run item to export")
+                              ->type_name("M")
+                              ->check(CLI::Range(kLongMin, kLongMax));
+    options->msTypeOption =
+        app.add_option("--ms-type", options->msType,
+                       "with --item: MS-MS, one block per peak list (the default); MS, bare "
+                       "peak lines")
+            ->type_name("MS|MS-MS");
+    CLI::Option* out = app.add_option("-o,--out", options->out,
+                                      "the peak list file to write; - for standard output")
+                           ->type_name("FILE");
+    app.add_option("--out-dir", options->outDir,
+                   "the folder for one file per job run (created if missing)")
+        ->type_name("DIR")
+        ->excludes(out);
+    app.add_option("--name", options->name,
+                   "file names in --out-dir, with the fields {job_run}, {spot_set} and "
+                   "{spot_set_path} (\"/\" written as \"_\")")
+        ->type_name("TEMPLATE")
+        ->capture_default_str();
+    options->minMassOption =
+        app.add_option("--min-mass", options->minMass, "lowest fragment mass written, in Da")
+            ->type_name("X");
+    options->maxMassOption =
+        app.add_option("--max-mass", options->maxMass,
+                       "peaks from this far below the precursor mass up are dropped, in Da")
+            ->type_name("X");
+    options->s2nOption = app.add_option("--s2n", options->s2n,
+                                        "a written peak's signal-to-noise ratio must exceed X")
+                             ->type_name("X");
+    options->monoisotopicOption =
+        app.add_option("--monoisotopic", options->monoisotopic, "1: monoisotopic peaks only")
+            ->type_name("0|1")
+            ->check(CLI::Range(-32768L, 32767L));
+    app.add_flag("-q,--quiet", options->quiet, "no progress line and no summary line");
+    app.add_flag("--json", options->json,
+                 "one JSON object per export on stdout: job_run, item, file, result, spectra, "
+                 "peak_lines, bytes, seconds, message");
+    app.footer(std::string(kDescription) + "\n\n" +
+               ExitStatusHelp({{kExitOk, "every export ran to its end"},
+                               {kExitFailed,
+                                "the connection failed, an export returned false\n"
+                                "(nothing to export, batches not read), or Ctrl-C"}}));
+    return [options] { return RunExport(*options); };
+}
+
+const Registration kExport{{"export", "export peak lists into a peak list file", DefineExport}};
 
 }  // namespace
 }  // namespace lumbrook::host

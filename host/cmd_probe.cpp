@@ -1,31 +1,23 @@
 // lumbrook probe: tests a connection string the way Connect does and says what it found.
+#include <CLI/CLI.hpp>
 #include <iostream>
+#include <memory>
 
 #include "command.h"
-#include "options.h"
+#include "connect_options.h"
 #include "platform/com/bstr.h"
 #include "server.h"
 
 namespace lumbrook::host {
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: lumbrook probe [--connect STRING]\n"
-    "\n"
+constexpr const char* kDescription =
     "Calls Connect on a new Lumbrook object, with STRING as its ODBCString or, without\n"
     "--connect, the object's own (the stored preference or the default). Prints whether\n"
     "the probe succeeds, which views an export would read, and the database's error text\n"
-    "when it fails. Exit status 0 when it succeeds, 1 when it fails.\n";
+    "when it fails.";
 
-int RunProbe(const std::vector<std::string>& args) {
-    const ParsedOptions options = ParseOptions(args, {{"connect", true}});
-    if (options.Has("help")) {
-        std::cout << kUsage;
-        return kExitOk;
-    }
-    if (!options.positional.empty())
-        throw UsageError("probe takes no arguments");
-
+int RunProbe(const ConnectOptions& options) {
     std::string error;
     LumbrookPtr object = CreateLumbrook(error);
     if (!object) {
@@ -33,10 +25,8 @@ int RunProbe(const std::vector<std::string>& args) {
         return kExitFailed;
     }
     HRESULT hr = S_OK;
-    if (auto text = options.Get("connect")) {
-        if (FAILED(hr = PutText(*object.get(), &_Lumbrook::put_ODBCString, *text)))
-            return ReportObjectError("setting ODBCString", hr);
-    }
+    if (const int status = options.Apply(*object); status != kExitOk)
+        return status;
     VARIANT_BOOL connected = VARIANT_FALSE;
     if (FAILED(hr = object->Connect(&connected)))
         return ReportObjectError("Connect", hr);
@@ -62,7 +52,17 @@ int RunProbe(const std::vector<std::string>& args) {
     return kExitFailed;
 }
 
-const Registration kProbe{{"probe", "test a connection string as Connect does", kUsage, RunProbe}};
+Runner DefineProbe(CLI::App& app) {
+    auto options = std::make_shared<ConnectOptions>();
+    options->Declare(app);
+    app.footer(
+        std::string(kDescription) + "\n\n" +
+        ExitStatusHelp({{kExitOk, "the probe succeeded"},
+                        {kExitFailed, "the probe failed, or --connect-file cannot be used"}}));
+    return [options] { return RunProbe(*options); };
+}
+
+const Registration kProbe{{"probe", "test a connection string as Connect does", DefineProbe}};
 
 }  // namespace
 }  // namespace lumbrook::host

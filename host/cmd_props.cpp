@@ -1,11 +1,13 @@
 // lumbrook props: every property of a new object as the host sees it, one "Name=value" a
 // line.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 
 #include "command.h"
-#include "options.h"
+#include "connect_options.h"
 #include "server.h"
 
 namespace lumbrook::host {
@@ -24,16 +26,7 @@ std::string NumberText(double value) {
     return text;
 }
 
-int RunProps(const std::vector<std::string>& args) {
-    const ParsedOptions options = ParseOptions(args, {});
-    if (options.Has("help")) {
-        std::cout << "Usage: lumbrook props\n\nPrints every property of a new Lumbrook object, "
-                     "one Name=value a line.\n";
-        return kExitOk;
-    }
-    if (!options.positional.empty())
-        throw UsageError("props takes no arguments");
-
+int RunProps(bool showSecrets) {
     std::string error;
     LumbrookPtr object = CreateLumbrook(error);
     if (!object) {
@@ -62,7 +55,9 @@ int RunProps(const std::vector<std::string>& args) {
     auto asIs = [](auto v) { return v; };
     auto asBool = [](VARIANT_BOOL v) { return v != VARIANT_FALSE ? "True" : "False"; };
     LUMBROOK_PRINT_TEXT(DllVersion)
-    LUMBROOK_PRINT_TEXT(ODBCString)
+    if (FAILED(hr = GetText(o, &_Lumbrook::get_ODBCString, text)))
+        return ReportObjectError("reading ODBCString", hr);
+    std::cout << "ODBCString=" << (showSecrets ? text : HideSecrets(text)) << "\n";
     LUMBROOK_PRINT(minMass, number, NumberText)
     LUMBROOK_PRINT(maxMass, number, NumberText)
     LUMBROOK_PRINT(S2N, number, NumberText)
@@ -78,8 +73,19 @@ int RunProps(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const Registration kProps{
-    {"props", "print the properties of a new Lumbrook object", "Usage: lumbrook props", RunProps}};
+Runner DefineProps(CLI::App& app) {
+    auto showSecrets = std::make_shared<bool>(false);
+    app.add_flag("--show-secrets", *showSecrets, "show passwords in ODBCString as they are");
+    app.footer(
+        std::string(
+            "Prints every property of a new Lumbrook object, one Name=value a line. The value of\n"
+            "a Password or Pwd key of ODBCString is shown as *** unless --show-secrets is given.") +
+        "\n\n" +
+        ExitStatusHelp({{kExitOk, "printed"}, {kExitFailed, "the library cannot be loaded"}}));
+    return [showSecrets] { return RunProps(*showSecrets); };
+}
+
+const Registration kProps{{"props", "print the properties of a new Lumbrook object", DefineProps}};
 
 }  // namespace
 }  // namespace lumbrook::host

@@ -17,7 +17,6 @@
 
 #include "command.h"
 #include "lumbrook/registry.h"
-#include "options.h"
 #include "platform/base/hex_digits.h"
 #include "platform/base/write_all.h"
 #include "platform/registry/hive_file.h"
@@ -602,7 +601,7 @@ int RunReg(const std::vector<std::string>& args) {
 }
 
 const Registration kReg{
-    {"reg", "query and change this user's registry hive (as reg does)", kHelp, RunReg}};
+    {"reg", "query and change this user's registry hive (as reg does)", RunReg}};
 
 }  // namespace
 }  // namespace lumbrook::host

@@ -3,10 +3,10 @@
 // DllUnregisterServer.
 #include <dlfcn.h>
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "command.h"
-#include "options.h"
 #include "server.h"
 
 namespace lumbrook::host {
@@ -14,17 +14,7 @@ namespace {
 
 using ExportFunction = HRESULT (*)();
 
-int CallExport(const std::vector<std::string>& args, const char* command, const char* exportName,
-               const char* done) {
-    const ParsedOptions options = ParseOptions(args, {});
-    if (options.Has("help")) {
-        std::cout << "Usage: lumbrook " << command << "\n\nCalls " << exportName
-                  << " of the server library this program finds: the installed one, or the one"
-                     " beside this program.\n";
-        return kExitOk;
-    }
-    if (!options.positional.empty())
-        throw UsageError(std::string(command) + " takes no arguments");
+int CallExport(const char* exportName, const char* done) {
     std::string notFound;
     const std::string path = FindServer(notFound);
     if (path.empty()) {
@@ -50,18 +40,22 @@ int CallExport(const std::vector<std::string>& args, const char* command, const 
     return kExitOk;
 }
 
-int RunRegister(const std::vector<std::string>& args) {
-    return CallExport(args, "register", "DllRegisterServer", "Registered");
+// Declares a subcommand that calls one export of the library.
+Runner DefineCall(CLI::App& app, const char* exportName, const char* done) {
+    app.footer(std::string(std::string("Calls ") + exportName +
+                           " of the server library this program finds: the installed one, or the one beside "
+                           "this program.") +
+               "\n\n" +
+               ExitStatusHelp({{kExitOk, "done"}, {kExitFailed, "the library cannot be loaded"}}));
+    return [exportName, done] { return CallExport(exportName, done); };
 }
 
-int RunUnregister(const std::vector<std::string>& args) {
-    return CallExport(args, "unregister", "DllUnregisterServer", "Unregistered");
-}
-
-const Registration kRegister{{"register", "register the server library for this user",
-                              "Usage: lumbrook register", RunRegister}};
-const Registration kUnregister{{"unregister", "remove this user's registration of the library",
-                                "Usage: lumbrook unregister", RunUnregister}};
+const Registration kRegister{
+    {"register", "register the server library for this user",
+     [](CLI::App& app) { return DefineCall(app, "DllRegisterServer", "Registered"); }}};
+const Registration kUnregister{
+    {"unregister", "remove this user's registration of the library",
+     [](CLI::App& app) { return DefineCall(app, "DllUnregisterServer", "Unregistered"); }}};
 
 }  // namespace
 }  // namespace lumbrook::host

@@ -1,23 +1,15 @@
 // lumbrook typelib: the server's type library as IDL text.
+#include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "command.h"
-#include "options.h"
 #include "platform/com/bstr.h"
 #include "server.h"
 
 namespace lumbrook::host {
 namespace {
 
-int RunTypelib(const std::vector<std::string>& args) {
-    const ParsedOptions options = ParseOptions(args, {});
-    if (options.Has("help")) {
-        std::cout << "Usage: lumbrook typelib\n\nPrints the type library of liblumbrook.so as "
-                     "IDL text.\n";
-        return kExitOk;
-    }
-    if (!options.positional.empty())
-        throw UsageError("typelib takes no arguments");
+int RunTypelib() {
     std::string error;
     LumbrookPtr object = CreateLumbrook(error);
     if (!object) {
@@ -36,8 +28,14 @@ int RunTypelib(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const Registration kTypelib{
-    {"typelib", "print the type library as IDL text", "Usage: lumbrook typelib", RunTypelib}};
+Runner DefineTypelib(CLI::App& app) {
+    app.footer(
+        std::string("Prints the type library of liblumbrook.so as IDL text.") + "\n\n" +
+        ExitStatusHelp({{kExitOk, "printed"}, {kExitFailed, "the library cannot be loaded"}}));
+    return RunTypelib;
+}
+
+const Registration kTypelib{{"typelib", "print the type library as IDL text", DefineTypelib}};
 
 }  // namespace
 }  // namespace lumbrook::host

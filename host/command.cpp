@@ -23,4 +23,22 @@ Registration::Registration(Command command) {
               [](const Command& a, const Command& b) { return a.name < b.name; });
 }
 
+std::string ExitStatusHelp(std::initializer_list<std::pair<int, std::string>> own) {
+    std::string text = "Exit status:\n";
+    const auto add = [&text](int status, const std::string& meaning) {
+        text += "  " + std::to_string(status) + "  ";
+        for (const char c : meaning) {
+            text += c;
+            if (c == '\n')
+                text += "     ";
+        }
+        text += '\n';
+    };
+    for (const auto& [status, meaning] : own)
+        add(status, meaning);
+    add(kExitUsage, "bad arguments");
+    add(kExitObjectError, "the automation object raised an error");
+    return text;
+}
+
 }  // namespace lumbrook::host

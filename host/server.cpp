@@ -130,4 +130,18 @@ HRESULT PutText(_Lumbrook& object, HRESULT (_Lumbrook::*setter)(BSTR), const std
     return (object.*setter)(value.get());
 }
 
+std::string TakeText(BSTR text) {
+    const std::string utf8 = platform::Utf8FromBstr(text);
+    SysFreeString(text);
+    return utf8;
+}
+
+platform::ComPtr<ILumbrookHostSupport> HostSupport(_Lumbrook& object) {
+    platform::ComPtr<ILumbrookHostSupport> support;
+    if (const HRESULT hr = object.QueryInterface(IID_ILumbrookHostSupport, support.out_void());
+        FAILED(hr))
+        ReportObjectError("asking for the host support interface", hr);
+    return support;
+}
+
 }  // namespace lumbrook::host

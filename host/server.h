@@ -36,4 +36,10 @@ int ReportObjectError(const std::string& what, HRESULT hr);
 HRESULT GetText(_Lumbrook& object, HRESULT (_Lumbrook::*getter)(BSTR*), std::string& out);
 HRESULT PutText(_Lumbrook& object, HRESULT (_Lumbrook::*setter)(BSTR), const std::string& text);
 
+// The text of a BSTR an interface handed out, as UTF-8; frees the BSTR.
+std::string TakeText(BSTR text);
+
+// The object's ILumbrookHostSupport; null, with the error reported, when it has none.
+platform::ComPtr<ILumbrookHostSupport> HostSupport(_Lumbrook& object);
+
 }  // namespace lumbrook::host

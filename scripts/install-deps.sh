@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
-    libgtest-dev libgmock-dev
+    libgtest-dev libgmock-dev libcli11-dev
     qt6-base-dev libgl-dev
     libsqlite3-dev sqlite3
     unixodbc-dev odbc-postgresql postgresql libsqliteodbc

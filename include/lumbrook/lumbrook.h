@@ -38,6 +38,11 @@ extern const IID IID_ILumbrookHostSupport; /* host-side diagnostics, not part of
  * the spectra done so far and the total. */
 #define LUMBROOK_DISPID_PROGRESS 1
 
+/* What ILumbrookHostSupport::QueryListing lists, with the data browser's own queries. */
+#define LUMBROOK_LISTING_FOLDER 1   /* the folders and spot sets directly inside folder id */
+#define LUMBROOK_LISTING_JOB_RUNS 2 /* the job runs of spot set id */
+#define LUMBROOK_LISTING_ITEMS 3    /* the completed items of job run id */
+
 /* The four exports of liblumbrook.so. */
 HRESULT DllRegisterServer(void);
 HRESULT DllUnregisterServer(void);
@@ -99,6 +104,18 @@ struct ILumbrookHostSupport : IUnknown {
      * blocks, peak lines and bytes handed to the file. Read from a Progress event's handler
      * it gives a progress line that never has to look at the output itself. */
     virtual HRESULT GetExportCounts(LONG* pBlocks, LONG* pPeakLines, double* pBytes) = 0;
+    /* Runs a listing query (LUMBROOK_LISTING_*) on the connection of the last successful
+     * Connect and returns its rows as text: lines ended by a line feed, cells separated by a
+     * tab. The first line holds the column names; every later line one row, each cell a
+     * letter for its kind followed by its value: N a NULL (no value), I an integer, R a real
+     * number (printf "%.15g"), T text, D a date and time as YYYY-MM-DDTHH:MM:SS. In names
+     * and values a backslash, tab, line feed and carriage return are written as the two
+     * characters \\, \t, \n and \r. A failing query raises an error with the database's
+     * text; without a connection the error is "Connect first". */
+    virtual HRESULT QueryListing(LONG listing, LONG id, BSTR* pRows) = 0;
+    /* Why the last DoExport of this object returned false or raised an error, as a
+     * sentence for people ("" after a true result). */
+    virtual HRESULT GetLastExportMessage(BSTR* pText) = 0;
 };
 
 #else /* C */
@@ -158,6 +175,8 @@ typedef struct ILumbrookHostSupportVtbl {
     HRESULT (*GetLastBrowserError)(ILumbrookHostSupport* This, BSTR* pText);
     HRESULT(*GetExportCounts)
     (ILumbrookHostSupport* This, LONG* pBlocks, LONG* pPeakLines, double* pBytes);
+    HRESULT (*QueryListing)(ILumbrookHostSupport* This, LONG listing, LONG id, BSTR* pRows);
+    HRESULT (*GetLastExportMessage)(ILumbrookHostSupport* This, BSTR* pText);
 } ILumbrookHostSupportVtbl;
 struct ILumbrookHostSupport {
     const ILumbrookHostSupportVtbl* lpVtbl;

@@ -20,9 +20,16 @@ class ProgressRelay final : public exporting::ExportListener {
         : events_(events), counts_(counts) {}
     void SpectrumDone(long done, long total, const exporting::WriterCounts& written) override {
         counts_ = written;
+        this->done = done;
+        this->total = total;
         if (events_.HasSinks())
             events_.FireProgress(done, total);
     }
+    void BatchSkipped() override { ++skippedBatches; }
+
+    long done = 0;
+    long total = 0;
+    long skippedBatches = 0;
 
   private:
     EventSource& events_;
@@ -42,6 +49,38 @@ class SelfReference {
     IUnknown* object_;
 };
 
+// What an export asked for, to say why it returned false.
+struct ExportRequest {
+    bool connected;
+    bool allSpectra;
+    bool msExport;  // one item as bare peak lines: no batches, so no events
+    std::int32_t jobRunId;
+    std::int32_t itemId;
+};
+
+// Why an export returned false, from what its events told: nothing to read, batches passed
+// over, or a stop before the last spectrum.
+std::string FalseResultMessage(const ProgressRelay& relay, const ExportRequest& request) {
+    const std::string what = request.allSpectra ? "job run " + std::to_string(request.jobRunId)
+                                                : "item " + std::to_string(request.itemId);
+    if (!request.connected)
+        return "not connected: call Connect first";
+    if (request.msExport)
+        return what + " has no spectra in this database, or its peaks could not be read";
+    if (relay.total == 0)
+        return what + " has no spectra in this database";
+    if (relay.skippedBatches > 0) {
+        const long batches = (relay.total + exporting::kBatchSize - 1) / exporting::kBatchSize;
+        return std::to_string(relay.skippedBatches) + " of " + std::to_string(batches) +
+               " batches could not be read; the file holds the others";
+    }
+    if (relay.done < relay.total) {
+        return "cancelled after " + std::to_string(relay.done) + " of " +
+               std::to_string(relay.total) + " spectra; the file ends on a complete block";
+    }
+    return "the peaks could not be read; the file holds what was read";
+}
+
 }  // namespace
 
 HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
@@ -50,24 +89,44 @@ HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
     const SelfReference self(static_cast<_Lumbrook*>(this));
     const std::string outFile = platform::Utf8FromBstr(*OutFile);
     exportCounts_ = {};
+    lastExportMessage_.clear();
     ProgressRelay relay(events_, exportCounts_);
     try {
         const bool exported = exporting::ExportPeakLists(
             jobRunId_, outFile, allSpectra_, jobRunItemId_, msType_, s2n_, monoisotopic_, minMass_,
             maxMass_, ownConnection_, &relay, &exportCounts_);
+        if (!exported) {
+            lastExportMessage_ =
+                FalseResultMessage(relay, {.connected = ownConnection_ != nullptr,
+                                           .allSpectra = allSpectra_,
+                                           .msExport = !allSpectra_ && msType_ == "MS",
+                                           .jobRunId = jobRunId_,
+                                           .itemId = jobRunItemId_});
+        }
         *pRetVal = exported ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
     } catch (const exporting::NoMsMsDataError& e) {
+        lastExportMessage_ = e.what();
         return platform::RaiseError(LUMBROOK_E_NOMSMS, kErrorSource, e.what());
     } catch (const exporting::FileError& e) {
+        lastExportMessage_ = e.what();
         return platform::RaiseError(e.Code(), kErrorSource, e.what());
     } catch (const std::bad_alloc&) {
+        lastExportMessage_ = "Out of memory";
         return platform::RaiseError(E_OUTOFMEMORY, kErrorSource, "Out of memory");
     } catch (const std::exception& e) {
         // Anything else (a failing call run by DoEvents, say) must not cross the binary
         // interface as a C++ exception; it reaches the host as a general failure with its text.
+        lastExportMessage_ = e.what();
         return platform::RaiseError(E_FAIL, kErrorSource, e.what());
     }
+}
+
+HRESULT LumbrookObject::GetLastExportMessage(BSTR* pText) {
+    if (pText == nullptr)
+        return E_POINTER;
+    *pText = platform::BstrFromUtf8(lastExportMessage_);
+    return *pText == nullptr ? E_OUTOFMEMORY : S_OK;
 }
 
 }  // namespace lumbrook::automation

@@ -87,6 +87,8 @@ class LumbrookObject final : public _Lumbrook,
     HRESULT get_UsesBaseViews(VARIANT_BOOL* pRetVal) override;
     HRESULT GetLastBrowserError(BSTR* pText) override;
     HRESULT GetExportCounts(LONG* pBlocks, LONG* pPeakLines, double* pBytes) override;
+    HRESULT QueryListing(LONG listing, LONG id, BSTR* pRows) override;
+    HRESULT GetLastExportMessage(BSTR* pText) override;
 
   private:
     LumbrookObject();
@@ -116,6 +118,8 @@ class LumbrookObject final : public _Lumbrook,
     std::string lastBrowserError_;
     // What the running or the last DoExport has written, for GetExportCounts.
     exporting::WriterCounts exportCounts_;
+    // Why the last DoExport returned false or raised ("" after true).
+    std::string lastExportMessage_;
 };
 
 }  // namespace lumbrook::automation

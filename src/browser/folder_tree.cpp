@@ -11,6 +11,7 @@
 #include "browser/image_list.h"
 #include "browser/tree_nodes.h"
 #include "browser/value_text.h"
+#include "database/listing_queries.h"
 #include "platform/ui/busy_pointer.h"
 
 namespace lumbrook::browser {
@@ -66,11 +67,7 @@ void frmMain::NodeCollapsed(QTreeWidgetItem* node) {
 void frmMain::LoadFolderChildren(QTreeWidgetItem* node) {
     platform::BusyPointer busy;
     const QString folderId = KeyId(NodeKey(node));
-    const std::string query =
-        "SELECT FOLDER_OBJECT_ID, NAME, OBJECT_TYPE, PARENT_FOLDER_ID, IS_UPDATEABLE "
-        "FROM FOLDER_OBJECT WHERE (OBJECT_TYPE = 2 OR OBJECT_TYPE = 6) "
-        "AND PARENT_FOLDER_ID = " +
-        folderId.toStdString() + " ORDER BY NAME";
+    const std::string query = database::FolderChildrenQuery(folderId.toStdString());
     database::Recordset rows;
     // A failed load leaves the folder without children until the window opens again; the
     // user has seen the database's text.

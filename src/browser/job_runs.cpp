@@ -15,6 +15,7 @@
 #include "browser/frm_main.h"
 #include "browser/range_selection.h"
 #include "browser/value_text.h"
+#include "database/listing_queries.h"
 #include "platform/messages/do_events.h"
 #include "platform/ui/busy_pointer.h"
 
@@ -35,10 +36,7 @@ QString JobRunEntryText(int position, const database::Recordset& rows, long row)
 
 void frmMain::FillJobRuns(const QString& spotSetId) {
     platform::BusyPointer busy;
-    const std::string query =
-        "SELECT DISTINCT SPOT_SET_ID, OPMODE_NAME, JOB_RUN_ID, JOB_FINISH_TIME "
-        "FROM JOB_RUN_ITEM_VIEW WHERE SPOT_SET_ID = " +
-        spotSetId.toStdString() + " ORDER BY JOB_RUN_ID";
+    const std::string query = database::JobRunsQuery(spotSetId.toStdString());
     database::Recordset rows;
     const bool ok = BrowserQuery(query, rows);
     {
@@ -79,12 +77,7 @@ void frmMain::FillItems() {
     if (cboSpotSet_->currentIndex() < 0)
         return;
     const int jobRunId = cboSpotSet_->currentData().toInt();
-    const std::string query =
-        "SELECT DISTINCT SPOT_LABEL, SPOT_NAME, SPOT_TYPE, "
-        "ROUND(PRECURSOR_MASS,3) AS PRECURSOR_MASS, OPMODE_NAME, ACQ_STATUS, PROC_STATUS, "
-        "INTERP_STATUS, JOB_SUBMIT_TIME, JOB_START_TIME, JOB_FINISH_TIME, SPOT_SET_ID, "
-        "SPOT_ID, JOB_RUN_ID, JOB_RUN_ITEM_ID FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = " +
-        std::to_string(jobRunId) + " AND JOB_RUN_NUMERIC_STATUS = 9 ORDER BY JOB_RUN_ITEM_ID";
+    const std::string query = database::CompletedItemsQuery(jobRunId);
     database::Recordset rows;
     const bool ok = BrowserQuery(query, rows);
     if (!ok || rows.RecordCount() == 0) {

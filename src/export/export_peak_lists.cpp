@@ -182,6 +182,8 @@ bool BatchedExport::Run(bool& complete) {
             // The batch is skipped and the export goes on, but the file is then incomplete
             // and the result will say so.
             complete = false;
+            if (listener != nullptr)
+                listener->BatchSkipped();
         } else if (!MergeBatch(*peaks, *peakColumns, batchStart, batchEnd)) {
             return false;
         }

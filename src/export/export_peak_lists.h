@@ -24,13 +24,15 @@ class NoMsMsDataError : public std::runtime_error {
     NoMsMsDataError() : std::runtime_error(kNoMsMsDataText) {}
 };
 
-// Told about a batched export as it goes. Both calls run on the export's thread, inside it.
+// Told about a batched export as it goes. The calls run on the export's thread, inside it.
 class ExportListener {
   public:
     // After every spectrum and every batch: the spectrum rows done so far (passed-over and
     // skipped ones included), their total, and what has been written so far. The last call
     // has done == total unless the export was cancelled.
     virtual void SpectrumDone(long done, long total, const WriterCounts& written) = 0;
+    // When a batch's peak query failed and its spectra were passed over; the export goes on.
+    virtual void BatchSkipped() {}
 
   protected:
     ~ExportListener() = default;

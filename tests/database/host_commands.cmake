@@ -51,8 +51,8 @@ probe(1 "Error: Provider cannot be found: \"Foo\"" "Provider=Foo")
 # Without --connect the object's own string: the default, whose data source is not here.
 run(1 "Probe: failed\n.*Error: .+" probe)
 # Option errors name the option once.
-run(2 "demo-db: --spectra wants a whole number" demo-db ${WORK}/x.sqlite --spectra 0)
-run(2 "demo-db: --seed wants a whole number" demo-db ${WORK}/x.sqlite --seed x)
+run(2 "demo-db: --spectra: Value 0 not in range 1 to" demo-db ${WORK}/x.sqlite --spectra 0)
+run(2 "demo-db: --seed: Value x not in range 0 to" demo-db ${WORK}/x.sqlite --seed x)
 # Only a regular file is replaced: a folder, a FIFO, a device or a link to one is refused and
 # stays what it was.
 file(MAKE_DIRECTORY ${WORK}/folder.sqlite)
@@ -77,6 +77,28 @@ endif()
 if(NOT replaced EQUAL 0 OR EXISTS ${WORK}/fifo.sqlite.partial)
     message(FATAL_ERROR "demo-db replaced what is not a regular file")
 endif()
-run(2 "one PATH" demo-db)
-run(2 "no arguments" probe extra)
+# The listings on the demo database, through the connection string in a file of the user's
+# own; a file others may read is refused, since it may hold a password.
+file(WRITE ${WORK}/connection "Provider=SQLite;Data Source=${WORK}/plain.sqlite\n")
+file(CHMOD ${WORK}/connection PERMISSIONS OWNER_READ OWNER_WRITE)
+run(0 "^SPOT_SET_ID  PATH\n12           Calibration/Calibration mix\n10           Proteomics/Digest standards\n"
+    list spot-sets --connect-file ${WORK}/connection)
+run(0 "^1: Job run 10; [-0-9: ]+; MS Reflector Positive\n2: Job run 12; [-0-9: ]+; MS-MS 1 kV Positive\n"
+    list job-runs --spot-set "Proteomics/Digest standards" --connect-file ${WORK}/connection)
+run(0 "^SPOT_LABEL\tSPOT_NAME\t.*\nA1\tDigest A1\tSample\t[0-9.]+\tMS-MS 1 kV Positive\t.*\t1009\n"
+    list items --job-run 12 --format tsv --connect-file ${WORK}/connection)
+file(CHMOD ${WORK}/connection PERMISSIONS OWNER_READ OWNER_WRITE WORLD_READ)
+run(1 "connection is readable by others" list spot-sets --connect-file ${WORK}/connection)
+run(2 "--connect excludes --connect-file" list spot-sets --connect-file ${WORK}/connection -c x)
+# props shows a stored password as *** unless asked.
+execute_process(COMMAND ${HOST} reg add "HKCU\\Software\\Velmora\\Lumbrook\\Preferences"
+                        /v ODBCConnect /f /d "Provider=SQLite;Data Source=x;PWD={a;b};User=u"
+                RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "storing ODBCConnect failed: ${status}")
+endif()
+run(0 "\nODBCString=Provider=SQLite;Data Source=x;PWD=\\*\\*\\*;User=u\n" props)
+run(0 "\nODBCString=Provider=SQLite;Data Source=x;PWD={a;b};User=u\n" props --show-secrets)
+run(2 "PATH is required" demo-db)
+run(2 "probe: The following argument was not expected: extra" probe extra)
 file(REMOVE_RECURSE ${WORK})

@@ -2,6 +2,7 @@
 // run 12 (MS/MS) has SPECTRA spectra (peak list and item ids 1..SPECTRA) of PEAKS peaks each;
 // job run 13 (MS) has one item, id 1000000, with three peaks. With "slow", every query of the
 // peak view runs until its time-out.
+// The folders and job runs of the listing tests come along (FixtureDatabase::ListingTree).
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
         db.Peak(1000000, 300.5, 1);
         db.Peak(1000000, 200.25, 2);
         db.Peak(1000000, 900.125, 3);
+        db.ListingTree();
         if (argc == 5) {
             // A peak view that counts an endless sequence before it yields a row.
             db.Run("DROP VIEW PEAK_VIEW");

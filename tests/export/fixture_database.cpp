@@ -48,6 +48,26 @@ void FixtureDatabase::Run(const std::string& sql) {
     }
 }
 
+void FixtureDatabase::ListingTree() {
+    Run("INSERT INTO FOLDER_OBJECT VALUES (20, 2, '\xC3\x84rchiv	2026', 2, 1)");
+    Run("INSERT INTO FOLDER_OBJECT VALUES (21, 2, 'Empty', 2, 1)");
+    Run("INSERT INTO FOLDER_OBJECT VALUES (22, 20, 'Inner', 2, 0)");
+    Run("INSERT INTO FOLDER_OBJECT VALUES (30, 22, 'Plate \"B\"', 6, 1)");
+    Run("INSERT INTO FOLDER_OBJECT VALUES (31, 20, 'No runs', 6, 1)");
+    Run("INSERT INTO JOB_RUN VALUES (40, 30, 'MS-MS 1 kV', '2026-01-02 01:00:00', "
+        "'2026-01-02 02:00:00', '2026-01-02 03:04:05')");
+    Run("INSERT INTO JOB_RUN VALUES (41, 30, 'MS Reflector Positive', NULL, NULL, NULL)");
+    Run("INSERT INTO SPOT VALUES (900001, 30, 'A1', 'Sample A1', 'Sample')");
+    Run("INSERT INTO SPOT VALUES (900002, 30, 'A2', NULL, NULL)");
+    Run("INSERT INTO JOB_RUN_ITEM VALUES (900001, 40, 900001, 1234.56789, 'Acquired', "
+        "'Processed', NULL, 9)");
+    Run("INSERT INTO JOB_RUN_ITEM VALUES (900002, 40, 900002, 999.5, NULL, NULL, NULL, 5)");
+    Run("INSERT INTO JOB_RUN_ITEM VALUES (900003, 41, 900002, NULL, NULL, NULL, NULL, 9)");
+    for (const int id : {900001, 900002, 900003})
+        PeakList(id, id);
+    Peak(900001, 300.25, 12.5);
+}
+
 void FixtureDatabase::Begin() {
     Run("BEGIN");
 }

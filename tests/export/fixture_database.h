@@ -33,6 +33,13 @@ class FixtureDatabase {
     void Spectrum(std::int64_t id, std::int64_t jobRunId, const std::string& label,
                   std::optional<double> precursorMass);
 
+    // Folders and spot sets for the listings, around the fixture's spot set 3 ("Set1", job
+    // runs without times): an empty folder "Empty"; a folder "Ärchiv<TAB>2026" holding the
+    // spot set 31 "No runs" (no job run) and a folder "Inner" with the spot set 30
+    // `Plate "B"`. Spot set 30 has job run 40 (MS/MS, finished 2026-01-02 03:04:05) with
+    // item 900001 completed and item 900002 not, and job run 41 (MS) without times.
+    void ListingTree();
+
     void Begin();
     void Commit();
     // Runs SQL statements as they are.

@@ -1,0 +1,161 @@
+// lumbrook list: what the database holds, with the data browser's own queries: the spot
+// sets below the project folders, the job runs of a spot set, the completed items of a job
+// run.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <memory>
+
+#include "command.h"
+#include "connect_options.h"
+#include "listing.h"
+#include "server.h"
+#include "table_output.h"
+
+namespace lumbrook::host {
+namespace {
+
+struct ListOptions {
+    ConnectOptions connection;
+    std::string format = "text";
+    std::string spotSet;
+    long jobRun = 0;
+};
+
+const std::string kListExitStatus = ExitStatusHelp(
+    {{kExitOk, "listed"},
+     {kExitFailed, "the connection failed, a query failed, or there is no such spot set"}});
+
+void DeclareCommon(CLI::App& app, ListOptions& options) {
+    options.connection.Declare(app);
+    app.add_option("--format", options.format,
+                   "text: aligned columns; tsv: a header line, then a line a row; json: an "
+                   "array of objects")
+        ->check(CLI::IsMember({"text", "tsv", "json"}).description(""))
+        ->type_name("text|tsv|json")
+        ->capture_default_str();
+    app.footer(kListExitStatus);
+}
+
+// One job-run list entry as the browser shows it: position, ": Job run ", id, "; ",
+// finish time, "; ", mode, a NULL adding nothing.
+std::string JobRunEntry(std::size_t position, const Table& table, const std::vector<Cell>& row) {
+    const auto text = [&](const char* column) {
+        const int index = table.Column(column);
+        if (index < 0)
+            return std::string();
+        const Cell& cell = row[index];
+        if (cell.kind == 'D' && cell.text.size() > 10)
+            return cell.text.substr(0, 10) + " " + cell.text.substr(11);
+        return cell.text;
+    };
+    return std::to_string(position) + ": Job run " + text("JOB_RUN_ID") + "; " +
+           text("JOB_FINISH_TIME") + "; " + text("OPMODE_NAME");
+}
+
+// The job-run list's columns, in the order the issue of the listing names them.
+Table JobRunColumns(const Table& rows) {
+    Table table;
+    table.columns = {"JOB_RUN_ID", "JOB_FINISH_TIME", "OPMODE_NAME"};
+    for (const auto& row : rows.rows) {
+        std::vector<Cell> cells;
+        for (const std::string& name : table.columns) {
+            const int index = rows.Column(name);
+            cells.push_back(index >= 0 ? row[index] : Cell{});
+        }
+        table.rows.push_back(std::move(cells));
+    }
+    return table;
+}
+
+TableFormat FormatNamed(const std::string& name) {
+    return name == "json"  ? TableFormat::Json
+           : name == "tsv" ? TableFormat::Tsv
+                           : TableFormat::Text;
+}
+
+int RunList(CLI::App& app, const ListOptions& options) {
+    const TableFormat format = FormatNamed(options.format);
+    std::string error;
+    LumbrookPtr object = CreateLumbrook(error);
+    if (!object) {
+        std::cerr << "lumbrook: " << error << "\n";
+        return kExitFailed;
+    }
+    if (const int status = options.connection.Apply(*object); status != kExitOk)
+        return status;
+    if (const int status = ConnectObject(*object, "list"); status != kExitOk)
+        return status;
+    const auto support = HostSupport(*object);
+    if (!support)
+        return kExitObjectError;
+
+    int status = kExitOk;
+    if (app.got_subcommand("spot-sets")) {
+        const auto spotSets = WalkSpotSets(*support, status);
+        if (!spotSets)
+            return status;
+        Table table;
+        table.columns = {"SPOT_SET_ID", "PATH"};
+        for (const SpotSet& spotSet : *spotSets)
+            table.rows.push_back({{'I', std::to_string(spotSet.id)}, {'T', spotSet.path}});
+        WriteTable(std::cout, table, format);
+        return kExitOk;
+    }
+    if (app.got_subcommand("job-runs")) {
+        const auto spotSet = FindSpotSet(*support, options.spotSet, status);
+        if (!spotSet)
+            return status;
+        const auto rows =
+            QueryTable(*support, LUMBROOK_LISTING_JOB_RUNS, static_cast<LONG>(spotSet->id), status);
+        if (!rows)
+            return status;
+        const Table table = JobRunColumns(*rows);
+        if (format != TableFormat::Text) {
+            WriteTable(std::cout, table, format);
+            return kExitOk;
+        }
+        for (std::size_t row = 0; row < table.rows.size(); ++row)
+            std::cout << JobRunEntry(row + 1, table, table.rows[row]) << "\n";
+        return kExitOk;
+    }
+    const auto rows =
+        QueryTable(*support, LUMBROOK_LISTING_ITEMS, static_cast<LONG>(options.jobRun), status);
+    if (!rows)
+        return status;
+    WriteTable(std::cout, *rows, format);
+    return kExitOk;
+}
+
+Runner DefineList(CLI::App& app) {
+    auto options = std::make_shared<ListOptions>();
+    app.require_subcommand(1);
+    app.footer(kListExitStatus);
+
+    CLI::App* spotSets = app.add_subcommand(
+        "spot-sets", "every spot set below the project folders, with its folder path");
+    DeclareCommon(*spotSets, *options);
+
+    CLI::App* jobRuns =
+        app.add_subcommand("job-runs", "the job runs of a spot set: id, finish time, mode");
+    DeclareCommon(*jobRuns, *options);
+    jobRuns
+        ->add_option("--spot-set", options->spotSet,
+                     "the spot set: its id, or its path as 'list spot-sets' prints it")
+        ->type_name("ID|PATH")
+        ->required();
+
+    CLI::App* items = app.add_subcommand(
+        "items", "the completed items of a job run, with the browser's item columns");
+    DeclareCommon(*items, *options);
+    items->add_option("--job-run", options->jobRun, "the job run's id")
+        ->type_name("N")
+        ->required()
+        ->check(CLI::Range(1L, 2147483647L));
+
+    return [&app, options] { return RunList(app, *options); };
+}
+
+const Registration kList{{"list", "list spot sets, job runs or items in the database", DefineList}};
+
+}  // namespace
+}  // namespace lumbrook::host

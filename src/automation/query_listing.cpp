@@ -1,0 +1,111 @@
+// QueryListing: the data browser's listing queries for hosts without a window, with their
+// rows handed over as escaped, kind-tagged text (the format is described in lumbrook.h).
+#include <cstdio>
+
+#include "automation/lumbrook_object.h"
+#include "database/database_error.h"
+#include "database/listing_queries.h"
+#include "database/recordset.h"
+#include "platform/com/bstr.h"
+#include "platform/com/error_info.h"
+
+namespace lumbrook::automation {
+namespace {
+
+void AppendEscaped(std::string& out, const std::string& text) {
+    for (const char c : text) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += c;
+        }
+    }
+}
+
+void AppendCell(std::string& out, const database::Value& value) {
+    char text[64];
+    if (const auto* integer = std::get_if<std::int64_t>(&value)) {
+        out += 'I';
+        out += std::to_string(*integer);
+    } else if (const auto* real = std::get_if<double>(&value)) {
+        std::snprintf(text, sizeof text, "%.15g", *real);
+        out += 'R';
+        out += text;
+    } else if (const auto* string = std::get_if<std::string>(&value)) {
+        out += 'T';
+        AppendEscaped(out, *string);
+    } else if (const auto* when = std::get_if<database::DateTime>(&value)) {
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", when->year, when->month,
+                      when->day, when->hour, when->minute, when->second);
+        out += 'D';
+        out += text;
+    } else {
+        out += 'N';
+    }
+}
+
+std::string RowsText(const database::Recordset& rows) {
+    std::string out;
+    for (int column = 0; column < rows.ColumnCount(); ++column) {
+        if (column > 0)
+            out += '\t';
+        AppendEscaped(out, rows.ColumnName(column));
+    }
+    out += '\n';
+    for (long row = 1; row <= rows.RecordCount(); ++row) {
+        for (int column = 0; column < rows.ColumnCount(); ++column) {
+            if (column > 0)
+                out += '\t';
+            AppendCell(out, rows.At(row, column));
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+}  // namespace
+
+HRESULT LumbrookObject::QueryListing(LONG listing, LONG id, BSTR* pRows) {
+    if (pRows == nullptr)
+        return E_POINTER;
+    *pRows = nullptr;
+    std::string query;
+    switch (listing) {
+        case LUMBROOK_LISTING_FOLDER:
+            query = database::FolderChildrenQuery(std::to_string(id));
+            break;
+        case LUMBROOK_LISTING_JOB_RUNS:
+            query = database::JobRunsQuery(std::to_string(id));
+            break;
+        case LUMBROOK_LISTING_ITEMS:
+            query = database::CompletedItemsQuery(id);
+            break;
+        default:
+            return E_INVALIDARG;
+    }
+    if (!ownConnection_)
+        return platform::RaiseError(E_FAIL, kErrorSource, "Connect first");
+    try {
+        const database::Recordset rows =
+            ownConnection_->Execute(query, database::kCommandTimeoutSeconds);
+        *pRows = platform::BstrFromUtf8(RowsText(rows));
+    } catch (const database::DatabaseError& e) {
+        return platform::RaiseError(E_FAIL, kErrorSource, e.what());
+    } catch (const std::bad_alloc&) {
+        return platform::RaiseError(E_OUTOFMEMORY, kErrorSource, "Out of memory");
+    }
+    return *pRows == nullptr ? E_OUTOFMEMORY : S_OK;
+}
+
+}  // namespace lumbrook::automation

@@ -1,0 +1,146 @@
+// What the object tells command-line hosts beyond _Lumbrook: the browser's listings as text
+// and why an export came out false, with what it wrote.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "automation/lumbrook_object.h"
+#include "database/connection.h"
+#include "database/database_error.h"
+#include "fixture_database.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
+
+namespace lumbrook::automation {
+namespace {
+
+using exporting::testing::FixtureDatabase;
+using exporting::testing::ReadFile;
+using exporting::testing::TempPath;
+using platform::Bstr;
+using platform::ComPtr;
+
+class HostSupportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto folder = std::filesystem::temp_directory_path() /
+                            ("lumbrook_host_support_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        object_ = ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
+        ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport, support_.out_void()), S_OK);
+    }
+
+    void Connect(const FixtureDatabase& db) {
+        Bstr text(db.ConnectionString());
+        ASSERT_EQ(object_->put_ODBCString(text.get()), S_OK);
+        VARIANT_BOOL connected = VARIANT_FALSE;
+        ASSERT_EQ(object_->Connect(&connected), S_OK);
+        ASSERT_EQ(connected, VARIANT_TRUE);
+    }
+
+    std::string Listing(LONG listing, LONG id) {
+        Bstr rows;
+        EXPECT_EQ(support_->QueryListing(listing, id, rows.out()), S_OK);
+        return rows.Utf8();
+    }
+
+    // Exports job run `jobRun` (or item `item`) into `out`; returns the result and the
+    // object's message.
+    std::pair<VARIANT_BOOL, std::string> Export(const std::string& out, LONG jobRun,
+                                                LONG item = 0) {
+        EXPECT_EQ(object_->put_JobRunID(jobRun), S_OK);
+        EXPECT_EQ(object_->put_JobRunItemID(item), S_OK);
+        EXPECT_EQ(object_->put_AllSpectra(item == 0 ? VARIANT_TRUE : VARIANT_FALSE), S_OK);
+        Bstr file(out);
+        BSTR argument = file.get();
+        VARIANT_BOOL result = VARIANT_FALSE;
+        EXPECT_EQ(object_->DoExport(&argument, &result), S_OK);
+        Bstr message;
+        EXPECT_EQ(support_->GetLastExportMessage(message.out()), S_OK);
+        return {result, message.Utf8()};
+    }
+
+    ComPtr<_Lumbrook> object_;
+    ComPtr<ILumbrookHostSupport> support_;
+};
+
+TEST_F(HostSupportTest, ListingsRunTheBrowsersQueriesAndTagEveryValue) {
+    FixtureDatabase db(TempPath("listing.sqlite"));
+    db.ListingTree();
+
+    // Without a connection there is nothing to ask.
+    Bstr none;
+    EXPECT_EQ(support_->QueryListing(LUMBROOK_LISTING_FOLDER, 2, none.out()), E_FAIL);
+    EXPECT_EQ(support_->QueryListing(99, 2, none.out()), E_INVALIDARG);
+
+    Connect(db);
+    // Names are escaped (the tab), non-ASCII letters pass as UTF-8, sorted by name.
+    EXPECT_EQ(Listing(LUMBROOK_LISTING_FOLDER, 2),
+              "FOLDER_OBJECT_ID\tNAME\tOBJECT_TYPE\tPARENT_FOLDER_ID\tIS_UPDATEABLE\n"
+              "I21\tTEmpty\tI2\tI2\tI1\n"
+              "I3\tTSet1\tI6\tI2\tI1\n"
+              "I20\tT\xC3\x84rchiv\\t2026\tI2\tI2\tI1\n");
+    EXPECT_EQ(Listing(LUMBROOK_LISTING_FOLDER, 21),
+              "FOLDER_OBJECT_ID\tNAME\tOBJECT_TYPE\tPARENT_FOLDER_ID\tIS_UPDATEABLE\n");
+    // Dates in ISO 8601, a NULL finish time as N.
+    EXPECT_EQ(Listing(LUMBROOK_LISTING_JOB_RUNS, 30),
+              "SPOT_SET_ID\tOPMODE_NAME\tJOB_RUN_ID\tJOB_FINISH_TIME\n"
+              "I30\tTMS-MS 1 kV\tI40\tD2026-01-02T03:04:05\n"
+              "I30\tTMS Reflector Positive\tI41\tN\n");
+    // Completed items only, the precursor rounded by the query.
+    const std::string items = Listing(LUMBROOK_LISTING_ITEMS, 40);
+    EXPECT_EQ(items.substr(items.find('\n') + 1),
+              "TA1\tTSample A1\tTSample\tR1234.568\tTMS-MS 1 kV\tTAcquired\tTProcessed\tN\t"
+              "D2026-01-02T01:00:00\tD2026-01-02T02:00:00\tD2026-01-02T03:04:05\tI30\tI900001\t"
+              "I40\tI900001\n");
+}
+
+TEST_F(HostSupportTest, AFalseExportSaysWhy) {
+    FixtureDatabase db(TempPath("messages.sqlite"));
+    db.Begin();
+    db.JobRun(12, "MS-MS 1 kV");
+    for (long id = 1; id <= 450; ++id) {
+        db.Spectrum(id, 12, "S" + std::to_string(id), 1000);
+        db.Peak(id, 500, 1);
+        db.Peak(id, 600, 2);
+    }
+    db.Commit();
+    const std::string out = TempPath("messages.qpk");
+
+    EXPECT_EQ(Export(out, 999).second, "not connected: call Connect first");
+    Connect(db);
+    EXPECT_EQ(Export(out, 999), std::make_pair(VARIANT_FALSE, std::string("job run 999 has no "
+                                                                          "spectra in this "
+                                                                          "database")));
+    EXPECT_EQ(Export(out, 12, 4545).second, "item 4545 has no spectra in this database");
+
+    // A true export leaves no message; the counts are what the file holds.
+    EXPECT_EQ(Export(out, 12), std::make_pair(VARIANT_TRUE, std::string()));
+    LONG blocks = 0;
+    LONG peakLines = 0;
+    double bytes = 0;
+    ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
+    EXPECT_EQ(blocks, 450);
+    EXPECT_EQ(peakLines, 900);
+    EXPECT_EQ(bytes, static_cast<double>(ReadFile(out)->size()));
+
+    // The second of three batches cannot be read.
+    database::Connection::SetCommandObserver([](const std::string& sql) {
+        if (sql.find("PEAK_LIST_ID >= 201 ") != std::string::npos)
+            throw database::DatabaseError("disk I/O error");
+    });
+    EXPECT_EQ(Export(out, 12),
+              std::make_pair(VARIANT_FALSE,
+                             std::string("1 of 3 batches could not be read; the file holds the "
+                                         "others")));
+    database::Connection::SetCommandObserver({});
+    ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
+    EXPECT_EQ(blocks, 250);
+    EXPECT_EQ(bytes, static_cast<double>(ReadFile(out)->size()));
+}
+
+}  // namespace
+}  // namespace lumbrook::automation
