@@ -30,13 +30,22 @@ rm -rf "$build"
 libdir=$(dirname "$(find "$prefix" -name 'liblumbrook.so.1' | head -1)")
 [ -n "$libdir" ] || fail "no liblumbrook.so.1 installed"
 for f in bin/lumbrook include/lumbrook/lumbrook.h include/lumbrook/com.h share/doc/lumbrook/LICENSE \
-         share/doc/lumbrook/README.md share/man/man1/lumbrook.1.gz; do
+         share/doc/lumbrook/README.md share/man/man1/lumbrook.1.gz \
+         share/bash-completion/completions/lumbrook; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 for f in liblumbrook.so liblumbrook.so.1.0.0 liblumbrook-platform.so liblumbrook-platform.so.1 \
          pkgconfig/lumbrook.pc cmake/Lumbrook/LumbrookConfig.cmake; do
     [ -e "$libdir/$f" ] || fail "not installed: $libdir/$f"
 done
+
+echo "== the manual page and the completion know every subcommand"
+for command in export list props reg; do
+    zcat "$prefix/share/man/man1/lumbrook.1.gz" | grep -q "$command" || fail "the manual page lacks $command"
+    grep -q "$command" "$prefix/share/bash-completion/completions/lumbrook" ||
+        fail "the completion lacks $command"
+done
+bash -n "$prefix/share/bash-completion/completions/lumbrook" || fail "the completion is not valid bash"
 
 echo "== the installed program, without LD_LIBRARY_PATH"
 unset LD_LIBRARY_PATH
