@@ -42,11 +42,13 @@ int CallExport(const char* exportName, const char* done) {
 
 // Declares a subcommand that calls one export of the library.
 Runner DefineCall(CLI::App& app, const char* exportName, const char* done) {
-    app.footer(std::string(std::string("Calls ") + exportName +
-                           " of the server library this program finds: the installed one, or the one beside "
-                           "this program.") +
-               "\n\n" +
-               ExitStatusHelp({{kExitOk, "done"}, {kExitFailed, "the library cannot be loaded"}}));
+    app.footer(
+        std::string(
+            std::string("Calls ") + exportName +
+            " of the server library this program finds: the installed one, or the one beside "
+            "this program.") +
+        "\n\n" +
+        ExitStatusHelp({{kExitOk, "done"}, {kExitFailed, "the library cannot be loaded"}}));
     return [exportName, done] { return CallExport(exportName, done); };
 }
 
