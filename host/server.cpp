@@ -71,7 +71,7 @@ std::string FindServer(std::string& error) {
 
 LumbrookPtr CreateLumbrook(std::string& error) {
     // A registered class is created the way every host creates it, through its ProgID;
-    // without a registration the library beside the program serves.
+    // without a registration the installed library serves, or the one beside the program.
     CLSID clsid{};
     if (CLSIDFromProgID(kProgId, &clsid) == S_OK) {
         LumbrookPtr object;
