@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <utility>
@@ -11,6 +8,7 @@
 #include "automation/lumbrook_object.h"
 #include "fixture_database.h"
 #include "global/process_state.h"
+#include "object_fixture.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/guid.h"
@@ -25,33 +23,14 @@ using exporting::testing::TempPath;
 using platform::Bstr;
 using platform::ComPtr;
 
-// Every object reads its preferences from a folder of this test's own.
-class DoExportTest : public ::testing::Test {
+class DoExportTest : public testing::ObjectTest {
   protected:
-    void SetUp() override {
-        const auto folder = std::filesystem::temp_directory_path() /
-                            ("lumbrook_do_export_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-        object_ = ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
-    }
-
-    void Connect(const FixtureDatabase& db) {
-        Bstr text(db.ConnectionString());
-        ASSERT_EQ(object_->put_ODBCString(text.get()), S_OK);
-        VARIANT_BOOL connected = VARIANT_FALSE;
-        ASSERT_EQ(object_->Connect(&connected), S_OK);
-        ASSERT_EQ(connected, VARIANT_TRUE);
-    }
-
     HRESULT Export(const std::string& path, VARIANT_BOOL& result) {
         Bstr file(path);
         BSTR argument = file.get();
         result = 7;  // neither true nor false: the call must set it
         return object_->DoExport(&argument, &result);
     }
-
-    ComPtr<_Lumbrook> object_;
 };
 
 void FillJobRun(FixtureDatabase& db, long count, const std::string& opmode = "MS-MS 1 kV") {

@@ -2,14 +2,11 @@
 // and why an export came out false, with what it wrote.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-
 #include "automation/lumbrook_object.h"
 #include "database/connection.h"
 #include "database/database_error.h"
 #include "fixture_database.h"
+#include "object_fixture.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
 
@@ -22,23 +19,11 @@ using exporting::testing::TempPath;
 using platform::Bstr;
 using platform::ComPtr;
 
-class HostSupportTest : public ::testing::Test {
+class HostSupportTest : public testing::ObjectTest {
   protected:
     void SetUp() override {
-        const auto folder = std::filesystem::temp_directory_path() /
-                            ("lumbrook_host_support_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-        object_ = ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
+        ObjectTest::SetUp();
         ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport, support_.out_void()), S_OK);
-    }
-
-    void Connect(const FixtureDatabase& db) {
-        Bstr text(db.ConnectionString());
-        ASSERT_EQ(object_->put_ODBCString(text.get()), S_OK);
-        VARIANT_BOOL connected = VARIANT_FALSE;
-        ASSERT_EQ(object_->Connect(&connected), S_OK);
-        ASSERT_EQ(connected, VARIANT_TRUE);
     }
 
     std::string Listing(LONG listing, LONG id) {
@@ -63,7 +48,6 @@ class HostSupportTest : public ::testing::Test {
         return {result, message.Utf8()};
     }
 
-    ComPtr<_Lumbrook> object_;
     ComPtr<ILumbrookHostSupport> support_;
 };
 

@@ -1,0 +1,34 @@
+// A new Lumbrook object connected to a fixture database, for the tests that export through
+// the object. The suite's main gives the whole run a configuration folder of its own, so the
+// object starts from the default preferences.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "automation/lumbrook_object.h"
+#include "fixture_database.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
+
+namespace lumbrook::automation::testing {
+
+class ObjectTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        object_ =
+            platform::ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
+    }
+
+    // Points the object at `db` and connects it; the test stops when that fails.
+    void Connect(const exporting::testing::FixtureDatabase& db) {
+        platform::Bstr text(db.ConnectionString());
+        ASSERT_EQ(object_->put_ODBCString(text.get()), S_OK);
+        VARIANT_BOOL connected = VARIANT_FALSE;
+        ASSERT_EQ(object_->Connect(&connected), S_OK);
+        ASSERT_EQ(connected, VARIANT_TRUE);
+    }
+
+    platform::ComPtr<_Lumbrook> object_;
+};
+
+}  // namespace lumbrook::automation::testing
