@@ -2,7 +2,6 @@
 // connection, an accepted one replaces it, and releasing the object closes it. The own
 // connection is watched from outside, through the file descriptors SQLite holds open.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 
@@ -134,16 +133,3 @@ TEST_F(ConnectTest, AnObjectThatNeverConnectedIsReleasedQuietly) {
 
 }  // namespace
 }  // namespace lumbrook::automation
-
-int main(int argc, char** argv) {
-    // The object reads its preferences at creation: a fresh, empty folder for them.
-    char folder[] = "/tmp/lumbrook-connect-test-XXXXXX";
-    if (mkdtemp(folder) == nullptr)
-        return 1;
-    setenv("XDG_CONFIG_HOME", folder, 1);
-    ::testing::InitGoogleTest(&argc, argv);
-    const int status = RUN_ALL_TESTS();
-    std::error_code ignored;  // a folder left in /tmp harms no later run
-    std::filesystem::remove_all(folder, ignored);
-    return status;
-}
