@@ -11,7 +11,6 @@
 
 #include "database/connection.h"
 #include "export/export_peak_lists.h"
-#include "global/process_state.h"
 
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) {
@@ -19,25 +18,21 @@ int main(int argc, char** argv) {
         return 2;
     }
     using namespace lumbrook;
-    Global().useBaseViews = argc == 4;
     try {
         const auto start = std::chrono::steady_clock::now();
         auto connection = std::make_unique<database::Connection>();
         connection->Open(argv[1]);
         connection->SetCursorLocation(database::CursorLocation::Client);
-        const std::int32_t jobRunId = 12;
-        const std::string outFile = argv[2];
-        const bool allSpectra = true;
-        const std::int32_t jobRunItemId = 0;
-        const std::string msType = "MS-MS";
-        const double s2n = 10;
-        const std::int16_t monoisotopic = 1;
-        const double minMass = 60;
-        const double maxMass = 20;
+        const exporting::ExportRequest request{
+            .jobRunId = 12,
+            .allSpectra = true,
+            .msType = "MS-MS",
+            .filter = {.s2n = 10, .monoisotopic = 1, .minMass = 60, .maxMass = 20},
+            .views = exporting::ViewsFor(argc == 4)};
+        exporting::ExportListener listener;
         exporting::WriterCounts counts;
-        const bool exported = exporting::ExportPeakLists(
-            jobRunId, outFile, allSpectra, jobRunItemId, msType, s2n, monoisotopic, minMass,
-            maxMass, connection, nullptr, &counts);
+        const bool exported =
+            exporting::ExportPeakLists(request, argv[2], connection, listener, &counts);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         rusage usage{};

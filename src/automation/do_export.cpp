@@ -1,23 +1,32 @@
-// DoExport: hands the object's stored values and its own connection to the export engine and
-// returns the engine's result; the engine's errors become the object's automation errors.
+// DoExport: hands the object's stored export request and its own connection to the export
+// engine and returns the engine's result; the engine's errors become the object's automation
+// errors.
 #include <new>
 
 #include "automation/lumbrook_object.h"
 #include "export/export_peak_lists.h"
 #include "export/file_error.h"
+#include "global/process_state.h"
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
+#include "platform/messages/do_events.h"
 
 namespace lumbrook::automation {
 namespace {
 
-// Passes the engine's progress on as the Progress event, and keeps what has been written for
-// GetExportCounts. With no sink advised it does nothing but the copy and the test, so an
-// export without listeners pays one call per spectrum.
-class ProgressRelay final : public exporting::ExportListener {
+// Connects an export to the process and to the object's host: passes the engine's progress
+// on as the Progress event, keeps what has been written for GetExportCounts, lets the host's
+// pending calls run between spectra, and keeps the process-wide flags exportRunning and
+// cancelRequested, through which Cancel and the data browser stop an export. With no sink
+// advised a report costs a copy and a test.
+class ExportRelay final : public exporting::ExportListener {
   public:
-    ProgressRelay(EventSource& events, exporting::WriterCounts& counts)
+    ExportRelay(EventSource& events, exporting::WriterCounts& counts)
         : events_(events), counts_(counts) {}
+    void BatchedExportStarting() override {
+        Global().exportRunning = true;
+        Global().cancelRequested = false;
+    }
     void SpectrumDone(long done, long total, const exporting::WriterCounts& written) override {
         counts_ = written;
         this->done = done;
@@ -26,6 +35,9 @@ class ProgressRelay final : public exporting::ExportListener {
             events_.FireProgress(done, total);
     }
     void BatchSkipped() override { ++skippedBatches; }
+    void Pause() override { platform::DoEvents(); }
+    bool CancelRequested() override { return Global().cancelRequested; }
+    void ExportEnded() override { Global().exportRunning = false; }
 
     long done = 0;
     long total = 0;
@@ -49,23 +61,15 @@ class SelfReference {
     IUnknown* object_;
 };
 
-// What an export asked for, to say why it returned false.
-struct ExportRequest {
-    bool connected;
-    bool allSpectra;
-    bool msExport;  // one item as bare peak lines: no batches, so no events
-    std::int32_t jobRunId;
-    std::int32_t itemId;
-};
-
-// Why an export returned false, from what its events told: nothing to read, batches passed
-// over, or a stop before the last spectrum.
-std::string FalseResultMessage(const ProgressRelay& relay, const ExportRequest& request) {
+// Why an export returned false, from what was asked and what its events told: nothing to
+// read, batches passed over, or a stop before the last spectrum.
+std::string FalseResultMessage(const ExportRelay& relay, const exporting::ExportRequest& request,
+                               bool connected) {
     const std::string what = request.allSpectra ? "job run " + std::to_string(request.jobRunId)
-                                                : "item " + std::to_string(request.itemId);
-    if (!request.connected)
+                                                : "item " + std::to_string(request.jobRunItemId);
+    if (!connected)
         return "not connected: call Connect first";
-    if (request.msExport)
+    if (!request.allSpectra && request.msType == "MS")  // one item's bare peaks: no events
         return what + " has no spectra in this database, or its peaks could not be read";
     if (relay.total == 0)
         return what + " has no spectra in this database";
@@ -90,19 +94,14 @@ HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
     const std::string outFile = platform::Utf8FromBstr(*OutFile);
     exportCounts_ = {};
     lastExportMessage_.clear();
-    ProgressRelay relay(events_, exportCounts_);
+    ExportRelay relay(events_, exportCounts_);
+    // The views are those the last probe of a connection found, as the export starts.
+    export_.views = exporting::ViewsFor(Global().useBaseViews);
     try {
-        const bool exported = exporting::ExportPeakLists(
-            jobRunId_, outFile, allSpectra_, jobRunItemId_, msType_, s2n_, monoisotopic_, minMass_,
-            maxMass_, ownConnection_, &relay, &exportCounts_);
-        if (!exported) {
-            lastExportMessage_ =
-                FalseResultMessage(relay, {.connected = ownConnection_ != nullptr,
-                                           .allSpectra = allSpectra_,
-                                           .msExport = !allSpectra_ && msType_ == "MS",
-                                           .jobRunId = jobRunId_,
-                                           .itemId = jobRunItemId_});
-        }
+        const bool exported =
+            exporting::ExportPeakLists(export_, outFile, ownConnection_, relay, &exportCounts_);
+        if (!exported)
+            lastExportMessage_ = FalseResultMessage(relay, export_, ownConnection_ != nullptr);
         *pRetVal = exported ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
     } catch (const exporting::NoMsMsDataError& e) {

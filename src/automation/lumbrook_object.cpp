@@ -64,10 +64,10 @@ LumbrookObject::LumbrookObject() {
     const settings::FilterValues values =
         settings::IsEmpty(filter) ? settings::FilterValues{}
                                   : settings::ReadFilterFields(settings::ToText(filter));
-    minMass_ = values.minMass;
-    maxMass_ = values.maxMass;
-    s2n_ = values.s2n;
-    monoisotopic_ = values.monoisotopic;
+    export_.filter.minMass = values.minMass;
+    export_.filter.maxMass = values.maxMass;
+    export_.filter.s2n = values.s2n;
+    export_.filter.monoisotopic = values.monoisotopic;
     ObjectCreated();
 }
 
@@ -144,47 +144,47 @@ HRESULT LumbrookObject::put_ODBCString(BSTR value) {
 }
 
 HRESULT LumbrookObject::get_minMass(DOUBLE* pRetVal) {
-    return ReturnValue(minMass_, pRetVal);
+    return ReturnValue(export_.filter.minMass, pRetVal);
 }
 
 HRESULT LumbrookObject::put_minMass(DOUBLE value) {
     if (!IsValidFilterValue(value))
         return Fail(LUMBROOK_E_MINMASS, kMinMassError);
-    minMass_ = value;
+    export_.filter.minMass = value;
     return S_OK;
 }
 
 HRESULT LumbrookObject::get_maxMass(DOUBLE* pRetVal) {
-    return ReturnValue(maxMass_, pRetVal);
+    return ReturnValue(export_.filter.maxMass, pRetVal);
 }
 
 HRESULT LumbrookObject::put_maxMass(DOUBLE value) {
     if (!IsValidFilterValue(value))
         return Fail(LUMBROOK_E_MAXMASS, kMaxMassError);
-    maxMass_ = value;
+    export_.filter.maxMass = value;
     return S_OK;
 }
 
 HRESULT LumbrookObject::get_S2N(DOUBLE* pRetVal) {
-    return ReturnValue(s2n_, pRetVal);
+    return ReturnValue(export_.filter.s2n, pRetVal);
 }
 
 HRESULT LumbrookObject::put_S2N(DOUBLE value) {
     if (!IsValidFilterValue(value))
         return Fail(LUMBROOK_E_S2N, kS2NError);
-    s2n_ = value;
+    export_.filter.s2n = value;
     return S_OK;
 }
 
 HRESULT LumbrookObject::get_Monoisotopic(SHORT* pRetVal) {
-    return ReturnValue<SHORT>(monoisotopic_, pRetVal);
+    return ReturnValue<SHORT>(export_.filter.monoisotopic, pRetVal);
 }
 
 HRESULT LumbrookObject::put_Monoisotopic(SHORT value) {
     // -1, the automation true value, is refused like every other value but 0 and 1.
     if (value != 0 && value != 1)
         return Fail(LUMBROOK_E_MONOISOTOPIC, kMonoisotopicError);
-    monoisotopic_ = value;
+    export_.filter.monoisotopic = value;
     return S_OK;
 }
 
@@ -200,7 +200,7 @@ HRESULT LumbrookObject::put_Descriptor(BSTR value) {
 }
 
 HRESULT LumbrookObject::get_MSType(BSTR* pRetVal) {
-    return ReturnText(msType_, pRetVal);
+    return ReturnText(export_.msType, pRetVal);
 }
 
 HRESULT LumbrookObject::put_MSType(BSTR value) {
@@ -208,25 +208,25 @@ HRESULT LumbrookObject::put_MSType(BSTR value) {
     std::string text = Utf8FromBstr(value);
     if (text != "MS" && text != "MS-MS")
         return Fail(LUMBROOK_E_MSTYPE, kMSTypeError);
-    msType_ = std::move(text);
+    export_.msType = std::move(text);
     return S_OK;
 }
 
 HRESULT LumbrookObject::get_JobRunID(LONG* pRetVal) {
-    return ReturnValue<LONG>(jobRunId_, pRetVal);
+    return ReturnValue<LONG>(export_.jobRunId, pRetVal);
 }
 
 HRESULT LumbrookObject::put_JobRunID(LONG value) {
-    jobRunId_ = value;
+    export_.jobRunId = value;
     return S_OK;
 }
 
 HRESULT LumbrookObject::get_JobRunItemID(LONG* pRetVal) {
-    return ReturnValue<LONG>(jobRunItemId_, pRetVal);
+    return ReturnValue<LONG>(export_.jobRunItemId, pRetVal);
 }
 
 HRESULT LumbrookObject::put_JobRunItemID(LONG value) {
-    jobRunItemId_ = value;
+    export_.jobRunItemId = value;
     return S_OK;
 }
 
@@ -240,12 +240,12 @@ HRESULT LumbrookObject::put_DescriptorList(BSTR value) {
 }
 
 HRESULT LumbrookObject::get_AllSpectra(VARIANT_BOOL* pRetVal) {
-    return ReturnValue(allSpectra_ ? VARIANT_TRUE : VARIANT_FALSE, pRetVal);
+    return ReturnValue(export_.allSpectra ? VARIANT_TRUE : VARIANT_FALSE, pRetVal);
 }
 
 HRESULT LumbrookObject::put_AllSpectra(VARIANT_BOOL value) {
     // Any non-zero value is true, as automation hosts pass it.
-    allSpectra_ = value != VARIANT_FALSE;
+    export_.allSpectra = value != VARIANT_FALSE;
     return S_OK;
 }
 

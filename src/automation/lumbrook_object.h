@@ -10,6 +10,7 @@
 
 #include "automation/event_source.h"
 #include "database/connection.h"
+#include "export/export_request.h"
 #include "export/peak_list_writer.h"
 #include "lumbrook/lumbrook.h"
 
@@ -97,19 +98,14 @@ class LumbrookObject final : public _Lumbrook,
     std::atomic<ULONG> refs_{1};
     EventSource events_{this};
 
-    // State, in the order the class declares it.
     std::string odbcString_;
-    double minMass_ = 0;
-    double maxMass_ = 0;
-    double s2n_ = 0;
-    std::int16_t monoisotopic_ = 0;
+    // The export's parameters, stored where the engine reads them: DoExport passes this very
+    // value, so a property put during an export reaches the export's next query. Its views
+    // are set by DoExport from the connection probe.
+    exporting::ExportRequest export_;
     // The object's own connection: set by Connect, used by DoExport, closed at release.
     std::unique_ptr<database::Connection> ownConnection_;
     std::string descriptor_;
-    std::string msType_;
-    std::int32_t jobRunItemId_ = 0;
-    std::int32_t jobRunId_ = 0;
-    bool allSpectra_ = false;
     std::string descriptorList_;
 
     // The database's text of the last failed Connect, for hosts that explain failures.

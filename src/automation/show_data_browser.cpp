@@ -85,10 +85,10 @@ HRESULT LumbrookObject::ShowDataBrowser(VARIANT_BOOL* pRetVal) {
 
     // The copy-back happens whether or not the user accepted.
     descriptor_ = handover.Descriptor;
-    msType_ = handover.MSType;
-    allSpectra_ = handover.AllSpectra;
-    jobRunItemId_ = handover.JobRunItemID;
-    jobRunId_ = handover.JobRunID;
+    export_.msType = handover.MSType;
+    export_.allSpectra = handover.AllSpectra;
+    export_.jobRunItemId = handover.JobRunItemID;
+    export_.jobRunId = handover.JobRunID;
     descriptorList_ = handover.DescriptorList;
     *pRetVal = handover.Accepted ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;

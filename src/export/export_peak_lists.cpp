@@ -11,8 +11,6 @@
 #include "export/export_sql.h"
 #include "export/field_values.h"
 #include "export/file_error.h"
-#include "global/process_state.h"
-#include "platform/messages/do_events.h"
 
 namespace lumbrook::exporting {
 namespace {
@@ -21,25 +19,24 @@ using database::Connection;
 using database::Recordset;
 using database::Value;
 
-// Clears exportRunning on every way out of the engine, errors included.
-struct ExportRunningGuard {
-    ExportRunningGuard() = default;
-    ExportRunningGuard(const ExportRunningGuard&) = delete;
-    ExportRunningGuard& operator=(const ExportRunningGuard&) = delete;
-    ~ExportRunningGuard() { Global().exportRunning = false; }
-};
+// Tells the listener that the export is over on every way out of the engine, errors included.
+class ExportEndedGuard {
+  public:
+    explicit ExportEndedGuard(ExportListener& listener) : listener_(listener) {}
+    ExportEndedGuard(const ExportEndedGuard&) = delete;
+    ExportEndedGuard& operator=(const ExportEndedGuard&) = delete;
+    ~ExportEndedGuard() { listener_.ExportEnded(); }
 
-// True once a cancel was requested. Asked after every spectrum and batch, and by the database
-// while a query of a batched export runs, so that a cancel also ends a slow query.
-bool CancelRequested() {
-    return Global().cancelRequested;
-}
+  private:
+    ExportListener& listener_;
+};
 
 // Runs one of the export's queries. A missing or closed connection and every database error
 // give nothing: the engine turns database failures into a false result or a skipped batch,
-// it never passes them on. With `interruptible`, a cancel request interrupts the query.
+// it never passes them on. With `cancel`, the database asks it while the query runs and
+// interrupts the query when it answers true.
 std::optional<Recordset> TryQuery(const std::unique_ptr<Connection>& connection,
-                                  const std::string& sql, bool interruptible) {
+                                  const std::string& sql, ExportListener* cancel) {
     if (!connection)
         return std::nullopt;
     // The check is the connection's only while this query runs: the connection may be
@@ -49,8 +46,8 @@ std::optional<Recordset> TryQuery(const std::unique_ptr<Connection>& connection,
         Connection& connection;
         ~InterruptScope() { connection.SetInterruptCheck({}); }
     } scope{*connection};
-    if (interruptible)
-        connection->SetInterruptCheck(CancelRequested);
+    if (cancel != nullptr)
+        connection->SetInterruptCheck([cancel] { return cancel->CancelRequested(); });
     try {
         return connection->Execute(sql, database::kCommandTimeoutSeconds);
     } catch (const database::DatabaseError&) {
@@ -118,17 +115,12 @@ bool IsMsMs(const Value& opmode) {
     return text != nullptr && text->find("MS-MS") != std::string::npos;
 }
 
-// One batched export: the caller's parameters, read through their references, the spectrum
-// rows and the writer.
+// One batched export: the caller's request and connection, read through their references,
+// the spectrum rows and the writer.
 struct BatchedExport {
-    const std::int32_t& jobRunId;
-    const double& s2n;
-    const std::int16_t& monoisotopic;
-    const double& minMass;
-    const double& maxMass;
+    const ExportRequest& request;
     const std::unique_ptr<Connection>& connection;
-    ExportListener* listener;
-    ExportViews views;
+    ExportListener& listener;
     Recordset& spectra;
     SpectrumColumns columns;
     PeakListWriter& writer;
@@ -145,7 +137,7 @@ struct BatchedExport {
     bool Run(bool& complete);
 
   private:
-    // Reports progress, lets pending calls run and answers whether a cancel was requested.
+    // Reports progress, pauses for the listener and answers whether it asks to stop.
     bool SpectrumDoneAndCancelled(long done, long total);
 
     // Merges one batch's peaks into its spectra and writes their blocks. False when
@@ -172,9 +164,11 @@ bool BatchedExport::Run(bool& complete) {
         const auto lastId = IdValue(spectra.At(batchEnd, columns.peakListId));
         std::optional<Recordset> peaks;
         if (firstId && lastId) {
+            const PeakFilter& filter = request.filter;
             peaks = TryQuery(connection,
-                             BatchPeakQuery(views, *firstId, *lastId, s2n, monoisotopic, minMass),
-                             true);
+                             BatchPeakQuery(request.views, *firstId, *lastId, filter.s2n,
+                                            filter.monoisotopic, filter.minMass),
+                             &listener);
         }
         const std::optional<PeakColumns> peakColumns =
             peaks ? FindPeakColumns(*peaks, true) : std::nullopt;
@@ -182,8 +176,7 @@ bool BatchedExport::Run(bool& complete) {
             // The batch is skipped and the export goes on, but the file is then incomplete
             // and the result will say so.
             complete = false;
-            if (listener != nullptr)
-                listener->BatchSkipped();
+            listener.BatchSkipped();
         } else if (!MergeBatch(*peaks, *peakColumns, batchStart, batchEnd)) {
             return false;
         }
@@ -194,17 +187,16 @@ bool BatchedExport::Run(bool& complete) {
         batchStart = batchEnd + 1;
     }
     // The closing report, as hosts have always had it, with the final counts.
-    if (listener != nullptr)
-        listener->SpectrumDone(rowCount, rowCount, writer.Counts());
+    listener.SpectrumDone(rowCount, rowCount, writer.Counts());
     return true;
 }
 
 bool BatchedExport::SpectrumDoneAndCancelled(long done, long total) {
-    if (listener != nullptr && done != reported)
-        listener->SpectrumDone(done, total, writer.Counts());
+    if (done != reported)
+        listener.SpectrumDone(done, total, writer.Counts());
     reported = done;
-    platform::DoEvents();
-    return CancelRequested();
+    listener.Pause();
+    return listener.CancelRequested();
 }
 
 void BatchedExport::WriteHead(long row, std::optional<double> precursorMass) {
@@ -214,7 +206,7 @@ void BatchedExport::WriteHead(long row, std::optional<double> precursorMass) {
     AppendFieldText(label, spectra.At(row, columns.spotLabel));
     AppendFieldText(spotId, spectra.At(row, columns.spotId));
     AppendFieldText(peakListId, spectra.At(row, columns.peakListId));
-    writer.BlockHead(precursorMass, label, spotId, peakListId, jobRunId);
+    writer.BlockHead(precursorMass, label, spotId, peakListId, request.jobRunId);
 }
 
 bool BatchedExport::MergeBatch(Recordset& peaks, const PeakColumns& peakColumns, long batchStart,
@@ -231,7 +223,7 @@ bool BatchedExport::MergeBatch(Recordset& peaks, const PeakColumns& peakColumns,
         // spectrum's peaks are passed over and nothing of it is written. An infinite or
         // NaN mass is no mass either: PEPMASS would have no number.
         const bool hasUpperLimit = precursorMass.has_value() && std::isfinite(*precursorMass);
-        const double upperLimit = hasUpperLimit ? *precursorMass - maxMass : 0;
+        const double upperLimit = hasUpperLimit ? *precursorMass - request.filter.maxMass : 0;
         bool headWritten = false;
         while (spectrumId && !peaks.IsEOF() &&
                IdValue(peaks.Field(peakColumns.peakListId)) == spectrumId) {
@@ -272,44 +264,37 @@ bool BatchedExport::MergeBatch(Recordset& peaks, const PeakColumns& peakColumns,
 
 }  // namespace
 
-bool ExportPeakLists(const std::int32_t& jobRunId, const std::string& outFile,
-                     const bool& allSpectra, const std::int32_t& jobRunItemId,
-                     const std::string& msType, const double& s2n, const std::int16_t& monoisotopic,
-                     const double& minMass, const double& maxMass,
-                     const std::unique_ptr<Connection>& connection, ExportListener* listener,
+bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
+                     const std::unique_ptr<Connection>& connection, ExportListener& listener,
                      WriterCounts* counts) {
-    const ExportRunningGuard runningGuard;
-    const ExportViews views = ViewsFor(Global().useBaseViews);
-    const bool isBatched = allSpectra || msType != "MS";
-    if (isBatched) {
-        // Set before the spectrum query, not after it: a cancel requested while that query
-        // runs then interrupts it instead of being forgotten.
-        Global().exportRunning = true;
-        Global().cancelRequested = false;
-    }
+    const ExportEndedGuard endedGuard(listener);
+    const bool isBatched = request.allSpectra || request.msType != "MS";
+    // Told before the spectrum query, not after it: a cancel requested while that query runs
+    // then interrupts it instead of being forgotten.
+    if (isBatched)
+        listener.BatchedExportStarting();
 
     std::optional<Recordset> spectra =
-        TryQuery(connection, SpectrumQuery(views, allSpectra, jobRunId, jobRunItemId), isBatched);
+        TryQuery(connection,
+                 SpectrumQuery(request.views, request.allSpectra, request.jobRunId,
+                               request.jobRunItemId),
+                 isBatched ? &listener : nullptr);
     if (!spectra || spectra->RecordCount() < 1)
         return false;
-    const std::optional<SpectrumColumns> columns = FindSpectrumColumns(*spectra, allSpectra);
+    const std::optional<SpectrumColumns> columns =
+        FindSpectrumColumns(*spectra, request.allSpectra);
     if (!columns)
         return false;
-    if (allSpectra && !IsMsMs(spectra->At(1, columns->opmodeName)))
+    if (request.allSpectra && !IsMsMs(spectra->At(1, columns->opmodeName)))
         throw NoMsMsDataError();
 
     RefuseDatabaseAsOutput(outFile, *connection);
     PeakListWriter writer(outFile);
     bool complete = true;
     if (isBatched) {
-        BatchedExport batched{.jobRunId = jobRunId,
-                              .s2n = s2n,
-                              .monoisotopic = monoisotopic,
-                              .minMass = minMass,
-                              .maxMass = maxMass,
+        BatchedExport batched{.request = request,
                               .connection = connection,
                               .listener = listener,
-                              .views = views,
                               .spectra = *spectra,
                               .columns = *columns,
                               .writer = writer};
@@ -318,7 +303,10 @@ bool ExportPeakLists(const std::int32_t& jobRunId, const std::string& outFile,
     } else {
         // The MS export: one item's peaks, every peak list merged, as bare peak lines.
         std::optional<Recordset> peaks =
-            TryQuery(connection, ItemPeakQuery(views, jobRunItemId, s2n, monoisotopic), false);
+            TryQuery(connection,
+                     ItemPeakQuery(request.views, request.jobRunItemId, request.filter.s2n,
+                                   request.filter.monoisotopic),
+                     nullptr);
         const std::optional<PeakColumns> peakColumns =
             peaks ? FindPeakColumns(*peaks, false) : std::nullopt;
         if (!peakColumns) {

@@ -10,8 +10,6 @@
 #include "export/export_peak_lists.h"
 #include "export/file_error.h"
 #include "fixture_database.h"
-#include "global/process_state.h"
-#include "platform/messages/do_events.h"
 
 namespace lumbrook::exporting {
 namespace {
@@ -20,16 +18,14 @@ using testing::FixtureDatabase;
 using testing::ReadFile;
 using testing::TempPath;
 
-// The export's parameters with the defaults of a new object, and a connection.
-struct Request {
-    std::int32_t jobRunId = 12;
-    bool allSpectra = true;
-    std::int32_t jobRunItemId = 0;
-    std::string msType = "MS-MS";
-    double s2n = 10;
-    std::int16_t monoisotopic = 1;
-    double minMass = 60;
-    double maxMass = 20;
+// An export of job run 12 with the defaults of a new object, and a connection.
+struct Export : ExportRequest {
+    Export()
+        : ExportRequest{.jobRunId = 12,
+                        .allSpectra = true,
+                        .msType = "MS-MS",
+                        .filter = {.s2n = 10, .monoisotopic = 1, .minMass = 60, .maxMass = 20}} {}
+
     std::unique_ptr<database::Connection> connection;
 
     void Connect(const FixtureDatabase& db) {
@@ -37,10 +33,41 @@ struct Request {
         connection->Open(db.ConnectionString());
         connection->SetCursorLocation(database::CursorLocation::Client);
     }
-    bool Run(const std::string& outFile, ExportListener* listener = nullptr) {
-        return ExportPeakLists(jobRunId, outFile, allSpectra, jobRunItemId, msType, s2n,
-                               monoisotopic, minMass, maxMass, connection, listener);
+    bool Run(const std::string& outFile) {
+        ExportListener quiet;
+        return Run(outFile, quiet);
     }
+    bool Run(const std::string& outFile, ExportListener& listener) {
+        return ExportPeakLists(*this, outFile, connection, listener);
+    }
+};
+
+// Keeps what the engine told it and stops the export, or fails in it, at a given spectrum.
+class Recorder final : public ExportListener {
+  public:
+    explicit Recorder(long at = -1, std::function<void()> pauseAt = {})
+        : at_(at), pauseAt_(std::move(pauseAt)) {}
+
+    void BatchedExportStarting() override { running = true; }
+    void SpectrumDone(long done, long total, const WriterCounts&) override {
+        EXPECT_TRUE(running);
+        reports.emplace_back(done, total);
+        last_ = done;
+    }
+    void Pause() override {
+        if (last_ == at_ && pauseAt_)
+            pauseAt_();
+    }
+    bool CancelRequested() override { return at_ >= 0 && last_ >= at_ && !pauseAt_; }
+    void ExportEnded() override { running = false; }
+
+    bool running = false;
+    std::vector<std::pair<long, long>> reports;
+
+  private:
+    long at_;
+    std::function<void()> pauseAt_;
+    long last_ = 0;
 };
 
 // Records every command the database layer runs while it lives.
@@ -97,7 +124,7 @@ std::vector<std::string> PeakQueries(const std::vector<std::string>& commands) {
 TEST(ExportPeakLists, ReadsFourHundredFiftySpectraInThreeBatches) {
     FixtureDatabase db(TempPath("batches.sqlite"));
     FillSpectra(db, 450);
-    Request request;
+    Export request;
     request.Connect(db);
     const std::string out = TempPath("batches.qpk");
     CommandLog log;
@@ -115,13 +142,12 @@ TEST(ExportPeakLists, ReadsFourHundredFiftySpectraInThreeBatches) {
     EXPECT_NE(log.commands[3].find(">= 401 and PEAK_LIST_ID <= 450 "), std::string::npos)
         << log.commands[3];
     EXPECT_EQ(ReadFile(out), ExpectedSpectra(450));
-    EXPECT_FALSE(Global().exportRunning);
 }
 
 TEST(ExportPeakLists, ExactlyTwoHundredSpectraMakeOneBatch) {
     FixtureDatabase db(TempPath("two_hundred.sqlite"));
     FillSpectra(db, 200);
-    Request request;
+    Export request;
     request.Connect(db);
     const std::string out = TempPath("two_hundred.qpk");
     CommandLog log;
@@ -145,13 +171,12 @@ TEST(ExportPeakLists, FiltersAtTheirBoundaries) {
     db.Peak(5, 979.99, std::nullopt);  // below the upper limit, no area
     db.Peak(5, 980.00004, 8);          // at the upper limit (precursor - 20): not written
     db.Peak(5, 990, 9);                // above it: not written
-    Global().useBaseViews = true;
-    Request request;
+    Export request;
+    request.views = ViewsFor(true);
     request.Connect(db);
     const std::string out = TempPath("filters.qpk");
     CommandLog log;
     EXPECT_TRUE(request.Run(out));
-    Global().useBaseViews = false;
     EXPECT_EQ(ReadFile(out),
               Head("1000", "A1", 5) + "60\t2\r\n501\t4\r\n503\t6\r\n979.99\t\r\n" + kEnd);
     ASSERT_EQ(log.commands.size(), 2u);
@@ -159,10 +184,7 @@ TEST(ExportPeakLists, FiltersAtTheirBoundaries) {
     EXPECT_NE(log.commands[1].find(" from BASE_PEAK_VIEW "), std::string::npos);
 
     // With every filter at zero the same spectrum gives every peak below the limit.
-    request.s2n = 0;
-    request.minMass = 0;
-    request.monoisotopic = 0;
-    request.maxMass = 0.5;
+    request.filter = {.s2n = 0, .monoisotopic = 0, .minMass = 0, .maxMass = 0.5};
     EXPECT_TRUE(request.Run(out));
     EXPECT_EQ(ReadFile(out), Head("1000", "A1", 5) +
                                  "59.9999\t1\r\n60\t2\r\n500\t3\r\n501\t4\r\n502\t5\r\n"
@@ -189,7 +211,7 @@ TEST(ExportPeakLists, OnlyTheJobRunsOwnSpectraLeaveBlocks) {
     db.Peak(7, 700.5, 7);
     db.Spectrum(8, 12, "A5", -HUGE_VAL);
     db.Peak(8, 800.5, 8);
-    Request request;
+    Export request;
     request.Connect(db);
     const std::string out = TempPath("others.qpk");
     EXPECT_TRUE(request.Run(out));
@@ -207,7 +229,7 @@ TEST(ExportPeakLists, AnItemWithTwoPeakListsGivesTwoBlocksOrOneMergedList) {
     db.Peak(41, 300, 1);
     db.Peak(41, 100, 2);
     db.Peak(42, 200, 3);
-    Request request;
+    Export request;
     request.Connect(db);
     request.allSpectra = false;
     request.jobRunItemId = 40;
@@ -224,8 +246,8 @@ TEST(ExportPeakLists, AnItemWithTwoPeakListsGivesTwoBlocksOrOneMergedList) {
               "JOB_RUN_ITEM_VIEW where JOB_RUN_ITEM_ID = 40 order by PEAK_LIST_ID");
 
     request.msType = "MS";
-    request.s2n = 2.5;
-    request.minMass = 250;  // not applied to an MS export
+    request.filter.s2n = 2.5;
+    request.filter.minMass = 250;  // not applied to an MS export
     log.commands.clear();
     EXPECT_TRUE(request.Run(out));
     EXPECT_EQ(ReadFile(out), "100\t2\r\n200\t3\r\n300\t1\r\n");
@@ -246,7 +268,7 @@ TEST(ExportPeakLists, AnItemWithTwoPeakListsGivesTwoBlocksOrOneMergedList) {
 TEST(ExportPeakLists, AllSpectraWithMsTypeMsRunsTheBatchedExport) {
     FixtureDatabase db(TempPath("all_ms.sqlite"));
     FillSpectra(db, 3);
-    Request request;
+    Export request;
     request.Connect(db);
     request.msType = "MS";
     const std::string out = TempPath("all_ms.qpk");
@@ -259,7 +281,7 @@ TEST(ExportPeakLists, NothingToExportCreatesNoFile) {
     db.JobRun(12, "MS Reflector Positive");
     db.Spectrum(1, 12, "A1", 900);
     db.Peak(1, 100, 1);
-    Request request;
+    Export request;
     request.Connect(db);
     const std::string out = TempPath("nothing.qpk");
 
@@ -275,46 +297,29 @@ TEST(ExportPeakLists, NothingToExportCreatesNoFile) {
     // No spectrum rows; a spectrum query that fails; no connection at all.
     request.jobRunId = 99;
     EXPECT_FALSE(request.Run(out));
-    Global().useBaseViews = true;  // the database has no BASE_ views
+    request.views = ViewsFor(true);  // the database has no BASE_ views
     request.jobRunId = 12;
     EXPECT_FALSE(request.Run(out));
-    Global().useBaseViews = false;
+    request.views = ViewsFor(false);
     request.connection.reset();
-    EXPECT_FALSE(request.Run(out));
+    Recorder recorder;
+    EXPECT_FALSE(request.Run(out, recorder));
+    EXPECT_FALSE(recorder.running);
     EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_FALSE(Global().exportRunning);
 }
 
-// Posts a call after the given spectrum, as a host's event handler would.
-class PostAt final : public ExportListener {
-  public:
-    PostAt(long at, std::function<void()> call) : at_(at), call_(std::move(call)) {}
-    void SpectrumDone(long done, long total, const WriterCounts&) override {
-        reports.emplace_back(done, total);
-        if (done == at_)
-            platform::PostCall(call_);
-        EXPECT_TRUE(Global().exportRunning);
-    }
-    std::vector<std::pair<long, long>> reports;
-
-  private:
-    long at_;
-    std::function<void()> call_;
-};
-
-TEST(ExportPeakLists, ACancelPostedMidwayEndsOnACompleteBlockAndReachesFailingBatches) {
+TEST(ExportPeakLists, ACancelMidwayEndsOnACompleteBlockAndReachesFailingBatches) {
     FixtureDatabase db(TempPath("cancel.sqlite"));
     FillSpectra(db, 450);
-    Request request;
+    Export request;
     request.Connect(db);
     const std::string out = TempPath("cancel.qpk");
-    Global().cancelRequested = true;  // a request made before the export is forgotten
-    PostAt listener(250, [] { Global().cancelRequested = true; });
-    EXPECT_FALSE(request.Run(out, &listener));
+    Recorder listener(250);
+    EXPECT_FALSE(request.Run(out, listener));
     EXPECT_EQ(ReadFile(out), ExpectedSpectra(250));
     EXPECT_EQ(listener.reports.size(), 250u);
     EXPECT_EQ(listener.reports.back(), std::make_pair(250L, 450L));
-    EXPECT_FALSE(Global().exportRunning);
+    EXPECT_FALSE(listener.running);
 
     // Batches whose peak queries all fail (each after its time-out, say) take the cancel
     // after the first of them, not after the whole job run.
@@ -322,47 +327,46 @@ TEST(ExportPeakLists, ACancelPostedMidwayEndsOnACompleteBlockAndReachesFailingBa
         if (sql.rfind("Select distinct CENTROID", 0) == 0)
             throw database::DatabaseError("Query timeout expired");
     });
-    PostAt failing(200, [] { Global().cancelRequested = true; });
-    EXPECT_FALSE(request.Run(out, &failing));
+    Recorder failing(200);
+    EXPECT_FALSE(request.Run(out, failing));
     EXPECT_EQ(PeakQueries(log.commands).size(), 1u);
     EXPECT_EQ(failing.reports, (std::vector<std::pair<long, long>>{{200, 450}}));
     EXPECT_EQ(ReadFile(out), "");
-    Global().cancelRequested = false;
 }
 
 TEST(ExportPeakLists, AnErrorInTheMiddleLeavesTheOldFile) {
     FixtureDatabase db(TempPath("error_midway.sqlite"));
     FillSpectra(db, 450);
-    Request request;
+    Export request;
     request.Connect(db);
     const std::string out = TempPath("error_midway.qpk");
     ASSERT_TRUE(request.Run(out));
-    // A call that DoEvents runs fails: the error reaches the caller, and the file written
+    // A call run during a pause fails: the error reaches the caller, and the file written
     // before is the file still there.
-    PostAt listener(250, [] { throw std::runtime_error("the host's handler failed"); });
-    request.minMass = 0;
-    EXPECT_THROW(request.Run(out, &listener), std::runtime_error);
+    Recorder listener(250, [] { throw std::runtime_error("the host's handler failed"); });
+    request.filter.minMass = 0;
+    EXPECT_THROW(request.Run(out, listener), std::runtime_error);
     EXPECT_EQ(ReadFile(out), ExpectedSpectra(450));
     for (const auto& entry :
          std::filesystem::directory_iterator(std::filesystem::path(out).parent_path())) {
         EXPECT_EQ(entry.path().filename().string().find(".error_midway.qpk."), std::string::npos)
             << "left: " << entry.path();
     }
-    EXPECT_FALSE(Global().exportRunning);
+    EXPECT_FALSE(listener.running);
 }
 
 TEST(ExportPeakLists, AFailedBatchIsSkippedAndTheResultIsFalse) {
     FixtureDatabase db(TempPath("failed_batch.sqlite"));
     FillSpectra(db, 450);
-    Request request;
+    Export request;
     request.Connect(db);
     const std::string out = TempPath("failed_batch.qpk");
     CommandLog log([](const std::string& sql) {
         if (sql.find("PEAK_LIST_ID >= 201 ") != std::string::npos)
             throw database::DatabaseError("disk I/O error");
     });
-    PostAt listener(0, [] {});
-    EXPECT_FALSE(request.Run(out, &listener));
+    Recorder listener;
+    EXPECT_FALSE(request.Run(out, listener));
     const std::string all = ExpectedSpectra(450);
     const std::string first = ExpectedSpectra(200);
     const std::string upTo400 = ExpectedSpectra(400);
@@ -371,19 +375,20 @@ TEST(ExportPeakLists, AFailedBatchIsSkippedAndTheResultIsFalse) {
     EXPECT_EQ(listener.reports.back(), std::make_pair(450L, 450L));
 }
 
-TEST(ExportPeakLists, AFullDiskIsAFileErrorAndClearsTheRunningFlag) {
+TEST(ExportPeakLists, AFullDiskIsAFileErrorAndEndsTheExport) {
     FixtureDatabase db(TempPath("full.sqlite"));
     FillSpectra(db, 450);
-    Request request;
+    Export request;
     request.Connect(db);
+    Recorder listener;
     try {
-        request.Run("/dev/full");
+        request.Run("/dev/full", listener);
         ADD_FAILURE() << "no file error";
     } catch (const FileError& e) {
         EXPECT_EQ(static_cast<std::uint32_t>(e.Code()), 0x800A003Du);
         EXPECT_STREQ(e.what(), "Disk full: /dev/full");
     }
-    EXPECT_FALSE(Global().exportRunning);
+    EXPECT_FALSE(listener.running);
     EXPECT_THROW(request.Run("/nonexistent-folder/x.qpk"), FileError);
 }
 

@@ -7,7 +7,6 @@
 #include "database/connection.h"
 #include "export/export_peak_lists.h"
 #include "fixture_database.h"
-#include "global/process_state.h"
 #include "postgres_server.h"
 
 namespace lumbrook::exporting {
@@ -64,16 +63,13 @@ std::string Export(const std::string& connectionString, const std::string& out) 
     auto connection = std::make_unique<database::Connection>();
     connection->Open(connectionString);
     connection->SetCursorLocation(database::CursorLocation::Client);
-    const std::int32_t jobRunId = 12;
-    const bool allSpectra = true;
-    const std::int32_t itemId = 0;
-    const std::string msType = "MS-MS";
-    const double s2n = 10;
-    const std::int16_t monoisotopic = 1;
-    const double minMass = 60;
-    const double maxMass = 20;
-    EXPECT_TRUE(ExportPeakLists(jobRunId, out, allSpectra, itemId, msType, s2n, monoisotopic,
-                                minMass, maxMass, connection));
+    const ExportRequest request{
+        .jobRunId = 12,
+        .allSpectra = true,
+        .msType = "MS-MS",
+        .filter = {.s2n = 10, .monoisotopic = 1, .minMass = 60, .maxMass = 20}};
+    ExportListener quiet;
+    EXPECT_TRUE(ExportPeakLists(request, out, connection, quiet));
     return ReadFile(out).value_or("(no file)");
 }
 
@@ -89,7 +85,6 @@ TEST(ExportFromPostgres, GivesTheSameBytesAsFromSqlite) {
         "INSERT INTO FOLDER_OBJECT VALUES (3, 2, 'Set1', 6, 1);\n" +
         rows);
 
-    Global().useBaseViews = false;
     const std::string fromSqlite = Export(sqlite.ConnectionString(), TempPath("same_bytes_1.qpk"));
     const std::string fromPostgres =
         Export(postgres.ConnectionString(), TempPath("same_bytes_2.qpk"));
