@@ -17,8 +17,8 @@
 #include "connect_options.h"
 #include "export_runs.h"
 #include "listing.h"
+#include "lumbrook/progress_sink.h"
 #include "platform/com/bstr.h"
-#include "platform/com/guid.h"
 #include "server.h"
 
 namespace lumbrook::host {
@@ -112,80 +112,6 @@ class ProgressLine {
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastShown_{};
     bool shown_ = false;
-};
-
-// The host's event sink: Progress events feed the progress line, and a stop signal that came
-// before the export cleared its cancel flag becomes a Cancel again here.
-class ProgressSink final : public IDispatch {
-  public:
-    ProgressSink(_Lumbrook& object, ProgressLine& line) : object_(object), line_(line) {}
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IDispatch)
-            return E_NOINTERFACE;
-        *ppv = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    // Lives on the stack of the command; the count only keeps the protocol.
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override { return --refs_; }
-    HRESULT GetTypeInfoCount(UINT* count) override {
-        if (count != nullptr)
-            *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                   UINT*) override {
-        if (id != LUMBROOK_DISPID_PROGRESS || params == nullptr || params->cArgs != 2)
-            return DISP_E_MEMBERNOTFOUND;
-        // Arguments arrive last first: rgvarg[1] is done, rgvarg[0] the total.
-        line_.lastDone = params->rgvarg[1].u.lVal;
-        line_.lastTotal = params->rgvarg[0].u.lVal;
-        line_.Show(line_.lastDone, line_.lastTotal, false);
-        if (interruptCount > 0 && !cancelled_) {
-            cancelled_ = true;
-            object_.Cancel();
-        }
-        return S_OK;
-    }
-    bool Cancelled() const { return cancelled_ || interruptCount > 0; }
-
-  private:
-    _Lumbrook& object_;
-    ProgressLine& line_;
-    ULONG refs_ = 1;
-    bool cancelled_ = false;
-};
-
-// Advises a sink for the life of the export and unadvises it afterwards.
-class Advice {
-  public:
-    Advice(_Lumbrook& object, IDispatch* sink) {
-        platform::ComPtr<IConnectionPointContainer> container;
-        if (FAILED(object.QueryInterface(IID_IConnectionPointContainer, container.out_void())))
-            return;
-        if (FAILED(container->FindConnectionPoint(DIID___Lumbrook, point_.out())))
-            return;
-        if (FAILED(point_->Advise(sink, &cookie_)))
-            point_.reset();
-    }
-    ~Advice() {
-        if (point_)
-            point_->Unadvise(cookie_);
-    }
-    Advice(const Advice&) = delete;
-    Advice& operator=(const Advice&) = delete;
-    bool Active() const { return static_cast<bool>(point_); }
-
-  private:
-    platform::ComPtr<IConnectionPoint> point_;
-    DWORD cookie_ = 0;
 };
 
 // Installs the stop signals' handler for the life of the export and restores the previous
@@ -287,8 +213,20 @@ ExportSummary ExportOnce(_Lumbrook& o, const std::string& file, long jobRun, lon
     const auto start = std::chrono::steady_clock::now();
     const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
     ProgressLine progress(showProgress, o);
-    ProgressSink sink(o, progress);
-    const Advice advice(o, &sink);
+    // Progress events feed the progress line, and a stop signal that came before the export
+    // cleared its cancel flag becomes a Cancel again here.
+    bool cancelledHere = false;
+    ProgressSink sink([&](LONG done, LONG total) {
+        progress.lastDone = done;
+        progress.lastTotal = total;
+        progress.Show(done, total, false);
+        if (interruptCount > 0 && !cancelledHere) {
+            cancelledHere = true;
+            o.Cancel();
+        }
+        return S_OK;
+    });
+    const ProgressAdvice advice(o, sink);
     // "-" is standard output, written through the descriptor the host was given.
     platform::Bstr outFile(file == "-" ? std::string("/dev/stdout") : file);
     BSTR outFileArgument = outFile.get();  // in/out by reference; DoExport leaves it as it is
@@ -298,7 +236,7 @@ ExportSummary ExportOnce(_Lumbrook& o, const std::string& file, long jobRun, lon
     progress.End();
     summary.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    outcome.cancelled = sink.Cancelled();
+    outcome.cancelled = cancelledHere || interruptCount > 0;
     if (FAILED(outcome.hr)) {
         outcome.error = DescribeError(outcome.hr);  // before another call replaces the info
         summary.result = "error";
@@ -349,13 +287,15 @@ int SetValues(_Lumbrook& o, const ExportOptions& options) {
     return kExitOk;
 }
 
-// The job runs to export into the folder: the ones given, or those of the spot set with its
-// id and path.
+// One job run of a folder export and the file it goes to.
 struct Planned {
     long jobRun;
     std::string file;
 };
 
+// One file per job run into --out-dir: the job runs given, or those of the spot set. The
+// files are named and checked for clashes before the first export; a stop signal ends the
+// whole call.
 int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
     long spotSetId = 0;
     std::string spotSetPath;
@@ -427,7 +367,8 @@ int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
     return status;
 }
 
-int RunExport(const ExportOptions& options) {
+// Refuses option combinations that ask for no export or for two kinds at once.
+void CheckUsage(const ExportOptions& options) {
     const bool oneItem = options.itemOption->count() > 0;
     const bool toFolder = !options.outDir.empty();
     if (oneItem && (toFolder || !options.spotSet.empty() || options.jobRuns.size() > 1))
@@ -442,23 +383,11 @@ int RunExport(const ExportOptions& options) {
         throw UsageError("--out FILE is required");
     if (options.json && options.out == "-")
         throw UsageError("--json writes to standard output, which --out - already takes");
+}
 
-    std::string error;
-    LumbrookPtr object = CreateLumbrook(error);
-    if (!object) {
-        std::cerr << "lumbrook: " << error << "\n";
-        return kExitFailed;
-    }
-    _Lumbrook& o = *object;
-    if (const int status = options.connection.Apply(o); status != kExitOk)
-        return status;
-    if (const int status = SetValues(o, options); status != kExitOk)
-        return status;
-    if (const int status = ConnectObject(o, "export"); status != kExitOk)
-        return status;
-    if (toFolder)
-        return ExportToFolder(o, options);
-
+// The one export into --out: a job run, or an item.
+int ExportToFile(_Lumbrook& o, const ExportOptions& options) {
+    const bool oneItem = options.itemOption->count() > 0;
     const long jobRun = options.jobRuns.empty() ? 0 : options.jobRuns.front();
     HRESULT hr = S_OK;
     if (!options.jobRuns.empty() && FAILED(hr = o.put_JobRunID(static_cast<LONG>(jobRun))))
@@ -476,6 +405,26 @@ int RunExport(const ExportOptions& options) {
     }
     Report(summary, options);
     return StatusOf(summary);
+}
+
+// Checks the options, makes a connected object with their values and runs the export into a
+// file or into a folder.
+int RunExport(const ExportOptions& options) {
+    CheckUsage(options);
+    std::string error;
+    LumbrookPtr object = CreateLumbrook(error);
+    if (!object) {
+        std::cerr << "lumbrook: " << error << "\n";
+        return kExitFailed;
+    }
+    _Lumbrook& o = *object;
+    if (const int status = options.connection.Apply(o); status != kExitOk)
+        return status;
+    if (const int status = SetValues(o, options); status != kExitOk)
+        return status;
+    if (const int status = ConnectObject(o, "export"); status != kExitOk)
+        return status;
+    return options.outDir.empty() ? ExportToFile(o, options) : ExportToFolder(o, options);
 }
 
 Runner DefineExport(CLI::App& app) {

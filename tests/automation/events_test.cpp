@@ -5,39 +5,23 @@
 
 #include "automation/event_source.h"
 #include "object_support.h"
+#include "lumbrook/progress_sink.h"
 #include "platform/com/guid.h"
 
 namespace lumbrook::automation {
 namespace {
 
 using platform::ComPtr;
+using lumbrook::ProgressSink;
 
-// A late-bound sink that records the Progress events it receives.
-class RecordingSink final : public IDispatch {
-  public:
+// A sink that records the Progress events it receives and fails each of them, since a failing
+// sink must not stop the others.
+struct RecordingSink {
     std::vector<std::pair<LONG, LONG>> events;
-    ULONG refs = 1;
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IDispatch)
-            return E_NOINTERFACE;
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++refs; }
-    ULONG Release() override { return --refs; }
-    HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                   UINT*) override {
-        EXPECT_EQ(id, LUMBROOK_DISPID_PROGRESS);
-        EXPECT_EQ(params->cArgs, 2u);
-        events.emplace_back(params->rgvarg[1].u.lVal, params->rgvarg[0].u.lVal);
-        return E_FAIL;  // a failing sink must not stop the others
-    }
+    ProgressSink sink{[this](LONG done, LONG total) {
+        events.emplace_back(done, total);
+        return E_FAIL;
+    }};
 };
 
 // An object that is no dispatch sink at all.
@@ -83,14 +67,14 @@ TEST(Events, TheObjectOffersOneConnectionPointForProgress) {
 TEST(Events, AdviseHoldsTheSinkUntilUnadvise) {
     auto object = testing::NewObject();
     ComPtr<IConnectionPoint> point = ProgressPoint(*object);
-    RecordingSink sink;
+    ProgressSink sink([](LONG, LONG) { return S_OK; });
     DWORD cookie = 0;
     ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
     EXPECT_NE(cookie, 0u);
-    EXPECT_EQ(sink.refs, 2u);
+    EXPECT_EQ(sink.References(), 2u);
     EXPECT_EQ(point->Unadvise(cookie + 1), CONNECT_E_NOCONNECTION);
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
-    EXPECT_EQ(sink.refs, 1u);
+    EXPECT_EQ(sink.References(), 1u);
     EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
 
     PlainUnknown plain;
@@ -102,7 +86,7 @@ TEST(Events, AdviseHoldsTheSinkUntilUnadvise) {
     ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
     point.reset();
     object.reset();
-    EXPECT_EQ(sink.refs, 1u);
+    EXPECT_EQ(sink.References(), 1u);
 }
 
 TEST(Events, ProgressReachesEverySinkWithDoneAndTotal) {
@@ -117,8 +101,8 @@ TEST(Events, ProgressReachesEverySinkWithDoneAndTotal) {
     RecordingSink second;
     DWORD a = 0;
     DWORD b = 0;
-    ASSERT_EQ(source.Advise(&first, &a), S_OK);
-    ASSERT_EQ(source.Advise(&second, &b), S_OK);
+    ASSERT_EQ(source.Advise(&first.sink, &a), S_OK);
+    ASSERT_EQ(source.Advise(&second.sink, &b), S_OK);
     EXPECT_NE(a, b);
     EXPECT_TRUE(source.HasSinks());
     source.FireProgress(3, 10);
@@ -127,7 +111,7 @@ TEST(Events, ProgressReachesEverySinkWithDoneAndTotal) {
     EXPECT_EQ(first.events, expected);
     EXPECT_EQ(second.events, expected);
     source.Clear();
-    EXPECT_EQ(first.refs, 1u);
+    EXPECT_EQ(first.sink.References(), 1u);
 }
 
 }  // namespace

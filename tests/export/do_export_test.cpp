@@ -9,6 +9,7 @@
 #include "fixture_database.h"
 #include "global/process_state.h"
 #include "object_fixture.h"
+#include "lumbrook/progress_sink.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/guid.h"
@@ -22,6 +23,8 @@ using exporting::testing::ReadFile;
 using exporting::testing::TempPath;
 using platform::Bstr;
 using platform::ComPtr;
+using lumbrook::ProgressAdvice;
+using lumbrook::ProgressSink;
 
 class DoExportTest : public testing::ObjectTest {
   protected:
@@ -111,68 +114,57 @@ TEST_F(DoExportTest, EngineErrorsBecomeTheObjectsErrors) {
     EXPECT_EQ(object_->DoExport(&argument, nullptr), E_POINTER);
 }
 
-// A late-bound sink of the Progress event that runs a test's reaction to each event.
-class ProgressSink final : public IDispatch {
+// A sink of the Progress event that records each event and runs a test's reaction to it,
+// connected to the object from construction on.
+class ProgressRecorder {
   public:
-    explicit ProgressSink(std::function<void(LONG, LONG)> onProgress)
-        : onProgress_(std::move(onProgress)) {}
+    ProgressRecorder(_Lumbrook& object, std::function<void(LONG, LONG)> onProgress = {})
+        : onProgress_(std::move(onProgress)), advice_(object, sink_) {
+        EXPECT_TRUE(advice_.Active());
+    }
     std::vector<std::pair<LONG, LONG>> events;
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IDispatch)
-            return E_NOINTERFACE;
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override { return --refs_; }
-    HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                   UINT*) override {
-        EXPECT_EQ(id, LUMBROOK_DISPID_PROGRESS);
-        const LONG done = params->rgvarg[1].u.lVal;
-        const LONG total = params->rgvarg[0].u.lVal;
-        events.emplace_back(done, total);
-        onProgress_(done, total);
-        return S_OK;
-    }
 
   private:
     std::function<void(LONG, LONG)> onProgress_;
-    ULONG refs_ = 1;
+    ProgressSink sink_{[this](LONG done, LONG total) {
+        events.emplace_back(done, total);
+        if (onProgress_)
+            onProgress_(done, total);
+        return S_OK;
+    }};
+    ProgressAdvice advice_;
 };
 
-DWORD Advise(_Lumbrook& object, IDispatch* sink) {
-    ComPtr<IConnectionPointContainer> container;
-    EXPECT_EQ(object.QueryInterface(IID_IConnectionPointContainer, container.out_void()), S_OK);
-    ComPtr<IConnectionPoint> point;
-    EXPECT_EQ(container->FindConnectionPoint(DIID___Lumbrook, point.out()), S_OK);
-    DWORD cookie = 0;
-    EXPECT_EQ(point->Advise(sink, &cookie), S_OK);
-    return cookie;
+std::string Blocks(long first, long last) {
+    std::string text;
+    for (long id = first; id <= last; ++id)
+        text += Block(id);
+    return text;
 }
 
-TEST_F(DoExportTest, ProgressEventsAndACancelThatArrivesThroughTheMessageQueue) {
+TEST_F(DoExportTest, ProgressEventsChangesDuringTheExportAndACancelThroughTheMessageQueue) {
     FixtureDatabase db(TempPath("do_export_cancel.sqlite"));
     FillJobRun(db, 450);
     Connect(db);
     ASSERT_EQ(object_->put_JobRunID(12), S_OK);
     ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
     const std::string out = TempPath("do_export_cancel.qpk");
-
-    // Without a cancel: one event a spectrum, each with the total, ending at the total.
-    ProgressSink counting([](LONG, LONG) {});
-    Advise(*object_, &counting);
     VARIANT_BOOL result = VARIANT_FALSE;
-    ASSERT_EQ(Export(out, result), S_OK);
-    EXPECT_EQ(result, VARIANT_TRUE);
-    ASSERT_EQ(counting.events.size(), 451u);  // 450 spectra and the closing event
-    EXPECT_EQ(counting.events[0], std::make_pair(1, 450));
-    EXPECT_EQ(counting.events[449], std::make_pair(450, 450));
+    _Lumbrook* object = object_.get();
+
+    // One event a spectrum, each with the total, ending at the total, while the export is
+    // known to be running. A Cancel made before the export is forgotten when it starts.
+    {
+        ProgressRecorder counting(*object_, [](LONG, LONG) { EXPECT_TRUE(Global().exportRunning); });
+        ASSERT_EQ(object_->Cancel(), S_OK);
+        ASSERT_EQ(Export(out, result), S_OK);
+        EXPECT_EQ(result, VARIANT_TRUE);
+        EXPECT_FALSE(Global().exportRunning);
+        ASSERT_EQ(counting.events.size(), 451u);  // 450 spectra and the closing event
+        EXPECT_EQ(counting.events[0], std::make_pair(1, 450));
+        EXPECT_EQ(counting.events[449], std::make_pair(450, 450));
+        EXPECT_EQ(ReadFile(out), Blocks(1, 450));
+    }
     // What was written, as a progress line reads it instead of the file.
     {
         ComPtr<ILumbrookHostSupport> support;
@@ -185,24 +177,33 @@ TEST_F(DoExportTest, ProgressEventsAndACancelThatArrivesThroughTheMessageQueue) 
         EXPECT_EQ(peakLines, 450);
         EXPECT_EQ(bytes, static_cast<double>(ReadFile(out)->size()));
         EXPECT_EQ(support->GetExportCounts(&blocks, nullptr, &bytes), E_POINTER);
-    }  // released here: the object must go before the sinks declared below
+    }
+
+    // A value the host changes during the export is the one the next batch's query reads:
+    // a minimum mass above every peak from spectrum 100 on leaves the first batch alone.
+    {
+        ProgressRecorder narrowing(*object_, [object](LONG done, LONG) {
+            if (done == 100)
+                object->put_minMass(600);
+        });
+        ASSERT_EQ(Export(out, result), S_OK);
+        EXPECT_EQ(result, VARIANT_TRUE);
+        EXPECT_EQ(ReadFile(out), Blocks(1, 200));
+        ASSERT_EQ(object_->put_minMass(60), S_OK);
+    }
 
     // The host posts its Cancel from the 300th event; it arrives at the next DoEvents.
-    _Lumbrook* object = object_.get();
-    ProgressSink cancelling([object](LONG done, LONG) {
-        if (done == 300)
-            platform::PostCall([object] { object->Cancel(); });
-    });
-    Advise(*object_, &cancelling);
-    ASSERT_EQ(Export(out, result), S_OK);
-    EXPECT_EQ(result, VARIANT_FALSE);
-    std::string expected;
-    for (long id = 1; id <= 300; ++id)
-        expected += Block(id);
-    EXPECT_EQ(ReadFile(out), expected);
-    EXPECT_EQ(cancelling.events.back(), std::make_pair(300, 450));
-    EXPECT_FALSE(Global().exportRunning);
-    object_.reset();  // releases the sinks while they still exist
+    {
+        ProgressRecorder cancelling(*object_, [object](LONG done, LONG) {
+            if (done == 300)
+                platform::PostCall([object] { object->Cancel(); });
+        });
+        ASSERT_EQ(Export(out, result), S_OK);
+        EXPECT_EQ(result, VARIANT_FALSE);
+        EXPECT_EQ(ReadFile(out), Blocks(1, 300));
+        EXPECT_EQ(cancelling.events.back(), std::make_pair(300, 450));
+        EXPECT_FALSE(Global().exportRunning);
+    }
 }
 
 }  // namespace
