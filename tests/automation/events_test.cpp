@@ -4,15 +4,15 @@
 #include <vector>
 
 #include "automation/event_source.h"
-#include "object_support.h"
 #include "lumbrook/progress_sink.h"
+#include "object_support.h"
 #include "platform/com/guid.h"
 
 namespace lumbrook::automation {
 namespace {
 
-using platform::ComPtr;
 using lumbrook::ProgressSink;
+using platform::ComPtr;
 
 // A sink that records the Progress events it receives and fails each of them, since a failing
 // sink must not stop the others.

@@ -8,8 +8,8 @@
 #include "automation/lumbrook_object.h"
 #include "fixture_database.h"
 #include "global/process_state.h"
-#include "object_fixture.h"
 #include "lumbrook/progress_sink.h"
+#include "object_fixture.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/guid.h"
@@ -21,10 +21,10 @@ namespace {
 using exporting::testing::FixtureDatabase;
 using exporting::testing::ReadFile;
 using exporting::testing::TempPath;
-using platform::Bstr;
-using platform::ComPtr;
 using lumbrook::ProgressAdvice;
 using lumbrook::ProgressSink;
+using platform::Bstr;
+using platform::ComPtr;
 
 class DoExportTest : public testing::ObjectTest {
   protected:
@@ -155,7 +155,8 @@ TEST_F(DoExportTest, ProgressEventsChangesDuringTheExportAndACancelThroughTheMes
     // One event a spectrum, each with the total, ending at the total, while the export is
     // known to be running. A Cancel made before the export is forgotten when it starts.
     {
-        ProgressRecorder counting(*object_, [](LONG, LONG) { EXPECT_TRUE(Global().exportRunning); });
+        ProgressRecorder counting(*object_,
+                                  [](LONG, LONG) { EXPECT_TRUE(Global().exportRunning); });
         ASSERT_EQ(object_->Cancel(), S_OK);
         ASSERT_EQ(Export(out, result), S_OK);
         EXPECT_EQ(result, VARIANT_TRUE);
