@@ -47,12 +47,10 @@ class ProgressSink final : public IDispatch {
         return S_OK;
     }
     HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     /* Progress is the event's only member; its two LONG arguments arrive last first. */
-    HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
-                                     EXCEPINFO*, UINT*) override {
+    HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                   UINT*) override {
         if (id != LUMBROOK_DISPID_PROGRESS)
             return DISP_E_MEMBERNOTFOUND;
         if (params == nullptr || params->cArgs != 2 || params->rgvarg[0].vt != VT_I4 ||

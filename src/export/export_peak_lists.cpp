@@ -274,11 +274,10 @@ bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
     if (isBatched)
         listener.BatchedExportStarting();
 
-    std::optional<Recordset> spectra =
-        TryQuery(connection,
-                 SpectrumQuery(request.views, request.allSpectra, request.jobRunId,
-                               request.jobRunItemId),
-                 isBatched ? &listener : nullptr);
+    std::optional<Recordset> spectra = TryQuery(
+        connection,
+        SpectrumQuery(request.views, request.allSpectra, request.jobRunId, request.jobRunItemId),
+        isBatched ? &listener : nullptr);
     if (!spectra || spectra->RecordCount() < 1)
         return false;
     const std::optional<SpectrumColumns> columns =
