@@ -20,10 +20,13 @@ namespace {
 using platform::BstrFromUtf8;
 using platform::Utf8FromBstr;
 
+// Raises the object's error `hr` with its text, source "Lumbrook", and returns it.
 HRESULT Fail(HRESULT hr, const char* description) {
     return platform::RaiseError(hr, kErrorSource, description);
 }
 
+// The getters' answers: E_POINTER for a missing out-pointer, else the value (a text as a new
+// BSTR that the caller frees).
 HRESULT ReturnText(const std::string& text, BSTR* out) {
     if (out == nullptr)
         return E_POINTER;

@@ -12,6 +12,8 @@
 namespace lumbrook::automation {
 namespace {
 
+// A text cell with backslash, tab and line breaks escaped, so that tabs and line ends keep
+// separating cells and rows.
 void AppendEscaped(std::string& out, const std::string& text) {
     for (const char c : text) {
         switch (c) {
@@ -33,6 +35,7 @@ void AppendEscaped(std::string& out, const std::string& text) {
     }
 }
 
+// One cell: a kind letter (I integer, R real, T text, D date and time, N null) and the value.
 void AppendCell(std::string& out, const database::Value& value) {
     char text[64];
     if (const auto* integer = std::get_if<std::int64_t>(&value)) {
@@ -55,6 +58,8 @@ void AppendCell(std::string& out, const database::Value& value) {
     }
 }
 
+// The rows as the listing's transfer text: a line of column names, then a line per row, cells
+// separated by tabs.
 std::string RowsText(const database::Recordset& rows) {
     std::string out;
     for (int column = 0; column < rows.ColumnCount(); ++column) {

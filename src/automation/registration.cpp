@@ -19,6 +19,7 @@ constexpr const char* kProgId = "LumbrookDLL.Lumbrook";
 constexpr const char* kClassName = "Lumbrook";
 constexpr const char* kThreadingModel = "Apartment";
 
+// The keys and the version text the registration writes, below HKEY_CURRENT_USER.
 std::string ClsidKey() {
     return std::string(kClasses) + "\\CLSID\\" + platform::GuidToString(CLSID_Lumbrook);
 }
@@ -96,6 +97,7 @@ void DeleteIfEmpty(const std::string& key) {
         RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
 
+// Raises SELFREG_E_CLASS with what failed and the registry's code, and returns it.
 HRESULT RegistryError(const char* what, LONG code) {
     return platform::RaiseError(
         SELFREG_E_CLASS, kClassName,

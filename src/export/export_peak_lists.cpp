@@ -78,6 +78,8 @@ struct SpectrumColumns {
     int opmodeName = -1;
 };
 
+// The columns of a spectrum query's rows, OPMODE_NAME only `withOpmode`; nothing when one is
+// missing.
 std::optional<SpectrumColumns> FindSpectrumColumns(const Recordset& rows, bool withOpmode) {
     SpectrumColumns c;
     c.peakListId = rows.ColumnIndex("PEAK_LIST_ID");
@@ -98,6 +100,8 @@ struct PeakColumns {
     int peakListId = -1;
 };
 
+// The columns of a peak query's rows, PEAK_LIST_ID only `withPeakListId` (the batch query has
+// it, the MS export's query does not); nothing when one is missing.
 std::optional<PeakColumns> FindPeakColumns(const Recordset& rows, bool withPeakListId) {
     PeakColumns c;
     c.centroid = rows.ColumnIndex("CENTROID");
@@ -144,6 +148,7 @@ struct BatchedExport {
     // cancelled.
     bool MergeBatch(Recordset& peaks, const PeakColumns& peakColumns, long batchStart,
                     long batchEnd);
+    // Writes the block head of the spectrum in row `row`.
     void WriteHead(long row, std::optional<double> precursorMass);
 };
 

@@ -13,6 +13,7 @@ struct ExportViews {
     const char* itemView;
     const char* peakView;
 };
+// The BASE_ views with `useBaseViews`, else the plain ones.
 ExportViews ViewsFor(bool useBaseViews);
 
 // One row per peak list of the job run (with OPMODE_NAME, for the MS/MS test) or of the job

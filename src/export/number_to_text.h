@@ -26,7 +26,7 @@ void AppendRoundedNumber(std::string& out, double value, int decimals);
 // 60 gives "60", 1e-7 gives "0.0000001".
 std::string NumberText(double value);
 
-// An integer as plain decimal digits.
+// An integer as plain decimal digits, as a new text or appended to `out`.
 std::string IntegerText(std::int64_t value);
 void AppendInteger(std::string& out, std::int64_t value);
 

@@ -41,6 +41,7 @@ class OutputFile {
   private:
     // Opens the caller's name itself, created or emptied: the direct output.
     void OpenInPlace();
+    // Closes the descriptor and removes the temporary file: the target stays as it was.
     void Discard() noexcept;
 
     std::string path_;       // the name the caller gave, for messages

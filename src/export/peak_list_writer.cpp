@@ -22,7 +22,8 @@ constexpr int kAreaDecimals = 3;
 
 }  // namespace
 
-// Where the text goes.
+// Where the text goes: Write may be called many times, Close once when the text is complete.
+// Both raise FileError.
 class PeakListWriter::Sink {
   public:
     virtual ~Sink() = default;
@@ -30,6 +31,7 @@ class PeakListWriter::Sink {
     virtual void Close() = 0;
 };
 
+// A caller's stream; a failed write or flush is an I/O error named after the stream.
 class PeakListWriter::StreamSink final : public Sink {
   public:
     StreamSink(std::ostream& out, std::string name) : out_(out), name_(std::move(name)) {}

@@ -59,8 +59,12 @@ class PeakListWriter {
     class StreamSink;
     class FileSink;
 
+    // Appends `text` and the line end to the buffer.
     void Line(std::string_view text);
+    // Appends a title field with its line breaks turned into blanks, so that a label cannot
+    // end the title line or start a block of its own.
     void AppendSanitised(std::string_view text);
+    // Hands the buffer to the sink once it holds kBufferSize bytes or more.
     void FlushIfFull();
 
     std::unique_ptr<Sink> sink_;

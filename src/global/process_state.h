@@ -1,7 +1,7 @@
 // The process-wide state of modGlobal: the browser hand-over record, the browser's shared
-// connection, the connection string in use and the flags shared between the export engine,
-// the browser and the automation object. It outlives every Lumbrook instance, and it sits
-// below all three of them, so that none reaches into another for it.
+// connection, the connection string in use and the flags shared between the browser and the
+// automation object, whose DoExport keeps the export flags for the engine. It outlives every
+// Lumbrook instance, and it sits below both, so that neither reaches into the other for it.
 //
 // Everything here is used on the host's thread only (single-threaded apartment), so there
 // is no locking. The procedures of modGlobal live in their subsystems' folders:
@@ -39,9 +39,9 @@ struct ModGlobal {
     std::unique_ptr<database::Connection> sharedConnection;
     // The connection string sharedConnection is opened with; the connection dialog edits it.
     std::string connectionStringInUse;
-    // Set by ProbeDatabase: true makes the export read the BASE_ views.
+    // Set by ProbeDatabase: true makes the next export read the BASE_ views.
     bool useBaseViews = false;
-    // True while a batched export runs.
+    // True while a batched export runs (kept by DoExport).
     bool exportRunning = false;
     // Set by Cancel and by a close request to the browser during an export; cleared when a
     // batched export starts. Lock-free, so that Cancel may set it from a signal handler.

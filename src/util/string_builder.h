@@ -25,7 +25,9 @@ class clsStringBuilder {
     std::size_t AllocatedSlots() const { return aStrings.capacity(); }
 
   private:
+    // Makes the first lInitialCapacity slots, on the first Add.
     void Allocate();
+    // Adds lGrowthRate slots, keeping the strings added.
     void Grow();
 
     std::vector<std::string> aStrings;   // the slots; slots from lCount on hold ""
