@@ -49,6 +49,14 @@ bool IsValidFilterValue(double value) {
     return std::isfinite(value) && value >= 0;
 }
 
+// Stores a mass or ratio filter value, or raises the property's error and keeps the old one.
+HRESULT PutFilterValue(double& slot, double value, HRESULT error, const char* description) {
+    if (!IsValidFilterValue(value))
+        return Fail(error, description);
+    slot = value;
+    return S_OK;
+}
+
 }  // namespace
 
 LumbrookObject* LumbrookObject::Create() {
@@ -151,10 +159,7 @@ HRESULT LumbrookObject::get_minMass(DOUBLE* pRetVal) {
 }
 
 HRESULT LumbrookObject::put_minMass(DOUBLE value) {
-    if (!IsValidFilterValue(value))
-        return Fail(LUMBROOK_E_MINMASS, kMinMassError);
-    export_.filter.minMass = value;
-    return S_OK;
+    return PutFilterValue(export_.filter.minMass, value, LUMBROOK_E_MINMASS, kMinMassError);
 }
 
 HRESULT LumbrookObject::get_maxMass(DOUBLE* pRetVal) {
@@ -162,10 +167,7 @@ HRESULT LumbrookObject::get_maxMass(DOUBLE* pRetVal) {
 }
 
 HRESULT LumbrookObject::put_maxMass(DOUBLE value) {
-    if (!IsValidFilterValue(value))
-        return Fail(LUMBROOK_E_MAXMASS, kMaxMassError);
-    export_.filter.maxMass = value;
-    return S_OK;
+    return PutFilterValue(export_.filter.maxMass, value, LUMBROOK_E_MAXMASS, kMaxMassError);
 }
 
 HRESULT LumbrookObject::get_S2N(DOUBLE* pRetVal) {
@@ -173,10 +175,7 @@ HRESULT LumbrookObject::get_S2N(DOUBLE* pRetVal) {
 }
 
 HRESULT LumbrookObject::put_S2N(DOUBLE value) {
-    if (!IsValidFilterValue(value))
-        return Fail(LUMBROOK_E_S2N, kS2NError);
-    export_.filter.s2n = value;
-    return S_OK;
+    return PutFilterValue(export_.filter.s2n, value, LUMBROOK_E_S2N, kS2NError);
 }
 
 HRESULT LumbrookObject::get_Monoisotopic(SHORT* pRetVal) {
