@@ -6,20 +6,21 @@
 #include <vector>
 
 #include "automation/lumbrook_object.h"
-#include "fixture_database.h"
 #include "global/process_state.h"
 #include "object_fixture.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/guid.h"
 #include "platform/messages/do_events.h"
+#include "support/fixture_database.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::automation {
 namespace {
 
-using exporting::testing::FixtureDatabase;
-using exporting::testing::ReadFile;
-using exporting::testing::TempPath;
+using lumbrook::testing::FixtureDatabase;
+using lumbrook::testing::ReadFile;
+using lumbrook::testing::Rows;
 using platform::Bstr;
 using platform::ComPtr;
 
@@ -33,14 +34,13 @@ class DoExportTest : public testing::ObjectTest {
     }
 };
 
-void FillJobRun(FixtureDatabase& db, long count, const std::string& opmode = "MS-MS 1 kV") {
-    db.Begin();
-    db.JobRun(12, opmode);
-    for (long id = 1; id <= count; ++id) {
-        db.Spectrum(id, 12, "S" + std::to_string(id), 1000);
-        db.Peak(id, 500, 1);
-    }
-    db.Commit();
+// Job run 12 of `count` spectra S1.., each of precursor 1000 with one peak (500, 1).
+Rows JobRun(long count, const std::string& opmode = "MS-MS 1 kV") {
+    Rows rows = lumbrook::testing::ProjectsWithSet1();
+    rows.jobRuns = {{12, 3, opmode}};
+    for (long id = 1; id <= count; ++id)
+        rows.Spectrum(id, 12, "S" + std::to_string(id), 1000).Peaks(id, {{500, 1}});
+    return rows;
 }
 
 std::string Block(long id) {
@@ -61,12 +61,11 @@ std::string TakeDescription() {
 }
 
 TEST_F(DoExportTest, ExportsWithTheObjectsValuesAndConnection) {
-    FixtureDatabase db(TempPath("do_export.sqlite"));
-    FillJobRun(db, 3);
+    FixtureDatabase db(JobRun(3));
     Connect(db);
     ASSERT_EQ(object_->put_JobRunID(12), S_OK);
     ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
-    const std::string out = TempPath("do_export.qpk");
+    const std::string out = db.File("do_export.qpk");
     VARIANT_BOOL result = VARIANT_FALSE;
     ASSERT_EQ(Export(out, result), S_OK);
     EXPECT_EQ(result, VARIANT_TRUE);
@@ -80,9 +79,8 @@ TEST_F(DoExportTest, ExportsWithTheObjectsValuesAndConnection) {
 }
 
 TEST_F(DoExportTest, EngineErrorsBecomeTheObjectsErrors) {
-    FixtureDatabase db(TempPath("do_export_errors.sqlite"));
-    FillJobRun(db, 1, "MS Reflector Positive");
-    const std::string out = TempPath("do_export_errors.qpk");
+    FixtureDatabase db(JobRun(1, "MS Reflector Positive"));
+    const std::string out = db.File("do_export_errors.qpk");
     VARIANT_BOOL result = VARIANT_TRUE;
 
     // No Connect: the engine gets no usable connection and answers false.
@@ -157,12 +155,11 @@ DWORD Advise(_Lumbrook& object, IDispatch* sink) {
 }
 
 TEST_F(DoExportTest, ProgressEventsAndACancelThatArrivesThroughTheMessageQueue) {
-    FixtureDatabase db(TempPath("do_export_cancel.sqlite"));
-    FillJobRun(db, 450);
+    FixtureDatabase db(JobRun(450));
     Connect(db);
     ASSERT_EQ(object_->put_JobRunID(12), S_OK);
     ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
-    const std::string out = TempPath("do_export_cancel.qpk");
+    const std::string out = db.File("do_export_cancel.qpk");
 
     // Without a cancel: one event a spectrum, each with the total, ending at the total.
     ProgressSink counting([](LONG, LONG) {});
@@ -183,7 +180,7 @@ TEST_F(DoExportTest, ProgressEventsAndACancelThatArrivesThroughTheMessageQueue) 
         ASSERT_EQ(support->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
         EXPECT_EQ(blocks, 450);
         EXPECT_EQ(peakLines, 450);
-        EXPECT_EQ(bytes, static_cast<double>(ReadFile(out)->size()));
+        EXPECT_EQ(bytes, static_cast<double>(ReadFile(out).size()));
         EXPECT_EQ(support->GetExportCounts(&blocks, nullptr, &bytes), E_POINTER);
     }  // released here: the object must go before the sinks declared below
 
