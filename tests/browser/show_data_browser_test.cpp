@@ -72,36 +72,32 @@ class ShowDataBrowser : public ::testing::Test {
     const testing::FixtureDatabase db_{testing::BrowseRows()};
 };
 
-TEST_F(ShowDataBrowser, CancelOnTheFirstPromptReturnsFalseWithEverythingReset) {
-    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect, "");
-    testing::MessageBoxRecorder boxes(
-        [](const platform::MessageBoxRequest&) { return platform::MessageResult::Cancel; });
-    auto o = NewObject();
-    Scribble(*o);
-    VARIANT_BOOL accepted = VARIANT_TRUE;
-    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
-    EXPECT_EQ(accepted, VARIANT_FALSE);
-    EXPECT_EQ(boxes.Seen().size(), 1u);
-    ExpectResetValues(*o);
-}
-
-TEST_F(ShowDataBrowser, CancelInTheOpenWindowReturnsFalseWithEverythingReset) {
+// Cancel on the connection prompt (an empty string stored) or in the open window (the small
+// tree stored) gives false, every property the browser hands back reset, and no connection.
+TEST_F(ShowDataBrowser, CancelOnThePromptOrInTheWindowReturnsFalseWithEverythingReset) {
     const testing::FixtureDatabase db(testing::SmallFolderTree());
-    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                           db.ConnectionString());
-    auto o = NewObject();
-    Scribble(*o);
-    bool shown = false;
-    testing::WhenModal<browser::frmMain>([&shown](browser::frmMain& form) {
-        shown = form.isVisible();
-        form.cmdExit()->click();
-    });
-    VARIANT_BOOL accepted = VARIANT_TRUE;
-    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(accepted, VARIANT_FALSE);
-    ExpectResetValues(*o);
-    EXPECT_EQ(Global().sharedConnection, nullptr);
+    for (const bool prompt : {true, false}) {
+        settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
+                               prompt ? std::string() : db.ConnectionString());
+        testing::MessageBoxRecorder boxes(
+            [](const platform::MessageBoxRequest&) { return platform::MessageResult::Cancel; });
+        bool shown = false;
+        if (!prompt) {
+            testing::WhenModal<browser::frmMain>([&shown](browser::frmMain& form) {
+                shown = form.isVisible();
+                form.cmdExit()->click();
+            });
+        }
+        auto o = NewObject();
+        Scribble(*o);
+        VARIANT_BOOL accepted = VARIANT_TRUE;
+        ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
+        EXPECT_EQ(accepted, VARIANT_FALSE);
+        EXPECT_EQ(boxes.Seen().size(), prompt ? 1u : 0u);
+        EXPECT_EQ(shown, !prompt);
+        ExpectResetValues(*o);
+        EXPECT_EQ(Global().sharedConnection, nullptr);
+    }
 }
 
 int Blocks(const std::string& text) {

@@ -69,17 +69,8 @@ TEST_F(HostSupportTest, ListingsRunTheBrowsersQueriesAndTagEveryValue) {
               "I20\tT\xC3\x84rchiv\\t2026\tI2\tI2\tI1\n");
     EXPECT_EQ(Listing(LUMBROOK_LISTING_FOLDER, 21),
               "FOLDER_OBJECT_ID\tNAME\tOBJECT_TYPE\tPARENT_FOLDER_ID\tIS_UPDATEABLE\n");
-    // Dates in ISO 8601, a NULL finish time as N.
-    EXPECT_EQ(Listing(LUMBROOK_LISTING_JOB_RUNS, 30),
-              "SPOT_SET_ID\tOPMODE_NAME\tJOB_RUN_ID\tJOB_FINISH_TIME\n"
-              "I30\tTMS-MS 1 kV\tI40\tD2026-01-02T03:04:05\n"
-              "I30\tTMS Reflector Positive\tI41\tN\n");
-    // Completed items only, the precursor rounded by the query.
-    const std::string items = Listing(LUMBROOK_LISTING_ITEMS, 40);
-    EXPECT_EQ(items.substr(items.find('\n') + 1),
-              "TA1\tTSample A1\tTSample\tR1234.568\tTMS-MS 1 kV\tTAcquired\tTProcessed\tN\t"
-              "D2026-01-02T01:00:00\tD2026-01-02T02:00:00\tD2026-01-02T03:04:05\tI30\tI900001\t"
-              "I40\tI900001\n");
+    // The job-run and item listings, on the same rows, are compared in every output format
+    // with the host's expected files (tests/host, host.list.*).
 }
 
 TEST_F(HostSupportTest, AFalseExportSaysWhy) {
