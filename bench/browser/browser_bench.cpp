@@ -16,7 +16,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "browser/frm_main.h"
@@ -24,6 +23,8 @@
 #include "platform/app/app.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
+#include "support/fixture_database.h"
+#include "support/test_environment.h"
 
 namespace {
 
@@ -34,37 +35,37 @@ constexpr double kTargetSeconds = 0.5;
 // A Shift range must feel immediate, whatever its length.
 constexpr double kRangeTargetSeconds = 0.2;
 
-std::string BenchSql() {
-    std::string sql =
-        "INSERT INTO FOLDER_OBJECT VALUES (2, NULL, 'Projects', 2, 1);\n"
-        "INSERT INTO FOLDER_OBJECT VALUES (3, 2, 'Big folder', 2, 1);\n"
-        "INSERT INTO FOLDER_OBJECT VALUES (4, 2, 'Big spot set', 6, 1);\n"
-        "INSERT INTO JOB_RUN VALUES (12, 4, 'MS-MS 1 kV positive', "
-        "'2026-03-01 09:00:00', '2026-03-01 09:05:00', '2026-03-01 10:30:00');\n"
-        "INSERT INTO FOLDER_OBJECT VALUES (5, 2, 'Huge spot set', 6, 1);\n"
-        "INSERT INTO JOB_RUN VALUES (13, 5, 'MS-MS 1 kV positive', "
-        "'2026-03-02 09:00:00', '2026-03-02 09:05:00', '2026-03-02 10:30:00');\n";
-    sql += "BEGIN;\n";
+// A folder of kChildren children, a spot set whose job run has kItems completed items and
+// one whose job run has kRangeItems. Masses go in as the decimal text of std::to_string.
+lumbrook::testing::Rows BenchRows() {
+    using namespace lumbrook::testing;
+    Rows rows;
+    rows.folders = {{2, {}, "Projects"},
+                    {3, 2, "Big folder"},
+                    {4, 2, "Big spot set", kSpotSetType},
+                    {5, 2, "Huge spot set", kSpotSetType}};
+    rows.jobRuns = {{12, 4, "MS-MS 1 kV positive", "2026-03-01 09:00:00", "2026-03-01 09:05:00",
+                     "2026-03-01 10:30:00"},
+                    {13, 5, "MS-MS 1 kV positive", "2026-03-02 09:00:00", "2026-03-02 09:05:00",
+                     "2026-03-02 10:30:00"}};
     for (int i = 0; i < kChildren; ++i) {
-        sql += "INSERT INTO FOLDER_OBJECT VALUES (" + std::to_string(1000 + i) + ", 3, 'Child " +
-               std::to_string(i) + "', " + (i % 2 == 0 ? "2" : "6") + ", 1);\n";
+        rows.folders.push_back(
+            {1000 + i, 3, "Child " + std::to_string(i), i % 2 == 0 ? kFolderType : kSpotSetType});
     }
     for (int i = 1; i <= kItems; ++i) {
         const std::string n = std::to_string(i);
-        sql +=
-            "INSERT INTO SPOT VALUES (" + n + ", 4, 'S" + n + "', 'spot " + n + "', 'sample');\n";
-        sql += "INSERT INTO JOB_RUN_ITEM VALUES (" + n + ", 12, " + n + ", " +
-               std::to_string(800 + i * 0.25) + ", 'done', 'done', NULL, 9);\n";
-        sql += "INSERT INTO PEAK_LIST VALUES (" + n + ", " + n + ");\n";
+        rows.spots.push_back({i, 4, "S" + n, "spot " + n, "sample"});
+        rows.items.push_back({i, 12, i, std::stod(std::to_string(800 + i * 0.25)), "done", "done"});
+        rows.peakLists.push_back({i, i});
     }
     for (int i = 1; i <= kRangeItems; ++i) {
-        const std::string n = std::to_string(100000 + i);
-        sql += "INSERT INTO SPOT VALUES (" + n + ", 5, 'H" + n + "', NULL, 'sample');\n";
-        sql += "INSERT INTO JOB_RUN_ITEM VALUES (" + n + ", 13, " + n + ", " +
-               std::to_string(900 + i * 0.01) + ", 'done', 'done', NULL, 9);\n";
-        sql += "INSERT INTO PEAK_LIST VALUES (" + n + ", " + n + ");\n";
+        const int id = 100000 + i;
+        rows.spots.push_back({id, 5, "H" + std::to_string(id), {}, "sample"});
+        rows.items.push_back(
+            {id, 13, id, std::stod(std::to_string(900 + i * 0.01)), "done", "done"});
+        rows.peakLists.push_back({id, id});
     }
-    return sql + "COMMIT;\n";
+    return rows;
 }
 
 QTreeWidgetItem* Child(QTreeWidgetItem* parent, const char* text) {
@@ -107,12 +108,12 @@ void ShiftClickSelector(QTableView* grid, int row) {
 
 int main() {
     using namespace lumbrook;
+    const testing::ScopedConfigHome config;
     if (!testing::StartOffscreenSession("Lumbrook bench"))
         return 1;
-    const std::string database = testing::ScratchFolder() + "/bench.sqlite";
-    testing::MakeDatabase(database, BenchSql());
+    const testing::FixtureDatabase database(BenchRows());
     settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                           testing::SqliteConnection(database));
+                           database.ConnectionString());
 
     bool met = true;
     {
@@ -157,7 +158,5 @@ int main() {
                              form.SelectedBookmarks().size());
         }
     }
-    std::error_code ignored;  // a leftover scratch folder does not change the figures
-    std::filesystem::remove_all(testing::ScratchFolder(), ignored);
     return met ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 // bench_demo_db [SPECTRA] [FOLDER]: writes a demo database of SPECTRA MS/MS spectra (default
-// 100,000) into a temporary file in FOLDER (default /tmp), prints the time it took and
-// removes the file. Exit status 1 when it took longer than the target of one minute.
+// 100,000) into a temporary file in FOLDER (default the system's temporary folder), prints the time
+// it took and removes the file. Exit status 1 when it took longer than the target of one minute.
 #include <unistd.h>
 #include <chrono>
 #include <cstdio>
@@ -14,7 +14,7 @@
 int main(int argc, char** argv) {
     using namespace lumbrook::database::demo;
     const long spectra = argc > 1 ? std::atol(argv[1]) : 100000;
-    const std::string folder = argc > 2 ? argv[2] : "/tmp";
+    const std::string folder = argc > 2 ? argv[2] : std::filesystem::temp_directory_path().string();
     constexpr double kTargetSeconds = 60;
     if (spectra <= 0) {
         std::fprintf(stderr, "usage: bench_demo_db [SPECTRA] [FOLDER]\n");

@@ -18,10 +18,12 @@
 #include "browser/image_list.h"
 #include "database/connection.h"
 #include "database/demo/demo_database.h"
+#include "database/listing_queries.h"
 #include "fixture.h"
 #include "global/process_state.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::browser {
 namespace {
@@ -32,10 +34,8 @@ class Browse : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::ForgetPreferences();
-        const std::string path = testing::ScratchFolder() + "/browse.sqlite";
-        testing::MakeDatabase(path, testing::BrowseFixtureSql());
         settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                               testing::SqliteConnection(path));
+                               db_.ConnectionString());
         database::Connection::SetCommandObserver(
             [this](const std::string& text) { queries_.push_back(text); });
         form_ = std::make_unique<frmMain>(platform::Version{1, 0, 0});
@@ -62,11 +62,9 @@ class Browse : public ::testing::Test {
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
                           tree->visualItemRect(node).center());
     }
-    int QueriesContaining(const std::string& part) const {
-        int count = 0;
-        for (const std::string& q : queries_)
-            count += q.find(part) != std::string::npos;
-        return count;
+    // How many times the browser ran exactly `sql`.
+    long Ran(const std::string& sql) const {
+        return std::count(queries_.begin(), queries_.end(), sql);
     }
     // Clicks the record selector of 1-based `row`, as a person does.
     void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -87,6 +85,7 @@ class Browse : public ::testing::Test {
     }
     void ChooseAlphaSet() { Click(Child(Root(), "Alpha set")); }
 
+    testing::FixtureDatabase db_{testing::BrowseRows()};
     std::vector<std::string> queries_;
     std::unique_ptr<frmMain> form_;
 };
@@ -103,12 +102,7 @@ TEST_F(Browse, RootOpensWithItsFoldersAndSpotSetsSortedByName) {
     EXPECT_EQ(frmMain::NodeKey(Child(root, "Alpha set")), "spotset_31");
     EXPECT_EQ(Child(root, "Alpha set")->icon(0).pixmap(16, 16).toImage(),
               TreePicture(kSpotSetPicture).toImage());
-    ASSERT_EQ(QueriesContaining("FROM FOLDER_OBJECT WHERE (OBJECT_TYPE"), 1);
-    const std::string expected =
-        "SELECT FOLDER_OBJECT_ID, NAME, OBJECT_TYPE, PARENT_FOLDER_ID, IS_UPDATEABLE FROM "
-        "FOLDER_OBJECT WHERE (OBJECT_TYPE = 2 OR OBJECT_TYPE = 6) AND PARENT_FOLDER_ID = 2 "
-        "ORDER BY NAME";
-    EXPECT_NE(std::find(queries_.begin(), queries_.end(), expected), queries_.end());
+    EXPECT_EQ(Ran(database::FolderChildrenQuery("2")), 1);
 }
 
 TEST_F(Browse, FoldersLoadOnceOnTheirFirstExpansion) {
@@ -116,7 +110,7 @@ TEST_F(Browse, FoldersLoadOnceOnTheirFirstExpansion) {
     ASSERT_EQ(empty->childCount(), 1);  // the placeholder makes it expandable
     empty->setExpanded(true);
     EXPECT_EQ(empty->childCount(), 0);  // expanding once removes the expander
-    EXPECT_EQ(QueriesContaining("PARENT_FOLDER_ID = 30 "), 1);
+    EXPECT_EQ(Ran(database::FolderChildrenQuery("30")), 1);
 
     QTreeWidgetItem* middle = Child(Root(), "Middle");
     middle->setExpanded(true);
@@ -127,7 +121,8 @@ TEST_F(Browse, FoldersLoadOnceOnTheirFirstExpansion) {
     EXPECT_EQ(middle->icon(0).pixmap(16, 16).toImage(),
               TreePicture(kClosedFolderPicture).toImage());
     middle->setExpanded(true);
-    EXPECT_EQ(QueriesContaining("PARENT_FOLDER_ID = 32 "), 1);  // no second query
+    // No second query.
+    EXPECT_EQ(Ran(database::FolderChildrenQuery("32")), 1);
     EXPECT_EQ(middle->childCount(), 1);
 }
 
@@ -158,38 +153,37 @@ TEST_F(Browse, SpotSetListsItsJobRunsAndTheFirstRunsCompletedItems) {
     EXPECT_TRUE(form_->DataGrid1()->isEnabled());
     EXPECT_TRUE(form_->cmdSave()->isEnabled());
     EXPECT_TRUE(form_->optSelect(1)->isEnabled());
-    EXPECT_EQ(QueriesContaining("JOB_RUN_ID = 17 AND JOB_RUN_NUMERIC_STATUS = 9"), 1);
+    EXPECT_EQ(Ran(database::CompletedItemsQuery(17)), 1);
 
     list->setCurrentIndex(1);  // job run 18
     EXPECT_EQ(form_->DataGrid1()->model()->rowCount(), 2);
 }
 
-TEST_F(Browse, FolderClickEmptiesAndDisablesTheRightHandSide) {
+// A folder, a spot set without job runs and a job run without completed items leave nothing
+// to select: no grid, and Select and the options disabled.
+TEST_F(Browse, NothingToSelectDisablesTheRightHandSide) {
+    const auto expectNothingToSelect = [this](const char* after) {
+        EXPECT_EQ(form_->DataGrid1()->model(), nullptr) << after;
+        EXPECT_FALSE(form_->DataGrid1()->isEnabled()) << after;
+        EXPECT_FALSE(form_->cmdSave()->isEnabled()) << after;
+        EXPECT_FALSE(form_->optSelect(0)->isEnabled()) << after;
+        EXPECT_FALSE(form_->optSelect(1)->isEnabled()) << after;
+    };
     ChooseAlphaSet();
     Click(Child(Root(), "Middle"));
     EXPECT_EQ(form_->cboSpotSet()->count(), 0);
     EXPECT_FALSE(form_->cboSpotSet()->isEnabled());
-    EXPECT_EQ(form_->DataGrid1()->model(), nullptr);
-    EXPECT_FALSE(form_->DataGrid1()->isEnabled());
-    EXPECT_FALSE(form_->cmdSave()->isEnabled());
-    EXPECT_FALSE(form_->optSelect(0)->isEnabled());
-    EXPECT_FALSE(form_->optSelect(1)->isEnabled());
-}
+    expectNothingToSelect("a folder");
 
-TEST_F(Browse, EmptyCasesDisableSelectAndTheOptions) {
-    Click(Child(Root(), "Empty set"));  // no job runs at all
+    Click(Child(Root(), "Empty set"));
     EXPECT_FALSE(form_->cboSpotSet()->isEnabled());
-    EXPECT_EQ(form_->DataGrid1()->model(), nullptr);
-    EXPECT_FALSE(form_->cmdSave()->isEnabled());
+    expectNothingToSelect("a spot set without job runs");
 
     QTreeWidgetItem* middle = Child(Root(), "Middle");
     middle->setExpanded(true);
-    Click(middle->child(0));  // one job run without a completed item
+    Click(middle->child(0));
     EXPECT_EQ(form_->cboSpotSet()->count(), 1);
-    EXPECT_EQ(form_->DataGrid1()->model(), nullptr);
-    EXPECT_FALSE(form_->DataGrid1()->isEnabled());
-    EXPECT_FALSE(form_->cmdSave()->isEnabled());
-    EXPECT_FALSE(form_->optSelect(0)->isEnabled());
+    expectNothingToSelect("a job run without completed items");
 }
 
 TEST_F(Browse, KeyboardSelectionCountsAsAClick) {
@@ -319,13 +313,11 @@ TEST_F(Browse, CutOffTextsShowWholeInATooltip) {
 
     form_->cboSpotSet()->setCurrentIndex(1);  // "2: Job run 18; ; MS reflector positive"
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), "");
-    const std::string path = testing::ScratchFolder() + "/long.sqlite";
-    testing::MakeDatabase(path, testing::BrowseFixtureSql() +
-                                    "UPDATE JOB_RUN SET OPMODE_NAME = 'MS-MS 1 kV positive, "
-                                    "collision gas air, high resolution, reflector' "
-                                    "WHERE JOB_RUN_ID = 17;\n");
+    testing::Rows rows = testing::BrowseRows();
+    rows.jobRuns[0].opmode = "MS-MS 1 kV positive, collision gas air, high resolution, reflector";
+    const testing::FixtureDatabase longNames(rows);
     settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                           testing::SqliteConnection(path));
+                           longNames.ConnectionString());
     form_ = std::make_unique<frmMain>(platform::Version{1, 0, 0});
     ASSERT_TRUE(form_->Load());
     form_->show();
@@ -415,12 +407,12 @@ TEST_F(Browse, MsRowGivesAnMsEntry) {
 // by opening folders, and "Select" hands back the whole job run.
 TEST(BrowseDemo, JobRunTwelveIsFoundAndHandedBack) {
     testing::ForgetPreferences();
-    const std::string path = testing::ScratchFolder() + "/demo.sqlite";
+    const testing::TemporaryFolder folder;
     database::demo::DemoOptions options;
-    options.path = path;
+    options.path = folder.File("demo.sqlite");
     database::demo::CreateDemoDatabase(options);
     settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                           testing::SqliteConnection(path));
+                           testing::SqliteConnection(options.path));
     frmMain form(platform::Version{1, 0, 0});
     ASSERT_TRUE(form.Load());
     QTreeWidgetItem* root = form.TreeView1()->topLevelItem(0);

@@ -20,6 +20,7 @@
 #include "platform/app/app.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
+#include "support/test_environment.h"
 
 namespace {
 
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
     using namespace lumbrook;
     if (argc != 3 || (std::strcmp(argv[2], "prompt") != 0 && std::strcmp(argv[2], "dialog") != 0))
         return 2;
+    // Killed by the test, this process removes nothing: its folders are made in the test's
+    // scratch folder (the test sets TMPDIR), which the test removes.
+    const testing::ScopedConfigHome config;
     if (!testing::StartOffscreenSession("Lumbrook instance helper"))
         return 1;
     platform::SetAppTitle(argv[1]);

@@ -1,7 +1,6 @@
 #include "fixture.h"
 
-#include <dlfcn.h>  // dlopen
-#include <sqlite3.h>
+#include <dlfcn.h>   // dlopen
 #include <unistd.h>  // getpid
 
 #include <QApplication>
@@ -11,28 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <stdexcept>
 
-#include "database/schema.h"
 #include "platform/app/app.h"
 #include "platform/ui/application.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::testing {
 namespace {
-
-void Execute(sqlite3* db, const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error != nullptr ? error : "unknown error";
-        sqlite3_free(error);
-        throw std::runtime_error("fixture SQL failed: " + text + "\n" + sql);
-    }
-}
-
-void ExecuteAll(sqlite3* db, std::string_view text) {
-    for (const std::string& statement : database::SplitStatements(text))
-        Execute(db, statement);
-}
 
 // Debian's SQLite ODBC driver (package libsqliteodbc).
 constexpr const char* kSqliteOdbcDriver = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
@@ -43,8 +27,6 @@ bool StartOffscreenSession(const std::string& name) {
     // The run under a real X server (run_under_x.sh) asks for its platform instead.
     const QByteArray platform = qgetenv("LUMBROOK_TEST_QPA_PLATFORM");
     qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
-    const std::string config = ScratchFolder() + "/config";
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     platform::SetAppTitle(name + " " + std::to_string(::getpid()));
     std::string whyNot;
     if (!platform::StartApplication(whyNot)) {
@@ -55,14 +37,7 @@ bool StartOffscreenSession(const std::string& name) {
 }
 
 const std::string& ScratchFolder() {
-    static const std::string folder = [] {
-        std::string path = (std::filesystem::temp_directory_path() /
-                            ("lumbrook-browser-test-" + std::to_string(::getpid())))
-                               .string();
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-        return path;
-    }();
+    static const std::string folder = MakeTemporaryFolder();
     return folder;
 }
 
@@ -70,26 +45,6 @@ void ForgetPreferences() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config != nullptr)
         std::filesystem::remove_all(std::filesystem::path(config) / "lumbrook");
-}
-
-void MakeDatabase(const std::string& path, const std::string& extraSql, bool baseViews) {
-    std::filesystem::remove(path);
-    sqlite3* raw = nullptr;
-    if (sqlite3_open(path.c_str(), &raw) != SQLITE_OK) {
-        sqlite3_close(raw);
-        throw std::runtime_error("cannot create " + path);
-    }
-    std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
-    ExecuteAll(db.get(), database::SchemaText(database::SchemaDialect::SQLite));
-    if (baseViews)
-        ExecuteAll(db.get(), database::BaseViewsText(database::SchemaDialect::SQLite));
-    ExecuteAll(db.get(), extraSql);
-}
-
-std::string SmallFolderTree() {
-    return "INSERT INTO FOLDER_OBJECT VALUES (2, NULL, 'Projects', 2, 1);\n"
-           "INSERT INTO FOLDER_OBJECT VALUES (20, 2, 'Gels', 2, 1);\n"
-           "INSERT INTO FOLDER_OBJECT VALUES (21, 2, 'Digest plate', 6, 1);\n";
 }
 
 std::string SqliteConnection(const std::string& path) {

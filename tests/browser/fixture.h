@@ -1,6 +1,5 @@
-// What the browser tests share: a private preferences folder, small SQLite databases built
-// from the schema, an ODBC data source TSQUARED pointing at one of them, and a recorder for
-// message boxes.
+// What the browser tests share: a scratch folder for the process and its children, an ODBC
+// data source TSQUARED pointing at a fixture database, and a recorder for message boxes.
 #pragma once
 
 #include <QDialog>
@@ -14,24 +13,18 @@
 namespace lumbrook::testing {
 
 // Prepares this process for driving windows: the offscreen platform (or the one named by
-// LUMBROOK_TEST_QPA_PLATFORM, for the run under a real X server), preferences in the
-// scratch folder, an application title of its own (`name` and the process id, so parallel
-// processes never take each other for a running instance), and Qt started. False, with the
-// reason on stderr, when Qt cannot start.
+// LUMBROOK_TEST_QPA_PLATFORM, for the run under a real X server), an application title of
+// its own (`name` and the process id, so parallel processes never take each other for a
+// running instance), and Qt started. False, with the reason on stderr, when Qt cannot start.
+// The caller gives the process its preferences folder (ScopedConfigHome).
 bool StartOffscreenSession(const std::string& name);
 
-// Folder in which every test of this process keeps its files.
+// A temporary folder for the files of this process, made on first use; the process's main
+// removes it at the end (RemoveTree).
 const std::string& ScratchFolder();
 
 // Removes the stored preferences, so the next read finds nothing.
 void ForgetPreferences();
-
-// A new SQLite file at `path` with the schema and `extraSql` run on it (statements ending
-// with ";" at line ends). Replaces an existing file.
-void MakeDatabase(const std::string& path, const std::string& extraSql, bool baseViews = false);
-
-// Folders 2 ("Projects") and a few children: enough for the window to open.
-std::string SmallFolderTree();
 
 // "Provider=SQLite;Data Source=<path>".
 std::string SqliteConnection(const std::string& path);

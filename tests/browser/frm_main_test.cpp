@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "browse_fixture.h"
 #include "browser/image_list.h"
 #include "connection_dialog/frm_odbc.h"
 #include "database/connection.h"
@@ -42,8 +43,6 @@ class Browser : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::ForgetPreferences();
-        database_ = testing::ScratchFolder() + "/browser.sqlite";
-        testing::MakeDatabase(database_, testing::SmallFolderTree());
         title_ = platform::AppTitle();
     }
     void TearDown() override { platform::SetAppTitle(title_); }
@@ -61,24 +60,31 @@ class Browser : public ::testing::Test {
         return form;
     }
 
-    std::string database_;
+    const testing::FixtureDatabase db_{testing::SmallFolderTree()};
+    const std::string database_ = db_.Path();
     std::string title_;
 };
 
-TEST_F(Browser, WithNothingStoredTheDefaultStringIsTried) {
-    std::string inUse = "unset";
-    MessageBoxRecorder boxes([&inUse](const platform::MessageBoxRequest&) {
-        inUse = Global().connectionStringInUse;
-        return MessageResult::Cancel;
-    });
-    frmMain form(kVersion);
-    EXPECT_FALSE(form.Load());
-    EXPECT_EQ(inUse, settings::kDefaultConnectionString);
-    ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_EQ(boxes.Seen()[0].title, "Lumbrook");
-    EXPECT_EQ(boxes.Seen()[0].text, kPrompt);
-    EXPECT_EQ(boxes.Seen()[0].buttons, platform::MessageButtons::OKCancel);
-    EXPECT_FALSE(form.isVisible());
+// With nothing stored the default string is tried, a stored empty string is used as it is;
+// either fails, and the prompt comes once.
+TEST_F(Browser, TheStoredStringOrElseTheDefaultIsTriedAndAFailurePrompts) {
+    for (const bool storeEmpty : {false, true}) {
+        if (storeEmpty)
+            StoreConnection("");
+        std::string inUse = "unset";
+        MessageBoxRecorder boxes([&inUse](const platform::MessageBoxRequest&) {
+            inUse = Global().connectionStringInUse;
+            return MessageResult::Cancel;
+        });
+        frmMain form(kVersion);
+        EXPECT_FALSE(form.Load());
+        EXPECT_EQ(inUse, storeEmpty ? "" : settings::kDefaultConnectionString);
+        ASSERT_EQ(boxes.Seen().size(), 1u);
+        EXPECT_EQ(boxes.Seen()[0].title, "Lumbrook");
+        EXPECT_EQ(boxes.Seen()[0].text, kPrompt);
+        EXPECT_EQ(boxes.Seen()[0].buttons, platform::MessageButtons::OKCancel);
+        EXPECT_FALSE(form.isVisible());
+    }
 }
 
 TEST_F(Browser, DefaultStringReachesTheDataSourceNamedAfterTheDatabase) {
@@ -92,21 +98,8 @@ TEST_F(Browser, DefaultStringReachesTheDataSourceNamedAfterTheDatabase) {
     unsetenv("ODBCINI");
 }
 
-TEST_F(Browser, StoredEmptyStringIsUsedAsItIsAndPrompts) {
-    StoreConnection("");
-    std::string inUse = "unset";
-    MessageBoxRecorder boxes([&inUse](const platform::MessageBoxRequest&) {
-        inUse = Global().connectionStringInUse;
-        return MessageResult::Cancel;
-    });
-    frmMain form(kVersion);
-    EXPECT_FALSE(form.Load());
-    EXPECT_EQ(inUse, "");
-    EXPECT_EQ(boxes.Seen().size(), 1u);
-}
-
 TEST_F(Browser, OkThenAWorkingStringInTheDialogOpensWithoutASecondPrompt) {
-    StoreConnection("Provider=SQLite;Data Source=" + testing::ScratchFolder() + "/missing.sqlite");
+    StoreConnection("Provider=SQLite;Data Source=" + db_.File("missing.sqlite"));
     const std::string good = testing::SqliteConnection(database_);
     MessageBoxRecorder boxes([&good](const platform::MessageBoxRequest&) {
         testing::WhenModal<connection_dialog::frmODBC>([&good](connection_dialog::frmODBC& dialog) {
@@ -269,9 +262,9 @@ TEST_F(Browser, SharedConnectionThatFailsToOpenIsReportedAndTheWindowClosesUnsee
 }
 
 TEST_F(Browser, FailingBrowserQueryIsShownAndItsControlsStayDisabled) {
-    const std::string broken = testing::ScratchFolder() + "/broken.sqlite";
-    testing::MakeDatabase(broken, testing::SmallFolderTree() + "DROP VIEW JOB_RUN_ITEM_VIEW;\n");
-    StoreConnection(testing::SqliteConnection(broken));
+    testing::FixtureDatabase broken(testing::SmallFolderTree());
+    broken.Run("DROP VIEW JOB_RUN_ITEM_VIEW");
+    StoreConnection(broken.ConnectionString());
     MessageBoxRecorder boxes([](const platform::MessageBoxRequest&) { return MessageResult::OK; });
     frmMain form(kVersion);
     ASSERT_TRUE(form.Load());

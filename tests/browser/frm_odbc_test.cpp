@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "browse_fixture.h"
 #include "connection_dialog/connection_builder.h"
 #include "fixture.h"
 #include "global/process_state.h"
@@ -34,8 +35,6 @@ class ConnectionDialog : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::ForgetPreferences();
-        database_ = testing::ScratchFolder() + "/dialog.sqlite";
-        testing::MakeDatabase(database_, testing::SmallFolderTree());
         Global().connectionStringInUse = "Provider=SQLite;Data Source=/old/path.sqlite";
     }
 
@@ -46,7 +45,8 @@ class ConnectionDialog : public ::testing::Test {
         dialog.exec();
     }
 
-    std::string database_;
+    const testing::FixtureDatabase db_{testing::SmallFolderTree()};
+    const std::string database_ = db_.Path();
 };
 
 TEST_F(ConnectionDialog, LayoutCaptionButtonsAndTabOrder) {
@@ -119,43 +119,26 @@ TEST_F(ConnectionDialog, RestoreDefaultThenSaveStoresTheDefault) {
     EXPECT_EQ(Global().connectionStringInUse, settings::kDefaultConnectionString);
 }
 
-TEST_F(ConnectionDialog, SaveTrimsAndAFailedCheckKeepsTheDialogOpenAndStoresNothing) {
-    const std::string good = testing::SqliteConnection(database_);
-    const std::string bad = "Provider=SQLite;Data Source=" + testing::ScratchFolder() + "/none.db";
-    frmODBC dialog;
-    dialog.Load();
-    Run(dialog, [&](frmODBC& d) {
-        d.txtODBC()->setPlainText(QString::fromStdString("   " + bad + "  "));
-        d.cmdSave()->click();
-        EXPECT_TRUE(d.isVisible());
-        EXPECT_EQ(d.txtODBC()->toPlainText().toStdString(), bad);
-        EXPECT_EQ(StoredConnection(), "<nothing>");
-        EXPECT_EQ(Global().connectionStringInUse, "");
-        d.txtODBC()->setPlainText(QString::fromStdString("  " + good + " "));
-        d.cmdSave()->click();
-        EXPECT_FALSE(d.isVisible());
-    });
-    EXPECT_EQ(StoredConnection(), good);
-    EXPECT_EQ(Global().connectionStringInUse, good);
-}
-
-// Enter in the text box presses the default button, as Ctrl+Enter starts a new line; Save
-// takes line breaks and tabs off both ends with the spaces, never from inside.
-TEST_F(ConnectionDialog, EnterInTheTextPressesSaveAndCtrlEnterStartsALine) {
+// Enter in the text box presses the default button, as Ctrl+Enter starts a new line; a string
+// that fails the check keeps the dialog open; Save takes line breaks, tabs and spaces off
+// both ends, never from inside.
+TEST_F(ConnectionDialog, EnterPressesSaveWhichChecksAndTrimsAndCtrlEnterStartsALine) {
     const std::string good = testing::SqliteConnection(database_);
     frmODBC dialog;
     dialog.Load();
     Run(dialog, [&](frmODBC& d) {
         QPlainTextEdit* text = d.txtODBC();
-        text->setPlainText("Provider=SQLite;");
+        text->setPlainText("  Provider=SQLite;");
         text->setFocus();
         text->moveCursor(QTextCursor::End);
         QTest::keyClick(text, Qt::Key_Return, Qt::ControlModifier);
         QTest::keyClicks(text, "Data Source=missing.db");
-        EXPECT_EQ(text->toPlainText(), "Provider=SQLite;\nData Source=missing.db");
+        EXPECT_EQ(text->toPlainText(), "  Provider=SQLite;\nData Source=missing.db");
         QTest::keyClick(text, Qt::Key_Return);  // Save: the check fails, the dialog stays
-        EXPECT_TRUE(d.isVisible());
+        EXPECT_TRUE(d.isVisible());             // showing the string trimmed
         EXPECT_EQ(text->toPlainText(), "Provider=SQLite;\nData Source=missing.db");
+        EXPECT_EQ(StoredConnection(), "<nothing>");  // and nothing is stored or used
+        EXPECT_EQ(Global().connectionStringInUse, "");
 
         text->setPlainText(QString::fromStdString("\t\r\n " + good + " \n\t"));
         QTest::keyClick(text, Qt::Key_Enter, Qt::KeypadModifier);

@@ -1,20 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "browser/range_selection.h"
 #include "browser/selection_handback.h"
 
 namespace lumbrook::browser {
 namespace {
 
 using namespace std::string_literals;
-
-TEST(RangeRows, RunFromTheCurrentRowToTheAnchor) {
-    EXPECT_EQ(RangeRows(7, 3, 10), (std::vector<long>{7, 6, 5, 4, 3}));
-    EXPECT_EQ(RangeRows(3, 7, 10), (std::vector<long>{3, 4, 5, 6, 7}));
-    EXPECT_EQ(RangeRows(4, 4, 10), (std::vector<long>{4}));
-    // An anchor from a longer list stays within the rows that exist.
-    EXPECT_EQ(RangeRows(2, 9, 4), (std::vector<long>{2, 3, 4}));
-}
 
 TEST(Handover, ThreeRowsGiveThreeEntriesWithTwoNuls) {
     BrowserHandoverRecord record;
@@ -28,12 +19,6 @@ TEST(Handover, ThreeRowsGiveThreeEntriesWithTwoNuls) {
     EXPECT_EQ(record.MSType, "MS");  // "MS-MS" is looked for with its case
     EXPECT_FALSE(record.AllSpectra);
     EXPECT_FALSE(record.Accepted);
-}
-
-TEST(Handover, EntryFieldsAreJoinedByColons) {
-    BrowserHandoverRecord record;
-    FillHandover(record, "Proj/Set1", 12, false, {{"345", "MS-MS 1 kV"}});
-    EXPECT_EQ(record.DescriptorList, "Proj/Set1:12:345:False:MS-MS");
 }
 
 TEST(Handover, AllSpectraIsOneEntryAndNoRowsKeepTheRecordsValues) {

@@ -20,6 +20,8 @@
 #include "platform/app/app.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
+#include "support/fixture_database.h"
+#include "support/test_environment.h"
 
 int main(int argc, char** argv) {
     using namespace lumbrook;
@@ -29,12 +31,12 @@ int main(int argc, char** argv) {
     }
     // The window makes the program's folder the current directory: resolve the name first.
     const QString output = QString::fromStdString(std::filesystem::absolute(argv[1]).string());
+    const testing::ScopedConfigHome config;
     if (!testing::StartOffscreenSession("Lumbrook screenshot"))
         return 1;
-    const std::string database = testing::ScratchFolder() + "/screenshot.sqlite";
-    testing::MakeDatabase(database, testing::BrowseFixtureSql());
+    const testing::FixtureDatabase database(testing::BrowseRows());
     settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                           testing::SqliteConnection(database));
+                           database.ConnectionString());
 
     int status = 1;
     {
@@ -58,7 +60,5 @@ int main(int argc, char** argv) {
             status = form.grab().save(output, "PNG") ? 0 : 1;
         }
     }
-    std::error_code ignored;  // a leftover scratch folder does not spoil the picture
-    std::filesystem::remove_all(testing::ScratchFolder(), ignored);
     return status;
 }

@@ -9,8 +9,6 @@
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
-#include <fstream>
-#include <sstream>
 
 #include "automation/lumbrook_object.h"
 #include "browse_fixture.h"
@@ -21,6 +19,7 @@
 #include "platform/com/com_ptr.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::automation {
 namespace {
@@ -62,56 +61,43 @@ void ExpectResetValues(_Lumbrook& o) {
 class ShowDataBrowser : public ::testing::Test {
   protected:
     void SetUp() override { testing::ForgetPreferences(); }
+
+    // The browse fixture, stored as the connection preference; returns its connection string.
+    std::string UseBrowseFixture() {
+        settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
+                               db_.ConnectionString());
+        return db_.ConnectionString();
+    }
+
+    const testing::FixtureDatabase db_{testing::BrowseRows()};
 };
 
-TEST_F(ShowDataBrowser, CancelOnTheFirstPromptReturnsFalseWithEverythingReset) {
-    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect, "");
-    testing::MessageBoxRecorder boxes(
-        [](const platform::MessageBoxRequest&) { return platform::MessageResult::Cancel; });
-    auto o = NewObject();
-    Scribble(*o);
-    VARIANT_BOOL accepted = VARIANT_TRUE;
-    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
-    EXPECT_EQ(accepted, VARIANT_FALSE);
-    EXPECT_EQ(boxes.Seen().size(), 1u);
-    ExpectResetValues(*o);
-}
-
-TEST_F(ShowDataBrowser, CancelInTheOpenWindowReturnsFalseWithEverythingReset) {
-    const std::string path = testing::ScratchFolder() + "/show.sqlite";
-    testing::MakeDatabase(path, testing::SmallFolderTree());
-    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                           testing::SqliteConnection(path));
-    auto o = NewObject();
-    Scribble(*o);
-    bool shown = false;
-    testing::WhenModal<browser::frmMain>([&shown](browser::frmMain& form) {
-        shown = form.isVisible();
-        form.cmdExit()->click();
-    });
-    VARIANT_BOOL accepted = VARIANT_TRUE;
-    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(accepted, VARIANT_FALSE);
-    ExpectResetValues(*o);
-    EXPECT_EQ(Global().sharedConnection, nullptr);
-}
-
-// The browse fixture, stored as the connection preference, for the tests below.
-std::string UseBrowseFixture() {
-    const std::string path = testing::ScratchFolder() + "/export.sqlite";
-    testing::MakeDatabase(path, testing::BrowseFixtureSql());
-    const std::string connection = testing::SqliteConnection(path);
-    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                           connection);
-    return connection;
-}
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+// Cancel on the connection prompt (an empty string stored) or in the open window (the small
+// tree stored) gives false, every property the browser hands back reset, and no connection.
+TEST_F(ShowDataBrowser, CancelOnThePromptOrInTheWindowReturnsFalseWithEverythingReset) {
+    const testing::FixtureDatabase db(testing::SmallFolderTree());
+    for (const bool prompt : {true, false}) {
+        settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
+                               prompt ? std::string() : db.ConnectionString());
+        testing::MessageBoxRecorder boxes(
+            [](const platform::MessageBoxRequest&) { return platform::MessageResult::Cancel; });
+        bool shown = false;
+        if (!prompt) {
+            testing::WhenModal<browser::frmMain>([&shown](browser::frmMain& form) {
+                shown = form.isVisible();
+                form.cmdExit()->click();
+            });
+        }
+        auto o = NewObject();
+        Scribble(*o);
+        VARIANT_BOOL accepted = VARIANT_TRUE;
+        ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
+        EXPECT_EQ(accepted, VARIANT_FALSE);
+        EXPECT_EQ(boxes.Seen().size(), prompt ? 1u : 0u);
+        EXPECT_EQ(shown, !prompt);
+        ExpectResetValues(*o);
+        EXPECT_EQ(Global().sharedConnection, nullptr);
+    }
 }
 
 int Blocks(const std::string& text) {
@@ -138,7 +124,7 @@ std::string HostExport(const QStringList& arguments, const std::string& out) {
                                                                << QString::fromStdString(out));
     EXPECT_TRUE(host.waitForFinished(60000));
     EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().toStdString();
-    return FileText(out);
+    return testing::ReadFile(out);
 }
 
 TEST_F(ShowDataBrowser, CloseDuringAnExportStartedFromATimerCancelsItAndStaysOpen) {
@@ -150,7 +136,7 @@ TEST_F(ShowDataBrowser, CloseDuringAnExportStartedFromATimerCancelsItAndStaysOpe
     o->put_JobRunID(17);
     o->put_AllSpectra(VARIANT_TRUE);
     o->put_MSType(Bstr("MS-MS").get());
-    const std::string file = testing::ScratchFolder() + "/cancelled.qpk";
+    const std::string file = db_.File("cancelled.qpk");
 
     bool stayedOpen = false;
     HRESULT exportResult = E_FAIL;
@@ -171,69 +157,53 @@ TEST_F(ShowDataBrowser, CloseDuringAnExportStartedFromATimerCancelsItAndStaysOpe
     EXPECT_EQ(accepted, VARIANT_FALSE);
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(exportResult, S_OK);
-    const int written = Blocks(FileText(file));
+    const int written = Blocks(testing::ReadFile(file));
     EXPECT_GE(written, 1);
     EXPECT_LT(written, 9) << "the export ran on to the end";
 }
 
-TEST_F(ShowDataBrowser, SelectedSpectraExportAsTheHostExportsThem) {
+// What the browser hands back exports to the same bytes as the host's export of the same
+// choice: the fourth row alone (item 104), then the whole job run.
+TEST_F(ShowDataBrowser, TheHandedBackChoiceExportsAsTheHostExportsIt) {
     const std::string connection = UseBrowseFixture();
-    auto o = NewObject();
-    testing::WhenModal<browser::frmMain>([](browser::frmMain& form) {
-        form.TreeView1()->setCurrentItem(SpotSet(form, "Alpha set"));
-        form.optSelect(1)->click();
-        QItemSelectionModel* selection = form.DataGrid1()->selectionModel();
-        selection->setCurrentIndex(form.DataGrid1()->model()->index(3, 0),
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        form.cmdSave()->click();
-    });
-    VARIANT_BOOL accepted = VARIANT_FALSE;
-    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
-    ASSERT_EQ(accepted, VARIANT_TRUE);
-    LONG item = 0;
-    o->get_JobRunItemID(&item);
-    EXPECT_EQ(item, 104);
-    Bstr list;
-    o->get_DescriptorList(list.out());
-    EXPECT_EQ(list.Utf8(), "Projects/Alpha set:17:104:False:MS-MS");
+    for (const bool selected : {true, false}) {
+        auto o = NewObject();
+        testing::WhenModal<browser::frmMain>([selected](browser::frmMain& form) {
+            form.TreeView1()->setCurrentItem(SpotSet(form, "Alpha set"));
+            if (selected) {
+                form.optSelect(1)->click();
+                form.DataGrid1()->selectionModel()->setCurrentIndex(
+                    form.DataGrid1()->model()->index(3, 0),
+                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            }
+            form.cmdSave()->click();
+        });
+        VARIANT_BOOL accepted = VARIANT_FALSE;
+        ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
+        ASSERT_EQ(accepted, VARIANT_TRUE);
+        Bstr list;
+        o->get_DescriptorList(list.out());
+        EXPECT_EQ(list.Utf8(), selected ? "Projects/Alpha set:17:104:False:MS-MS"
+                                        : "Projects/Alpha set:17:0:True:MS-MS");
 
-    VARIANT_BOOL connected = VARIANT_FALSE;
-    ASSERT_EQ(o->Connect(&connected), S_OK);
-    const std::string mine = testing::ScratchFolder() + "/browsed.qpk";
-    Bstr out(mine);
-    BSTR outRaw = out.get();
-    VARIANT_BOOL exported = VARIANT_FALSE;
-    ASSERT_EQ(o->DoExport(&outRaw, &exported), S_OK);
-    EXPECT_EQ(exported, VARIANT_TRUE);
-    const std::string host = HostExport({"--connect", QString::fromStdString(connection),
-                                         "--job-run", "17", "--item", "104", "--ms-type", "MS-MS"},
-                                        testing::ScratchFolder() + "/host.qpk");
-    EXPECT_FALSE(host.empty());
-    EXPECT_EQ(FileText(mine), host);
-}
-
-TEST_F(ShowDataBrowser, AllSpectraExportAsTheHostExportsThem) {
-    const std::string connection = UseBrowseFixture();
-    auto o = NewObject();
-    testing::WhenModal<browser::frmMain>([](browser::frmMain& form) {
-        form.TreeView1()->setCurrentItem(SpotSet(form, "Alpha set"));
-        form.cmdSave()->click();
-    });
-    VARIANT_BOOL accepted = VARIANT_FALSE;
-    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
-    ASSERT_EQ(accepted, VARIANT_TRUE);
-    VARIANT_BOOL connected = VARIANT_FALSE;
-    ASSERT_EQ(o->Connect(&connected), S_OK);
-    const std::string mine = testing::ScratchFolder() + "/all.qpk";
-    Bstr out(mine);
-    BSTR outRaw = out.get();
-    VARIANT_BOOL exported = VARIANT_FALSE;
-    ASSERT_EQ(o->DoExport(&outRaw, &exported), S_OK);
-    EXPECT_EQ(exported, VARIANT_TRUE);
-    const std::string text = FileText(mine);
-    EXPECT_EQ(Blocks(text), 10);  // the export takes every item of the job run
-    EXPECT_EQ(text, HostExport({"--connect", QString::fromStdString(connection), "--job-run", "17"},
-                               testing::ScratchFolder() + "/host-all.qpk"));
+        VARIANT_BOOL connected = VARIANT_FALSE;
+        ASSERT_EQ(o->Connect(&connected), S_OK);
+        Bstr out(db_.File("browsed.qpk"));
+        BSTR outRaw = out.get();
+        VARIANT_BOOL exported = VARIANT_FALSE;
+        ASSERT_EQ(o->DoExport(&outRaw, &exported), S_OK);
+        EXPECT_EQ(exported, VARIANT_TRUE);
+        QStringList arguments = {"--connect", QString::fromStdString(connection), "--job-run",
+                                 "17"};
+        if (selected)
+            arguments << "--item"
+                      << "104"
+                      << "--ms-type"
+                      << "MS-MS";
+        const std::string text = testing::ReadFile(db_.File("browsed.qpk"));
+        EXPECT_EQ(Blocks(text), selected ? 1 : 10);  // all spectra: every item of the job run
+        EXPECT_EQ(text, HostExport(arguments, db_.File("host.qpk")));
+    }
 }
 
 }  // namespace

@@ -3,16 +3,24 @@
 // never take each other for a running instance.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <cstdlib>
 
 #include "fixture.h"
+#include "support/test_environment.h"
 
 int main(int argc, char** argv) {
+    using namespace lumbrook::testing;
     ::testing::InitGoogleTest(&argc, argv);
-    if (!lumbrook::testing::StartOffscreenSession("Lumbrook test"))
-        return 1;
-    const int status = RUN_ALL_TESTS();
-    std::error_code ignored;  // a leftover scratch folder is no test failure
-    std::filesystem::remove_all(lumbrook::testing::ScratchFolder(), ignored);
+    // The programs the tests start (the instance helpers, the host) make their temporary
+    // folders in this process's scratch folder, which goes at the end with everything in it,
+    // also the folders of helpers that were killed.
+    setenv("TMPDIR", ScratchFolder().c_str(), 1);
+    int status = 1;
+    {
+        const ScopedConfigHome config;
+        if (StartOffscreenSession("Lumbrook test"))
+            status = RUN_ALL_TESTS();
+    }
+    RemoveTree(ScratchFolder());
     return status;
 }

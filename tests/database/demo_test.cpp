@@ -1,52 +1,31 @@
 // The demo database as the program reads it: its layout, and MS/MS spectra whose fragments
 // belong to their precursors.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "database/connection.h"
 #include "database/demo/demo_database.h"
 #include "database/demo/fasta.h"
 #include "database/demo/peptides.h"
+#include "database/listing_queries.h"
 #include "database/probe.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::database::demo {
 namespace {
+
+using lumbrook::testing::ReadFile;
+using lumbrook::testing::TemporaryFolder;
 
 // Peaks that the export keeps with its default filters (S/N above 10, at least 60 Da,
 // monoisotopic, at least 20 Da below the precursor).
 constexpr const char* kKeptPeaks =
     "SELECT PEAK_LIST_ID, CENTROID FROM PEAK_VIEW WHERE SIGNAL_TO_NOISE > 10 AND "
     "CENTROID >= 60 AND ISOTOPIC_FLAG >= 1 ORDER BY PEAK_LIST_ID, CENTROID";
-
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        char pattern[] = "/tmp/lumbrook-demo-test-XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;  // a folder left in /tmp harms no later test
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
-
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 long Count(Connection& connection, const std::string& sql) {
     return static_cast<long>(std::get<std::int64_t>(connection.Execute(sql).Field(0)));
@@ -94,15 +73,10 @@ TEST_F(DemoDatabase, HasTheFoldersSpotSetsJobRunsAndItemsOfAnInstrument) {
     Recordset projects =
         connection_.Execute("SELECT * FROM FOLDER_OBJECT WHERE FOLDER_OBJECT_ID = 2");
     EXPECT_EQ(std::get<std::string>(projects.Field("NAME")), "Projects");
-    EXPECT_EQ(Count(connection_,
-                    "SELECT COUNT(*) FROM FOLDER_OBJECT WHERE PARENT_FOLDER_ID = 2 "
-                    "AND (OBJECT_TYPE = 2 OR OBJECT_TYPE = 6)"),
-              2);
+    EXPECT_EQ(connection_.Execute(FolderChildrenQuery("2")).RecordCount(), 2);
     // The spot set of job run 12 has an MS run and two MS/MS runs; one run is still partly
     // incomplete, and every shown column of its items is filled.
-    Recordset runs = connection_.Execute(
-        "SELECT DISTINCT SPOT_SET_ID, OPMODE_NAME, JOB_RUN_ID, JOB_FINISH_TIME "
-        "FROM JOB_RUN_ITEM_VIEW WHERE SPOT_SET_ID = 10 ORDER BY JOB_RUN_ID");
+    Recordset runs = connection_.Execute(JobRunsQuery("10"));
     ASSERT_EQ(runs.RecordCount(), 3);
     EXPECT_EQ(std::get<std::string>(runs.Field("OPMODE_NAME")), "MS Reflector Positive");
     runs.MoveNext();
@@ -186,10 +160,10 @@ TEST(DemoOptions, TheSeedTheSpectraAndTheBaseViewsShapeTheFile) {
     EXPECT_EQ(CreateDemoDatabase(options).msmsSpectra, 120);
     options.path = folder.File("b.sqlite");
     CreateDemoDatabase(options);
-    EXPECT_EQ(Bytes(folder.File("a.sqlite")), Bytes(folder.File("b.sqlite")));
+    EXPECT_EQ(ReadFile(folder.File("a.sqlite")), ReadFile(folder.File("b.sqlite")));
     options.seed = 2;
     CreateDemoDatabase(options);  // replaces b.sqlite
-    EXPECT_NE(Bytes(folder.File("a.sqlite")), Bytes(folder.File("b.sqlite")));
+    EXPECT_NE(ReadFile(folder.File("a.sqlite")), ReadFile(folder.File("b.sqlite")));
     EXPECT_FALSE(std::filesystem::exists(folder.File("b.sqlite.partial")));
 
     bool useBaseViews = false;

@@ -1,15 +1,13 @@
 // ProbeDatabase on SQLite files.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "database/probe.h"
-#include "sqlite_database.h"
+#include "support/fixture_database.h"
 
 namespace lumbrook::database {
 namespace {
 
-using testing::SqliteDatabase;
+using lumbrook::testing::FixtureDatabase;
 
 TEST(ProbeSqlite, AnInvalidStringGivesFalseAndLeavesTheFlag) {
     for (bool before : {false, true}) {
@@ -23,16 +21,8 @@ TEST(ProbeSqlite, AnInvalidStringGivesFalseAndLeavesTheFlag) {
     }
 }
 
-TEST(ProbeSqlite, AMissingFileGivesFalseAndNoFileAppears) {
-    SqliteDatabase db;
-    const std::string missing = db.Folder() + "/absent.sqlite";
-    bool useBaseViews = false;
-    EXPECT_FALSE(ProbeDatabase("Provider=SQLite;Data Source=" + missing, useBaseViews));
-    EXPECT_FALSE(std::filesystem::exists(missing));
-}
-
 TEST(ProbeSqlite, AnEmptyReadableFolderTableIsEnough) {
-    SqliteDatabase db(/*baseViews=*/false);
+    FixtureDatabase db;
     bool useBaseViews = true;
     std::string error = "stale";
     EXPECT_TRUE(ProbeDatabase(db.ConnectionString(), useBaseViews, &error));
@@ -41,39 +31,30 @@ TEST(ProbeSqlite, AnEmptyReadableFolderTableIsEnough) {
 }
 
 TEST(ProbeSqlite, BothBaseViewsSetTheFlagAndAMissingOneClearsIt) {
-    SqliteDatabase full(/*baseViews=*/true);
-    full.AddSampleRows();
+    FixtureDatabase full(lumbrook::testing::SampleRows(), /*baseViews=*/true);
     bool useBaseViews = false;
     EXPECT_TRUE(ProbeDatabase(full.ConnectionString(), useBaseViews));
     EXPECT_TRUE(useBaseViews);
-
-    SqliteDatabase noPeakView(/*baseViews=*/true);
-    noPeakView.Run("DROP VIEW BASE_PEAK_VIEW");
-    EXPECT_TRUE(ProbeDatabase(noPeakView.ConnectionString(), useBaseViews));
-    EXPECT_FALSE(useBaseViews);
-
-    useBaseViews = true;
-    SqliteDatabase noItemView(/*baseViews=*/true);
-    noItemView.Run("DROP VIEW BASE_JOB_RUN_ITEM_VIEW");
-    EXPECT_TRUE(ProbeDatabase(noItemView.ConnectionString(), useBaseViews));
-    EXPECT_FALSE(useBaseViews);
-
-    // A BASE_PEAK_VIEW without APEX does not count.
-    useBaseViews = true;
-    SqliteDatabase noApex(/*baseViews=*/true);
-    noApex.Run("DROP VIEW BASE_PEAK_VIEW; CREATE VIEW BASE_PEAK_VIEW AS SELECT * FROM PEAK_VIEW");
-    EXPECT_TRUE(ProbeDatabase(noApex.ConnectionString(), useBaseViews));
-    EXPECT_FALSE(useBaseViews);
+    // Either view missing, or a BASE_PEAK_VIEW without APEX.
+    for (const char* change :
+         {"DROP VIEW BASE_PEAK_VIEW", "DROP VIEW BASE_JOB_RUN_ITEM_VIEW",
+          "DROP VIEW BASE_PEAK_VIEW; CREATE VIEW BASE_PEAK_VIEW AS SELECT * FROM PEAK_VIEW"}) {
+        FixtureDatabase db({}, /*baseViews=*/true);
+        db.Run(change);
+        useBaseViews = true;
+        EXPECT_TRUE(ProbeDatabase(db.ConnectionString(), useBaseViews)) << change;
+        EXPECT_FALSE(useBaseViews) << change;
+    }
 }
 
 TEST(ProbeSqlite, AFailedProbeAfterASuccessfulOneLeavesTheFlag) {
-    SqliteDatabase full(/*baseViews=*/true);
+    FixtureDatabase full({}, /*baseViews=*/true);
     bool useBaseViews = false;
     ASSERT_TRUE(ProbeDatabase(full.ConnectionString(), useBaseViews));
     ASSERT_TRUE(useBaseViews);
 
     // Not a 4000 Series database: no FOLDER_OBJECT.
-    SqliteDatabase other(/*baseViews=*/true);
+    FixtureDatabase other({}, /*baseViews=*/true);
     other.Run(
         "DROP VIEW JOB_RUN_ITEM_VIEW; DROP VIEW BASE_JOB_RUN_ITEM_VIEW; "
         "DROP VIEW BASE_PEAK_VIEW; DROP VIEW PEAK_VIEW; DROP TABLE PEAK; "

@@ -3,31 +3,22 @@
 #include <gtest/gtest.h>
 
 #include "database/database_error.h"
+#include "database/listing_queries.h"
 
 namespace lumbrook::database::testing {
 namespace {
 
 struct Query {
-    const char* text;
+    std::string text;
     long rows;
 };
 
-// The folder tree, the job-run list and the item grid read the unprefixed item view; the
-// export reads either pair of views.
+// The folder tree, the job-run list and the item grid (their builders' text); the export's
+// queries over either pair of views, as the export engine's tests pin them.
 const Query kQueries[] = {
-    {"SELECT FOLDER_OBJECT_ID, NAME, OBJECT_TYPE, PARENT_FOLDER_ID, IS_UPDATEABLE FROM "
-     "FOLDER_OBJECT WHERE (OBJECT_TYPE = 2 OR OBJECT_TYPE = 6) AND PARENT_FOLDER_ID = 3 ORDER BY "
-     "NAME",
-     1},
-    {"SELECT DISTINCT SPOT_SET_ID, OPMODE_NAME, JOB_RUN_ID, JOB_FINISH_TIME FROM "
-     "JOB_RUN_ITEM_VIEW WHERE SPOT_SET_ID = 4 ORDER BY JOB_RUN_ID",
-     2},
-    {"SELECT DISTINCT SPOT_LABEL, SPOT_NAME, SPOT_TYPE, ROUND(PRECURSOR_MASS,3) AS "
-     "PRECURSOR_MASS, OPMODE_NAME, ACQ_STATUS, PROC_STATUS, INTERP_STATUS, JOB_SUBMIT_TIME, "
-     "JOB_START_TIME, JOB_FINISH_TIME, SPOT_SET_ID, SPOT_ID, JOB_RUN_ID, JOB_RUN_ITEM_ID FROM "
-     "JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12 AND JOB_RUN_NUMERIC_STATUS = 9 ORDER BY "
-     "JOB_RUN_ITEM_ID",
-     1},
+    {FolderChildrenQuery("3"), 1},
+    {JobRunsQuery("4"), 2},
+    {CompletedItemsQuery(12), 1},
     {"SELECT distinct PEAK_LIST_ID, SPOT_ID, PRECURSOR_MASS, SPOT_LABEL, OPMODE_NAME from "
      "JOB_RUN_ITEM_VIEW where JOB_RUN_ID = 12 order by PEAK_LIST_ID",
      2},

@@ -1,5 +1,5 @@
 // The SQL the export and the browser send, run against a database that holds the sample
-// rows (SampleRowsSql), so that both schemas are shown to offer what those queries read.
+// rows (SampleRows), so that both schemas are shown to offer what those queries read.
 #pragma once
 
 #include "database/connection.h"

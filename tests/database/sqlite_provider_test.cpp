@@ -9,12 +9,13 @@
 #include "database/connection.h"
 #include "database/database_error.h"
 #include "program_queries.h"
-#include "sqlite_database.h"
+#include "support/fixture_database.h"
 
 namespace lumbrook::database {
 namespace {
 
-using testing::SqliteDatabase;
+using lumbrook::testing::FixtureDatabase;
+using lumbrook::testing::SampleRows;
 using Clock = std::chrono::steady_clock;
 
 // Never-ending work for the time-out: a recursive count without a bound.
@@ -37,11 +38,10 @@ std::string ErrorOf(const std::function<void()>& action) {
 class SqliteConnection : public ::testing::Test {
   protected:
     void SetUp() override {
-        db_.AddSampleRows();
         connection_.Open(db_.ConnectionString());
         connection_.SetCursorLocation(CursorLocation::Client);
     }
-    SqliteDatabase db_;
+    FixtureDatabase db_{SampleRows(), /*baseViews=*/true};
     Connection connection_;
 };
 
@@ -65,21 +65,12 @@ TEST_F(SqliteConnection, ValuesComeWithTheirTypesAndNullsOfEveryType) {
     EXPECT_TRUE(IsNull(peak.Field("AREA")));
     EXPECT_EQ(std::get<std::int64_t>(peak.Field("ISOTOPIC_FLAG")), 1);
     Recordset integer = connection_.Execute("SELECT CAST(NULL AS INTEGER) AS N");
-    EXPECT_TRUE(IsNull(integer.Field("n")));
+    EXPECT_TRUE(IsNull(integer.Field("n")));  // names without regard to case
+    EXPECT_EQ(ErrorOf([&] { integer.Field("NN"); }), "The row set has no column named NN");
 }
 
 TEST_F(SqliteConnection, TheProgramsQueriesRunOnTheSchema) {
     testing::ExpectProgramQueriesRun(connection_);
-}
-
-TEST_F(SqliteConnection, FieldsAreFoundWithoutRegardToCase) {
-    Recordset rows = connection_.Execute(
-        "SELECT NAME, folder_object_id FROM FOLDER_OBJECT "
-        "WHERE FOLDER_OBJECT_ID = 4");
-    EXPECT_EQ(std::get<std::string>(rows.Field("name")), "Set1");
-    EXPECT_EQ(std::get<std::string>(rows.Field("Name")), "Set1");
-    EXPECT_EQ(std::get<std::int64_t>(rows.Field("FOLDER_OBJECT_ID")), 4);
-    EXPECT_EQ(ErrorOf([&] { rows.Field("NAMES"); }), "The row set has no column named NAMES");
 }
 
 TEST_F(SqliteConnection, RowsArePositionedByTheirNumber) {
@@ -109,15 +100,6 @@ TEST_F(SqliteConnection, RowsArePositionedByTheirNumber) {
     EXPECT_EQ(none.RecordCount(), 0);
     EXPECT_TRUE(none.IsEOF());
     EXPECT_EQ(none.ColumnCount(), 5);
-}
-
-TEST_F(SqliteConnection, TheProgramsOracleLimitRunsAndIsObserved) {
-    std::vector<std::string> seen;
-    Connection::SetCommandObserver([&](const std::string& text) { seen.push_back(text); });
-    Recordset rows = connection_.Execute("SELECT * FROM FOLDER_OBJECT WHERE ROWNUM <= 2");
-    Connection::SetCommandObserver(nullptr);
-    EXPECT_EQ(rows.RecordCount(), 2);
-    EXPECT_EQ(seen, std::vector<std::string>{"SELECT * FROM FOLDER_OBJECT LIMIT 2"});
 }
 
 TEST_F(SqliteConnection, TheFileIsReadOnlyAndOneStatementRunsAtATime) {
@@ -177,8 +159,8 @@ TEST_F(SqliteConnection, ALockedDatabaseIsWaitedForUpToTheTimeOut) {
 }
 
 TEST(SqliteOpen, AMissingFileIsAnErrorAndNoFileAppears) {
-    SqliteDatabase db;
-    const std::string missing = db.Folder() + "/missing.sqlite";
+    FixtureDatabase db;
+    const std::string missing = db.File("missing.sqlite");
     Connection connection;
     const std::string error =
         ErrorOf([&] { connection.Open("Provider=SQLite;Data Source=" + missing); });
@@ -188,7 +170,7 @@ TEST(SqliteOpen, AMissingFileIsAnErrorAndNoFileAppears) {
 }
 
 TEST(SqliteOpen, ProvidersAreChosenByName) {
-    SqliteDatabase db;
+    FixtureDatabase db;
     Connection connection;
     connection.Open("provider=sqlite;data source='" + db.Path() + "'");
     EXPECT_TRUE(connection.IsOpen());

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "automation/lumbrook_object.h"
-#include "fixture_database.h"
 #include "global/process_state.h"
 #include "lumbrook/progress_sink.h"
 #include "object_fixture.h"
@@ -14,15 +13,17 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/guid.h"
 #include "platform/messages/do_events.h"
+#include "support/fixture_database.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::automation {
 namespace {
 
-using exporting::testing::FixtureDatabase;
-using exporting::testing::ReadFile;
-using exporting::testing::TempPath;
 using lumbrook::ProgressAdvice;
 using lumbrook::ProgressSink;
+using lumbrook::testing::FixtureDatabase;
+using lumbrook::testing::ReadFile;
+using lumbrook::testing::Rows;
 using platform::Bstr;
 using platform::ComPtr;
 
@@ -36,14 +37,13 @@ class DoExportTest : public testing::ObjectTest {
     }
 };
 
-void FillJobRun(FixtureDatabase& db, long count, const std::string& opmode = "MS-MS 1 kV") {
-    db.Begin();
-    db.JobRun(12, opmode);
-    for (long id = 1; id <= count; ++id) {
-        db.Spectrum(id, 12, "S" + std::to_string(id), 1000);
-        db.Peak(id, 500, 1);
-    }
-    db.Commit();
+// Job run 12 of `count` spectra S1.., each of precursor 1000 with one peak (500, 1).
+Rows JobRun(long count, const std::string& opmode = "MS-MS 1 kV") {
+    Rows rows = lumbrook::testing::ProjectsWithSet1();
+    rows.jobRuns = {{12, 3, opmode}};
+    for (long id = 1; id <= count; ++id)
+        rows.Spectrum(id, 12, "S" + std::to_string(id), 1000).Peaks(id, {{500, 1}});
+    return rows;
 }
 
 std::string Block(long id) {
@@ -64,12 +64,11 @@ std::string TakeDescription() {
 }
 
 TEST_F(DoExportTest, ExportsWithTheObjectsValuesAndConnection) {
-    FixtureDatabase db(TempPath("do_export.sqlite"));
-    FillJobRun(db, 3);
+    FixtureDatabase db(JobRun(3));
     Connect(db);
     ASSERT_EQ(object_->put_JobRunID(12), S_OK);
     ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
-    const std::string out = TempPath("do_export.qpk");
+    const std::string out = db.File("do_export.qpk");
     VARIANT_BOOL result = VARIANT_FALSE;
     ASSERT_EQ(Export(out, result), S_OK);
     EXPECT_EQ(result, VARIANT_TRUE);
@@ -83,9 +82,8 @@ TEST_F(DoExportTest, ExportsWithTheObjectsValuesAndConnection) {
 }
 
 TEST_F(DoExportTest, EngineErrorsBecomeTheObjectsErrors) {
-    FixtureDatabase db(TempPath("do_export_errors.sqlite"));
-    FillJobRun(db, 1, "MS Reflector Positive");
-    const std::string out = TempPath("do_export_errors.qpk");
+    FixtureDatabase db(JobRun(1, "MS Reflector Positive"));
+    const std::string out = db.File("do_export_errors.qpk");
     VARIANT_BOOL result = VARIANT_TRUE;
 
     // No Connect: the engine gets no usable connection and answers false.
@@ -143,12 +141,11 @@ std::string Blocks(long first, long last) {
 }
 
 TEST_F(DoExportTest, ProgressEventsChangesDuringTheExportAndACancelThroughTheMessageQueue) {
-    FixtureDatabase db(TempPath("do_export_cancel.sqlite"));
-    FillJobRun(db, 450);
+    FixtureDatabase db(JobRun(450));
     Connect(db);
     ASSERT_EQ(object_->put_JobRunID(12), S_OK);
     ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
-    const std::string out = TempPath("do_export_cancel.qpk");
+    const std::string out = db.File("do_export_cancel.qpk");
     VARIANT_BOOL result = VARIANT_FALSE;
     _Lumbrook* object = object_.get();
 
@@ -176,7 +173,7 @@ TEST_F(DoExportTest, ProgressEventsChangesDuringTheExportAndACancelThroughTheMes
         ASSERT_EQ(support->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
         EXPECT_EQ(blocks, 450);
         EXPECT_EQ(peakLines, 450);
-        EXPECT_EQ(bytes, static_cast<double>(ReadFile(out)->size()));
+        EXPECT_EQ(bytes, static_cast<double>(ReadFile(out).size()));
         EXPECT_EQ(support->GetExportCounts(&blocks, nullptr, &bytes), E_POINTER);
     }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,14 +10,17 @@
 #include "database/database_error.h"
 #include "export/export_peak_lists.h"
 #include "export/file_error.h"
-#include "fixture_database.h"
+#include "support/fixture_database.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::exporting {
 namespace {
 
-using testing::FixtureDatabase;
-using testing::ReadFile;
-using testing::TempPath;
+using lumbrook::testing::FileExists;
+using lumbrook::testing::FixtureDatabase;
+using lumbrook::testing::ProjectsWithSet1;
+using lumbrook::testing::ReadFile;
+using lumbrook::testing::Rows;
 
 // An export of job run 12 with the defaults of a new object, and a connection.
 struct Export : ExportRequest {
@@ -92,15 +96,20 @@ std::string Head(const std::string& precursor, const std::string& label, long id
 }
 const std::string kEnd = "END IONS\r\n\r\n";
 
-// 450 spectra (or `count`), ids 1.., one peak each: centroid 100+id, area id+0.5.
-void FillSpectra(FixtureDatabase& db, long count) {
-    db.Begin();
-    db.JobRun(12, "MS-MS 1 kV");
-    for (long id = 1; id <= count; ++id) {
-        db.Spectrum(id, 12, "L" + std::to_string(id), 1000 + id);
-        db.Peak(id, 100 + id, id + 0.5);
-    }
-    db.Commit();
+// Job run 12 in spot set 3, without spectra yet.
+Rows JobRun12(const std::string& opmode = "MS-MS 1 kV") {
+    Rows rows = ProjectsWithSet1();
+    rows.jobRuns = {{12, 3, opmode}};
+    return rows;
+}
+
+// Job run 12 of `count` spectra, ids 1.., one peak each: centroid 100+id, area id+0.5.
+Rows Spectra(long count) {
+    Rows rows = JobRun12();
+    for (long id = 1; id <= count; ++id)
+        rows.Spectrum(id, 12, "L" + std::to_string(id), 1000 + id)
+            .Peaks(id, {{100 + id, id + 0.5}});
+    return rows;
 }
 
 std::string ExpectedSpectra(long count) {
@@ -122,11 +131,10 @@ std::vector<std::string> PeakQueries(const std::vector<std::string>& commands) {
 }
 
 TEST(ExportPeakLists, ReadsFourHundredFiftySpectraInThreeBatches) {
-    FixtureDatabase db(TempPath("batches.sqlite"));
-    FillSpectra(db, 450);
+    FixtureDatabase db(Spectra(450));
     Export request;
     request.Connect(db);
-    const std::string out = TempPath("batches.qpk");
+    const std::string out = db.File("batches.qpk");
     CommandLog log;
     EXPECT_TRUE(request.Run(out));
     ASSERT_EQ(log.commands.size(), 4u);
@@ -145,11 +153,10 @@ TEST(ExportPeakLists, ReadsFourHundredFiftySpectraInThreeBatches) {
 }
 
 TEST(ExportPeakLists, ExactlyTwoHundredSpectraMakeOneBatch) {
-    FixtureDatabase db(TempPath("two_hundred.sqlite"));
-    FillSpectra(db, 200);
+    FixtureDatabase db(Spectra(200));
     Export request;
     request.Connect(db);
-    const std::string out = TempPath("two_hundred.qpk");
+    const std::string out = db.File("two_hundred.qpk");
     CommandLog log;
     EXPECT_TRUE(request.Run(out));
     const auto peaks = PeakQueries(log.commands);
@@ -159,22 +166,24 @@ TEST(ExportPeakLists, ExactlyTwoHundredSpectraMakeOneBatch) {
 }
 
 TEST(ExportPeakLists, FiltersAtTheirBoundaries) {
-    FixtureDatabase db(TempPath("filters.sqlite"), true);
-    db.JobRun(12, "MS-MS 1 kV");
-    db.Spectrum(5, 12, "A1", 1000.00004);
-    db.Peak(5, 59.9999, 1);            // below minMass: not read
-    db.Peak(5, 60, 2);                 // at minMass: written
-    db.Peak(5, 500, 3, 10);            // S/N equal to S2N: not read
-    db.Peak(5, 501, 4, 10.0001);       // written
-    db.Peak(5, 502, 5, 100, 0);        // not monoisotopic: not read
-    db.Peak(5, 503, 6, 100, 2);        // flag above 1 counts as monoisotopic
-    db.Peak(5, 979.99, std::nullopt);  // below the upper limit, no area
-    db.Peak(5, 980.00004, 8);          // at the upper limit (precursor - 20): not written
-    db.Peak(5, 990, 9);                // above it: not written
+    Rows rows = JobRun12();
+    rows.Spectrum(5, 12, "A1", 1000.00004);
+    rows.peaks = {
+        {5, 0, 59.9999, 1},       // below minMass: not read
+        {5, 0, 60, 2},            // at minMass: written
+        {5, 0, 500, 3, 10},       // S/N equal to S2N: not read
+        {5, 0, 501, 4, 10.0001},  // written
+        {5, 0, 502, 5, 100, 0},   // not monoisotopic: not read
+        {5, 0, 503, 6, 100, 2},   // flag above 1 counts as monoisotopic
+        {5, 0, 979.99},           // below the upper limit, no area
+        {5, 0, 980.00004, 8},     // at the upper limit (precursor - 20): not written
+        {5, 0, 990, 9},           // above it: not written
+    };
+    FixtureDatabase db(rows, /*baseViews=*/true);
     Export request;
     request.views = ViewsFor(true);
     request.Connect(db);
-    const std::string out = TempPath("filters.qpk");
+    const std::string out = db.File("filters.qpk");
     CommandLog log;
     EXPECT_TRUE(request.Run(out));
     EXPECT_EQ(ReadFile(out),
@@ -193,27 +202,23 @@ TEST(ExportPeakLists, FiltersAtTheirBoundaries) {
 }
 
 TEST(ExportPeakLists, OnlyTheJobRunsOwnSpectraLeaveBlocks) {
-    FixtureDatabase db(TempPath("others.sqlite"));
-    db.JobRun(12, "MS-MS 1 kV");
-    db.JobRun(13, "MS-MS 2 kV");
-    db.Spectrum(1, 12, "A1", 900);
-    db.Peak(1, 100.5, 1);
-    db.Spectrum(2, 13, "B1", 900);  // inside the batch's range, another job run
-    db.Peak(2, 200.5, 2);
-    db.Spectrum(3, 12, "A2", 900);  // every peak fails: no trace
-    db.Peak(3, 300.5, 3, 1);
-    db.Peak(3, 890, 3);
-    db.Spectrum(4, 12, "A3", std::nullopt);  // no precursor mass: nothing written
-    db.Peak(4, 400.5, 4);
-    db.Spectrum(6, 12, "A, B\r\nBEGIN IONS", 901.5);  // line breaks in the label
-    db.Peak(6, 600.123456789, 0.0135);
-    db.Spectrum(7, 12, "A4", HUGE_VAL);  // infinite precursor masses: no number, no block
-    db.Peak(7, 700.5, 7);
-    db.Spectrum(8, 12, "A5", -HUGE_VAL);
-    db.Peak(8, 800.5, 8);
+    Rows rows = JobRun12();
+    rows.jobRuns.push_back({13, 3, "MS-MS 2 kV"});
+    rows.Spectrum(1, 12, "A1", 900).Peaks(1, {{100.5, 1}});
+    rows.Spectrum(2, 13, "B1", 900).Peaks(2, {{200.5, 2}});  // in the batch, another job run
+    rows.Spectrum(3, 12, "A2", 900);                         // every peak fails: no trace
+    rows.peaks.push_back({3, 0, 300.5, 3, 1});
+    rows.Peaks(3, {{890, 3}});
+    rows.Spectrum(4, 12, "A3", std::nullopt).Peaks(4, {{400.5, 4}});  // no precursor: nothing
+    rows.Spectrum(6, 12, "A, B\r\nBEGIN IONS", 901.5);                // line breaks in the label
+    rows.Peaks(6, {{600.123456789, 0.0135}});
+    // Infinite precursor masses: no number, no block.
+    rows.Spectrum(7, 12, "A4", HUGE_VAL).Peaks(7, {{700.5, 7}});
+    rows.Spectrum(8, 12, "A5", -HUGE_VAL).Peaks(8, {{800.5, 8}});
+    FixtureDatabase db(rows);
     Export request;
     request.Connect(db);
-    const std::string out = TempPath("others.qpk");
+    const std::string out = db.File("others.qpk");
     EXPECT_TRUE(request.Run(out));
     EXPECT_EQ(ReadFile(out), Head("900", "A1", 1) + "100.5\t1\r\n" + kEnd +
                                  Head("901.5", "A, B  BEGIN IONS", 6) + "600.123457\t0.014\r\n" +
@@ -221,20 +226,18 @@ TEST(ExportPeakLists, OnlyTheJobRunsOwnSpectraLeaveBlocks) {
 }
 
 TEST(ExportPeakLists, AnItemWithTwoPeakListsGivesTwoBlocksOrOneMergedList) {
-    FixtureDatabase db(TempPath("two_lists.sqlite"));
-    db.JobRun(12, "MS-MS 1 kV");
-    db.Item(40, 12, 7, "C3", 1500);
-    db.PeakList(41, 40);
-    db.PeakList(42, 40);
-    db.Peak(41, 300, 1);
-    db.Peak(41, 100, 2);
-    db.Peak(42, 200, 3);
+    Rows rows = JobRun12();
+    rows.spots = {{7, 3, "C3"}};
+    rows.items = {{40, 12, 7, 1500}};
+    rows.peakLists = {{41, 40}, {42, 40}};
+    rows.Peaks(41, {{300, 1}, {100, 2}}).Peaks(42, {{200, 3}});
+    FixtureDatabase db(rows);
     Export request;
     request.Connect(db);
     request.allSpectra = false;
     request.jobRunItemId = 40;
     request.jobRunId = 0;  // only feeds the titles
-    const std::string out = TempPath("two_lists.qpk");
+    const std::string out = db.File("two_lists.qpk");
     CommandLog log;
     EXPECT_TRUE(request.Run(out));
     const std::string title = "TITLE=Label: C3 Spot_Id: 7, Peak_List_Id: ";
@@ -262,28 +265,27 @@ TEST(ExportPeakLists, AnItemWithTwoPeakListsGivesTwoBlocksOrOneMergedList) {
             throw database::DatabaseError("no such table: PEAK_VIEW");
     });
     EXPECT_FALSE(request.Run(out));
+    EXPECT_TRUE(FileExists(out));
     EXPECT_EQ(ReadFile(out), "");
 }
 
 TEST(ExportPeakLists, AllSpectraWithMsTypeMsRunsTheBatchedExport) {
-    FixtureDatabase db(TempPath("all_ms.sqlite"));
-    FillSpectra(db, 3);
+    FixtureDatabase db(Spectra(3));
     Export request;
     request.Connect(db);
     request.msType = "MS";
-    const std::string out = TempPath("all_ms.qpk");
+    const std::string out = db.File("all_ms.qpk");
     EXPECT_TRUE(request.Run(out));
     EXPECT_EQ(ReadFile(out), ExpectedSpectra(3));
 }
 
 TEST(ExportPeakLists, NothingToExportCreatesNoFile) {
-    FixtureDatabase db(TempPath("nothing.sqlite"));
-    db.JobRun(12, "MS Reflector Positive");
-    db.Spectrum(1, 12, "A1", 900);
-    db.Peak(1, 100, 1);
+    Rows rows = JobRun12("MS Reflector Positive");
+    rows.Spectrum(1, 12, "A1", 900).Peaks(1, {{100, 1}});
+    FixtureDatabase db(rows);
     Export request;
     request.Connect(db);
-    const std::string out = TempPath("nothing.qpk");
+    const std::string out = db.File("nothing.qpk");
 
     // An MS job run: the error, and no file.
     try {
@@ -309,11 +311,10 @@ TEST(ExportPeakLists, NothingToExportCreatesNoFile) {
 }
 
 TEST(ExportPeakLists, ACancelMidwayEndsOnACompleteBlockAndReachesFailingBatches) {
-    FixtureDatabase db(TempPath("cancel.sqlite"));
-    FillSpectra(db, 450);
+    FixtureDatabase db(Spectra(450));
     Export request;
     request.Connect(db);
-    const std::string out = TempPath("cancel.qpk");
+    const std::string out = db.File("cancel.qpk");
     Recorder listener(250);
     EXPECT_FALSE(request.Run(out, listener));
     EXPECT_EQ(ReadFile(out), ExpectedSpectra(250));
@@ -331,15 +332,15 @@ TEST(ExportPeakLists, ACancelMidwayEndsOnACompleteBlockAndReachesFailingBatches)
     EXPECT_FALSE(request.Run(out, failing));
     EXPECT_EQ(PeakQueries(log.commands).size(), 1u);
     EXPECT_EQ(failing.reports, (std::vector<std::pair<long, long>>{{200, 450}}));
+    EXPECT_TRUE(FileExists(out));
     EXPECT_EQ(ReadFile(out), "");
 }
 
 TEST(ExportPeakLists, AnErrorInTheMiddleLeavesTheOldFile) {
-    FixtureDatabase db(TempPath("error_midway.sqlite"));
-    FillSpectra(db, 450);
+    FixtureDatabase db(Spectra(450));
     Export request;
     request.Connect(db);
-    const std::string out = TempPath("error_midway.qpk");
+    const std::string out = db.File("error_midway.qpk");
     ASSERT_TRUE(request.Run(out));
     // A call run during a pause fails: the error reaches the caller, and the file written
     // before is the file still there.
@@ -356,11 +357,10 @@ TEST(ExportPeakLists, AnErrorInTheMiddleLeavesTheOldFile) {
 }
 
 TEST(ExportPeakLists, AFailedBatchIsSkippedAndTheResultIsFalse) {
-    FixtureDatabase db(TempPath("failed_batch.sqlite"));
-    FillSpectra(db, 450);
+    FixtureDatabase db(Spectra(450));
     Export request;
     request.Connect(db);
-    const std::string out = TempPath("failed_batch.qpk");
+    const std::string out = db.File("failed_batch.qpk");
     CommandLog log([](const std::string& sql) {
         if (sql.find("PEAK_LIST_ID >= 201 ") != std::string::npos)
             throw database::DatabaseError("disk I/O error");
@@ -376,8 +376,7 @@ TEST(ExportPeakLists, AFailedBatchIsSkippedAndTheResultIsFalse) {
 }
 
 TEST(ExportPeakLists, AFullDiskIsAFileErrorAndEndsTheExport) {
-    FixtureDatabase db(TempPath("full.sqlite"));
-    FillSpectra(db, 450);
+    FixtureDatabase db(Spectra(450));
     Export request;
     request.Connect(db);
     Recorder listener;

@@ -2,15 +2,16 @@
 // run 12 (MS/MS) has SPECTRA spectra (peak list and item ids 1..SPECTRA) of PEAKS peaks each;
 // job run 13 (MS) has one item, id 1000000, with three peaks. With "slow", every query of the
 // peak view runs until its time-out.
-// The folders and job runs of the listing tests come along (FixtureDatabase::ListingTree).
+// The folders and job runs of the listing tests come along (ListingTree).
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
 
-#include "fixture_database.h"
+#include "support/fixture_database.h"
 
 int main(int argc, char** argv) {
+    using namespace lumbrook::testing;
     if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "slow")) {
         std::fprintf(stderr, "usage: export_fixture PATH SPECTRA PEAKS [slow]\n");
         return 2;
@@ -18,32 +19,26 @@ int main(int argc, char** argv) {
     try {
         const long spectra = std::atol(argv[2]);
         const long peaks = std::atol(argv[3]);
-        lumbrook::exporting::testing::FixtureDatabase db(argv[1]);
-        db.Begin();
-        db.JobRun(12, "MS-MS 1 kV");
+        Rows rows = ProjectsWithSet1();
+        rows.jobRuns = {{12, 3, "MS-MS 1 kV"}, {13, 3, "MS Reflector Positive"}};
         for (long id = 1; id <= spectra; ++id) {
-            db.Spectrum(id, 12, "P" + std::to_string(id), 1500.25 + id % 1000);
+            rows.Spectrum(id, 12, "P" + std::to_string(id), 1500.25 + id % 1000);
             for (long p = 0; p < peaks; ++p)
-                db.Peak(id, 100 + p * 12.345678, 10 + p % 97 * 1.5);
+                rows.Peaks(id, {{100 + p * 12.345678, 10 + p % 97 * 1.5}});
         }
-        db.JobRun(13, "MS Reflector Positive");
-        db.Spectrum(1000000, 13, "M1", std::nullopt);
-        db.Peak(1000000, 300.5, 1);
-        db.Peak(1000000, 200.25, 2);
-        db.Peak(1000000, 900.125, 3);
-        db.ListingTree();
+        rows.Spectrum(1000000, 13, "M1", std::nullopt)
+            .Peaks(1000000, {{300.5, 1}, {200.25, 2}, {900.125, 3}});
+        FixtureDatabase db(argv[1], rows += ListingTree());
         if (argc == 5) {
             // A peak view that counts an endless sequence before it yields a row.
-            db.Run("DROP VIEW PEAK_VIEW");
             db.Run(
-                "CREATE VIEW PEAK_VIEW AS WITH RECURSIVE spin(n) AS (SELECT 0 UNION ALL "
-                "SELECT n + 1 FROM spin) SELECT P.PEAK_LIST_ID AS PEAK_LIST_ID, "
-                "L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID, P.CENTROID AS CENTROID, P.AREA AS AREA, "
-                "P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE, P.ISOTOPIC_FLAG AS ISOTOPIC_FLAG "
-                "FROM PEAK P JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID "
+                "DROP VIEW PEAK_VIEW; CREATE VIEW PEAK_VIEW AS WITH RECURSIVE spin(n) AS "
+                "(SELECT 0 UNION ALL SELECT n + 1 FROM spin) SELECT P.PEAK_LIST_ID AS "
+                "PEAK_LIST_ID, L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID, P.CENTROID AS CENTROID, "
+                "P.AREA AS AREA, P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE, P.ISOTOPIC_FLAG AS "
+                "ISOTOPIC_FLAG FROM PEAK P JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID "
                 "WHERE (SELECT count(*) FROM spin) < 0");
         }
-        db.Commit();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "export_fixture: %s\n", e.what());
         return 1;

@@ -25,6 +25,13 @@ endforeach()
 if(DEFINED OUT)
     file(REMOVE ${OUT})
 endif()
+# Each case has a configuration folder of its own (XDG_CONFIG_HOME): empty at the start, so
+# that no preference of an earlier run counts, and removed again when the case passes.
+set(config $ENV{XDG_CONFIG_HOME})
+if(config STREQUAL "")
+    message(FATAL_ERROR "XDG_CONFIG_HOME is not set: the case would use the user's preferences")
+endif()
+file(REMOVE_RECURSE ${config})
 # PRE: a host command (separated by "|") to run first, such as storing a preference.
 if(DEFINED PRE)
     string(REPLACE "|" ";" pre "${PRE}")
@@ -58,3 +65,4 @@ if(DEFINED OUT_SHA256)
         endif()
     endif()
 endif()
+file(REMOVE_RECURSE ${config})

@@ -5,17 +5,18 @@
 #include "automation/lumbrook_object.h"
 #include "database/connection.h"
 #include "database/database_error.h"
-#include "fixture_database.h"
 #include "object_fixture.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
+#include "support/fixture_database.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::automation {
 namespace {
 
-using exporting::testing::FixtureDatabase;
-using exporting::testing::ReadFile;
-using exporting::testing::TempPath;
+using lumbrook::testing::FixtureDatabase;
+using lumbrook::testing::ReadFile;
+using lumbrook::testing::Rows;
 using platform::Bstr;
 using platform::ComPtr;
 
@@ -52,8 +53,7 @@ class HostSupportTest : public testing::ObjectTest {
 };
 
 TEST_F(HostSupportTest, ListingsRunTheBrowsersQueriesAndTagEveryValue) {
-    FixtureDatabase db(TempPath("listing.sqlite"));
-    db.ListingTree();
+    FixtureDatabase db(lumbrook::testing::ProjectsWithSet1() += lumbrook::testing::ListingTree());
 
     // Without a connection there is nothing to ask.
     Bstr none;
@@ -69,30 +69,17 @@ TEST_F(HostSupportTest, ListingsRunTheBrowsersQueriesAndTagEveryValue) {
               "I20\tT\xC3\x84rchiv\\t2026\tI2\tI2\tI1\n");
     EXPECT_EQ(Listing(LUMBROOK_LISTING_FOLDER, 21),
               "FOLDER_OBJECT_ID\tNAME\tOBJECT_TYPE\tPARENT_FOLDER_ID\tIS_UPDATEABLE\n");
-    // Dates in ISO 8601, a NULL finish time as N.
-    EXPECT_EQ(Listing(LUMBROOK_LISTING_JOB_RUNS, 30),
-              "SPOT_SET_ID\tOPMODE_NAME\tJOB_RUN_ID\tJOB_FINISH_TIME\n"
-              "I30\tTMS-MS 1 kV\tI40\tD2026-01-02T03:04:05\n"
-              "I30\tTMS Reflector Positive\tI41\tN\n");
-    // Completed items only, the precursor rounded by the query.
-    const std::string items = Listing(LUMBROOK_LISTING_ITEMS, 40);
-    EXPECT_EQ(items.substr(items.find('\n') + 1),
-              "TA1\tTSample A1\tTSample\tR1234.568\tTMS-MS 1 kV\tTAcquired\tTProcessed\tN\t"
-              "D2026-01-02T01:00:00\tD2026-01-02T02:00:00\tD2026-01-02T03:04:05\tI30\tI900001\t"
-              "I40\tI900001\n");
+    // The job-run and item listings, on the same rows, are compared in every output format
+    // with the host's expected files (tests/host, host.list.*).
 }
 
 TEST_F(HostSupportTest, AFalseExportSaysWhy) {
-    FixtureDatabase db(TempPath("messages.sqlite"));
-    db.Begin();
-    db.JobRun(12, "MS-MS 1 kV");
-    for (long id = 1; id <= 450; ++id) {
-        db.Spectrum(id, 12, "S" + std::to_string(id), 1000);
-        db.Peak(id, 500, 1);
-        db.Peak(id, 600, 2);
-    }
-    db.Commit();
-    const std::string out = TempPath("messages.qpk");
+    Rows rows = lumbrook::testing::ProjectsWithSet1();
+    rows.jobRuns = {{12, 3, "MS-MS 1 kV"}};
+    for (long id = 1; id <= 450; ++id)
+        rows.Spectrum(id, 12, "S" + std::to_string(id), 1000).Peaks(id, {{500, 1}, {600, 2}});
+    FixtureDatabase db(rows);
+    const std::string out = db.File("messages.qpk");
 
     EXPECT_EQ(Export(out, 999).second, "not connected: call Connect first");
     Connect(db);
@@ -109,7 +96,7 @@ TEST_F(HostSupportTest, AFalseExportSaysWhy) {
     ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
     EXPECT_EQ(blocks, 450);
     EXPECT_EQ(peakLines, 900);
-    EXPECT_EQ(bytes, static_cast<double>(ReadFile(out)->size()));
+    EXPECT_EQ(bytes, static_cast<double>(ReadFile(out).size()));
 
     // The second of three batches cannot be read.
     database::Connection::SetCommandObserver([](const std::string& sql) {
@@ -123,7 +110,7 @@ TEST_F(HostSupportTest, AFalseExportSaysWhy) {
     database::Connection::SetCommandObserver({});
     ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
     EXPECT_EQ(blocks, 250);
-    EXPECT_EQ(bytes, static_cast<double>(ReadFile(out)->size()));
+    EXPECT_EQ(bytes, static_cast<double>(ReadFile(out).size()));
 }
 
 }  // namespace

@@ -27,14 +27,6 @@ void ExpectRounded(const std::vector<Case>& cases) {
     }
 }
 
-TEST(NumberText, TheFileFormatsExamples) {
-    ExpectRounded({{987.65432, 4, "987.6543"},
-                   {950, 4, "950"},
-                   {175.1189, 6, "175.1189"},
-                   {204.5, 3, "204.5"},
-                   {175.11899999, 6, "175.119"}});
-}
-
 TEST(NumberText, HalvesGoToTheEvenDigitAfterScalingInDoubles) {
     ExpectRounded({{0.0125, 3, "0.012"},
                    {0.0135, 3, "0.014"},

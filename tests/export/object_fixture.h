@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "automation/lumbrook_object.h"
-#include "fixture_database.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
+#include "support/fixture_database.h"
 
 namespace lumbrook::automation::testing {
 
@@ -20,7 +20,7 @@ class ObjectTest : public ::testing::Test {
     }
 
     // Points the object at `db` and connects it; the test stops when that fails.
-    void Connect(const exporting::testing::FixtureDatabase& db) {
+    void Connect(const lumbrook::testing::FixtureDatabase& db) {
         platform::Bstr text(db.ConnectionString());
         ASSERT_EQ(object_->put_ODBCString(text.get()), S_OK);
         VARIANT_BOOL connected = VARIANT_FALSE;

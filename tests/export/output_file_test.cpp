@@ -8,61 +8,47 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "export/file_error.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::exporting {
 namespace {
 
 namespace fs = std::filesystem;
+using lumbrook::testing::ReadFile;
+using lumbrook::testing::WriteFile;
 
-// A fresh folder beside the test program, removed afterwards.
+// A fresh temporary folder for each test, removed afterwards.
 class OutputFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::current_path() /
-                  ("output_file_" +
-                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
+    std::string Path(const std::string& name) const { return folder_.File(name); }
 
-    std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-
-    static void Write(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
     // Every name in the folder but the ones given, so that a left temporary file shows.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_))
+        for (const auto& entry : fs::directory_iterator(folder_.path()))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
 
-    fs::path folder_;
+    const lumbrook::testing::TemporaryFolder folder_;
 };
 
 TEST_F(OutputFileTest, ALinkStaysALinkAndTheModeStays) {
     const std::string real = Path("real.qpk");
     const std::string link = Path("link.qpk");
-    Write(real, "old");
+    WriteFile(real, "old");
     ASSERT_EQ(chmod(real.c_str(), 0640), 0);
     fs::create_symlink("real.qpk", link);  // relative, as people make them
     OutputFile file(link);
     file.Write("new", 3);
     file.Commit();
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(Read(real), "new");
+    EXPECT_EQ(ReadFile(real), "new");
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::mask,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
@@ -73,7 +59,7 @@ TEST_F(OutputFileTest, ALinkStaysALinkAndTheModeStays) {
     later.Write("x", 1);
     later.Commit();
     umask(mask);
-    EXPECT_EQ(Read(Path("later.qpk")), "x");
+    EXPECT_EQ(ReadFile(Path("later.qpk")), "x");
     EXPECT_EQ(static_cast<int>(fs::status(Path("later.qpk")).permissions() & fs::perms::mask),
               0644);
 }
@@ -85,7 +71,7 @@ TEST_F(OutputFileTest, StrayTemporaryFilesGoUnlessALiveExportHoldsThem) {
     const std::string otherTarget = Path(".other.qpk.99999999.0.lumbrook-tmp");
     const std::string notOurs = Path(".out.qpk.notes");
     for (const auto& path : {stray, held, otherTarget, notOurs})
-        Write(path, "left behind");
+        WriteFile(path, "left behind");
     const int holder = open(held.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
@@ -105,7 +91,7 @@ TEST_F(OutputFileTest, WhatIsNotARegularFileIsWrittenDirectly) {
     // A descriptor name writes through the descriptor: a file opened for appending is
     // appended to, not emptied.
     const std::string log = Path("append.log");
-    Write(log, "first\n");
+    WriteFile(log, "first\n");
     const int fd = open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     {
@@ -115,7 +101,7 @@ TEST_F(OutputFileTest, WhatIsNotARegularFileIsWrittenDirectly) {
         file.Commit();
     }
     close(fd);
-    EXPECT_EQ(Read(log), "first\nsecond\n");
+    EXPECT_EQ(ReadFile(log), "first\nsecond\n");
     EXPECT_EQ(Names(), std::vector<std::string>{"append.log"});
 
     // A device: written in place, with the device's own error.
@@ -135,7 +121,7 @@ TEST_F(OutputFileTest, WhatIsNotARegularFileIsWrittenDirectly) {
         file.Write("long", 4);
         file.Commit();
     }
-    EXPECT_EQ(Read(longName), "long");
+    EXPECT_EQ(ReadFile(longName), "long");
 
     // A folder that does not exist.
     try {

@@ -12,9 +12,10 @@
 namespace lumbrook::testing {
 
 std::string MakeTemporaryFolder() {
-    const char* base = std::getenv("TMPDIR");
+    // The system's temporary folder ($TMPDIR when set), so that a caller can move every
+    // temporary of a test run, its child processes' included, into one folder.
     std::string pattern =
-        std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/lumbrook-test-XXXXXX";
+        (std::filesystem::temp_directory_path() / "lumbrook-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("cannot create a temporary folder from " + pattern);
     return pattern;
@@ -23,6 +24,12 @@ std::string MakeTemporaryFolder() {
 void RemoveTree(const std::string& path) {
     std::error_code ignored;  // a folder that is already gone is what we want
     std::filesystem::remove_all(path, ignored);
+}
+
+TemporaryFolder::TemporaryFolder() : path_(MakeTemporaryFolder()) {}
+
+TemporaryFolder::~TemporaryFolder() {
+    RemoveTree(path_);
 }
 
 ScopedConfigHome::ScopedConfigHome() : path_(MakeTemporaryFolder()) {

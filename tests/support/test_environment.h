@@ -27,6 +27,21 @@ class ScopedConfigHome {
 
 // A new empty folder under the system's temporary folder.
 std::string MakeTemporaryFolder();
+
+// A new empty temporary folder, removed with everything in it when the object goes.
+class TemporaryFolder {
+  public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
 // Removes a folder and everything in it; missing folders are fine.
 void RemoveTree(const std::string& path);
 

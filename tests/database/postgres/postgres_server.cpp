@@ -10,7 +10,7 @@
 
 #include "database/connection.h"
 #include "database/schema.h"
-#include "sqlite_database.h"
+#include "support/fixture_database.h"
 
 namespace lumbrook::database::testing {
 namespace {
@@ -113,7 +113,7 @@ void PostgresDatabase::Run(const std::string& sql) {
 }
 
 void PostgresDatabase::AddSampleRows() {
-    Run(SampleRowsSql());
+    Run(lumbrook::testing::InsertStatements(lumbrook::testing::SampleRows()));
 }
 
 std::string PostgresDatabase::ConnectionString() const {

@@ -10,30 +10,6 @@ namespace {
 using testing::PostgresCluster;
 using testing::PostgresDatabase;
 
-TEST(ProbePostgres, InvalidStringsGiveFalseAndLeaveTheFlag) {
-    const PostgresCluster& cluster = PostgresCluster::Get();
-    for (bool before : {false, true}) {
-        bool useBaseViews = before;
-        std::string error;
-        EXPECT_FALSE(
-            ProbeDatabase("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;"
-                          "Port=" +
-                              std::to_string(cluster.port) +
-                              ";Database=tsquared;Uid=" + cluster.user + ";Pwd=wrong",
-                          useBaseViews, &error));
-        EXPECT_NE(error.find("password authentication failed"), std::string::npos) << error;
-        EXPECT_FALSE(ProbeDatabase(cluster.MsdasqlString("no_such_database"), useBaseViews));
-        EXPECT_EQ(useBaseViews, before);
-    }
-}
-
-TEST(ProbePostgres, AnEmptyReadableFolderTableIsEnough) {
-    PostgresDatabase db(/*baseViews=*/false);
-    bool useBaseViews = true;
-    EXPECT_TRUE(ProbeDatabase(db.ConnectionString(), useBaseViews));
-    EXPECT_FALSE(useBaseViews);
-}
-
 TEST(ProbePostgres, BothBaseViewsSetTheFlagAndAMissingOneClearsIt) {
     PostgresDatabase db(/*baseViews=*/true);
     db.AddSampleRows();

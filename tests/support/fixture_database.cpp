@@ -1,0 +1,281 @@
+#include "support/fixture_database.h"
+
+#include <sqlite3.h>
+
+#include <charconv>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+#include "database/schema.h"
+#include "support/test_environment.h"
+
+namespace lumbrook::testing {
+namespace {
+
+// A session on the fixture's file for one call, with its statements, closed again at the end.
+class Session {
+  public:
+    explicit Session(const std::string& path) {
+        if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) {
+            const std::string message = sqlite3_errmsg(db_);
+            sqlite3_close(db_);
+            throw std::runtime_error("cannot open " + path + ": " + message);
+        }
+        // A fixture is rebuilt rather than recovered: no flush to the disk after each commit.
+        Exec("PRAGMA synchronous=OFF");
+    }
+    ~Session() {
+        for (sqlite3_stmt* statement : statements_)
+            sqlite3_finalize(statement);
+        sqlite3_close(db_);
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    void Exec(const std::string& sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+            const std::string message = error != nullptr ? error : sqlite3_errmsg(db_);
+            sqlite3_free(error);
+            throw std::runtime_error(message + " in: " + sql.substr(0, 200));
+        }
+    }
+
+    // Runs the statements of schema text one at a time, as the program's loaders split it.
+    void ExecSchema(std::string_view text) {
+        for (const std::string& statement : database::SplitStatements(text))
+            Exec(statement);
+    }
+
+    sqlite3_stmt* Prepare(const char* sql) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK)
+            throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in: " + sql);
+        statements_.push_back(statement);
+        return statement;
+    }
+
+    // Binds the values to `statement` in order and runs it once.
+    template <typename... Values>
+    void Insert(sqlite3_stmt* statement, const Values&... values) {
+        sqlite3_reset(statement);
+        int index = 0;
+        (Bind(statement, ++index, values), ...);
+        if (sqlite3_step(statement) != SQLITE_DONE)
+            throw std::runtime_error(std::string(sqlite3_errmsg(db_)) +
+                                     " in: " + sqlite3_sql(statement));
+    }
+
+  private:
+    static void Bind(sqlite3_stmt* s, int i, std::int64_t v) { sqlite3_bind_int64(s, i, v); }
+    static void Bind(sqlite3_stmt* s, int i, int v) { sqlite3_bind_int(s, i, v); }
+    static void Bind(sqlite3_stmt* s, int i, double v) { sqlite3_bind_double(s, i, v); }
+    static void Bind(sqlite3_stmt* s, int i, const std::string& v) {
+        sqlite3_bind_text(s, i, v.c_str(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    }
+    template <typename T>
+    static void Bind(sqlite3_stmt* s, int i, const std::optional<T>& v) {
+        if (v)
+            Bind(s, i, *v);
+        else
+            sqlite3_bind_null(s, i);
+    }
+
+    sqlite3* db_ = nullptr;
+    std::vector<sqlite3_stmt*> statements_;
+};
+
+// SQL literals for InsertStatements.
+std::string Literal(std::int64_t value) {
+    return std::to_string(value);
+}
+std::string Literal(int value) {
+    return std::to_string(value);
+}
+std::string Literal(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+std::string Literal(const std::string& value) {
+    std::string text = "'";
+    for (const char c : value)
+        text += c == '\'' ? std::string("''") : std::string(1, c);
+    return text + "'";
+}
+template <typename T>
+std::string Literal(const std::optional<T>& value) {
+    return value ? Literal(*value) : "NULL";
+}
+
+template <typename... Columns>
+std::string ValueList(const Columns&... values) {
+    std::string text;
+    ((text += (text.empty() ? "" : ", ") + Literal(values)), ...);
+    return text;
+}
+
+}  // namespace
+
+Rows& Rows::Spectrum(std::int64_t id, std::int64_t jobRun, const std::string& label,
+                     Number precursor, std::int64_t spotSet) {
+    spots.push_back({id, spotSet, label, {}, {}});
+    items.push_back({id, jobRun, id, precursor, {}, {}, {}, 9});
+    peakLists.push_back({id, id});
+    return *this;
+}
+
+Rows& Rows::Peaks(std::int64_t list, const std::vector<std::pair<double, Number>>& more) {
+    for (const auto& [centroid, area] : more)
+        peaks.push_back({list, 0, centroid, area});
+    return *this;
+}
+
+Rows& Rows::operator+=(const Rows& more) {
+    folders.insert(folders.end(), more.folders.begin(), more.folders.end());
+    spots.insert(spots.end(), more.spots.begin(), more.spots.end());
+    jobRuns.insert(jobRuns.end(), more.jobRuns.begin(), more.jobRuns.end());
+    items.insert(items.end(), more.items.begin(), more.items.end());
+    peakLists.insert(peakLists.end(), more.peakLists.begin(), more.peakLists.end());
+    peaks.insert(peaks.end(), more.peaks.begin(), more.peaks.end());
+    return *this;
+}
+
+std::string InsertStatements(const Rows& rows) {
+    std::string sql;
+    const auto add = [&sql](const char* table, const std::string& values) {
+        sql += std::string("INSERT INTO ") + table + " VALUES (" + values + ");\n";
+    };
+    for (const Folder& f : rows.folders)
+        add("FOLDER_OBJECT", ValueList(f.id, f.parent, f.name, f.type, f.updateable));
+    for (const Spot& s : rows.spots)
+        add("SPOT", ValueList(s.id, s.spotSet, s.label, s.name, s.type));
+    for (const JobRun& r : rows.jobRuns)
+        add("JOB_RUN", ValueList(r.id, r.spotSet, r.opmode, r.submitted, r.started, r.finished));
+    for (const Item& i : rows.items) {
+        add("JOB_RUN_ITEM", ValueList(i.id, i.jobRun, i.spot, i.precursor, i.acquired, i.processed,
+                                      i.interpreted, i.status));
+    }
+    for (const PeakList& l : rows.peakLists)
+        add("PEAK_LIST", ValueList(l.id, l.item));
+    int number = 0;
+    for (const Peak& p : rows.peaks) {
+        number = p.number != 0 ? p.number : number + 1;
+        add("PEAK",
+            ValueList(p.list, number, p.centroid, p.area, p.signalToNoise, p.isotopicFlag, p.apex));
+    }
+    return sql;
+}
+
+Rows SampleRows() {
+    Rows rows;
+    rows.folders = {{1, {}, "Root", kFolderType, 0},
+                    {2, 1, "Projects"},
+                    {3, 2, "Proj"},
+                    {4, 3, "Set1", kSpotSetType}};
+    rows.spots = {{40, 4, "A1", "digest", "Sample"}, {41, 4, "A2", {}, {}}};
+    rows.jobRuns = {{12, 4, "MS-MS 1 kV Positive", "2026-03-02 09:00:00", "2026-03-02 09:05:00",
+                     "2026-03-02 10:15:30"},
+                    {13, 4, "MS Reflector Positive", {}, {}, {}}};
+    rows.items = {{345, 12, 40, 1234.56789, "Acquired", "Processed", "Interpreted", 9},
+                  {346, 12, 41, {}, {}, {}, {}, 3},
+                  {350, 13, 40, {}, "Acquired", "Processed", {}, 9}};
+    rows.peakLists = {{1001, 345}, {1002, 350}, {1003, 346}};
+    rows.peaks = {{1001, 1, 175.11895, 1500.5, 42.25, 1, 310.0},
+                  {1001, 2, 176.1223, 300, 8.5, 0, {}},
+                  {1002, 1, 1234.56789, {}, {}, 1, {}}};
+    return rows;
+}
+
+Rows ProjectsWithSet1() {
+    Rows rows;
+    rows.folders = {{2, {}, "Projects"}, {3, 2, "Set1", kSpotSetType}};
+    return rows;
+}
+
+Rows ListingTree() {
+    Rows rows;
+    rows.folders = {{20, 2, "\xC3\x84rchiv\t2026"},
+                    {21, 2, "Empty"},
+                    {22, 20, "Inner", kFolderType, 0},
+                    {30, 22, "Plate \"B\"", kSpotSetType},
+                    {31, 20, "No runs", kSpotSetType}};
+    rows.jobRuns = {
+        {40, 30, "MS-MS 1 kV", "2026-01-02 01:00:00", "2026-01-02 02:00:00", "2026-01-02 03:04:05"},
+        {41, 30, "MS Reflector Positive"}};
+    rows.spots = {{900001, 30, "A1", "Sample A1", "Sample"}, {900002, 30, "A2"}};
+    rows.items = {{900001, 40, 900001, 1234.56789, "Acquired", "Processed", {}, 9},
+                  {900002, 40, 900002, 999.5, {}, {}, {}, 5},
+                  {900003, 41, 900002, {}, {}, {}, {}, 9}};
+    rows.peakLists = {{900001, 900001}, {900002, 900002}, {900003, 900003}};
+    rows.peaks = {{900001, 0, 300.25, 12.5}};
+    return rows;
+}
+
+FixtureDatabase::FixtureDatabase(const Rows& rows, bool baseViews)
+    : folder_(MakeTemporaryFolder()), path_(folder_ + "/test.sqlite"), ownsFolder_(true) {
+    try {
+        Create(rows, baseViews);
+    } catch (...) {
+        RemoveTree(folder_);
+        throw;
+    }
+}
+
+FixtureDatabase::FixtureDatabase(const std::string& path, const Rows& rows, bool baseViews)
+    : folder_(std::filesystem::path(path).parent_path().string()), path_(path) {
+    std::filesystem::remove(path);
+    Create(rows, baseViews);
+}
+
+FixtureDatabase::~FixtureDatabase() {
+    if (ownsFolder_)
+        RemoveTree(folder_);
+}
+
+void FixtureDatabase::Create(const Rows& rows, bool baseViews) {
+    {
+        Session session(path_);
+        session.ExecSchema(database::SchemaText(database::SchemaDialect::SQLite));
+        if (baseViews)
+            session.ExecSchema(database::BaseViewsText(database::SchemaDialect::SQLite));
+    }
+    Add(rows);
+}
+
+void FixtureDatabase::Add(const Rows& rows) {
+    Session session(path_);
+    session.Exec("BEGIN");
+    sqlite3_stmt* folder = session.Prepare("INSERT INTO FOLDER_OBJECT VALUES (?, ?, ?, ?, ?)");
+    for (const lumbrook::testing::Folder& f : rows.folders)
+        session.Insert(folder, f.id, f.parent, f.name, f.type, f.updateable);
+    sqlite3_stmt* spot = session.Prepare("INSERT INTO SPOT VALUES (?, ?, ?, ?, ?)");
+    for (const Spot& s : rows.spots)
+        session.Insert(spot, s.id, s.spotSet, s.label, s.name, s.type);
+    sqlite3_stmt* jobRun = session.Prepare("INSERT INTO JOB_RUN VALUES (?, ?, ?, ?, ?, ?)");
+    for (const JobRun& r : rows.jobRuns)
+        session.Insert(jobRun, r.id, r.spotSet, r.opmode, r.submitted, r.started, r.finished);
+    sqlite3_stmt* item =
+        session.Prepare("INSERT INTO JOB_RUN_ITEM VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    for (const Item& i : rows.items) {
+        session.Insert(item, i.id, i.jobRun, i.spot, i.precursor, i.acquired, i.processed,
+                       i.interpreted, i.status);
+    }
+    sqlite3_stmt* list = session.Prepare("INSERT INTO PEAK_LIST VALUES (?, ?)");
+    for (const PeakList& l : rows.peakLists)
+        session.Insert(list, l.id, l.item);
+    sqlite3_stmt* peak = session.Prepare("INSERT INTO PEAK VALUES (?, ?, ?, ?, ?, ?, ?)");
+    for (const Peak& p : rows.peaks) {
+        lastPeakNumber_ = p.number != 0 ? p.number : lastPeakNumber_ + 1;
+        session.Insert(peak, p.list, lastPeakNumber_, p.centroid, p.area, p.signalToNoise,
+                       p.isotopicFlag, p.apex);
+    }
+    session.Exec("COMMIT");
+}
+
+void FixtureDatabase::Run(const std::string& sql) {
+    Session(path_).Exec(sql);
+}
+
+}  // namespace lumbrook::testing
