@@ -20,6 +20,8 @@ class DemoWriter {
     DemoWriter(const DemoWriter&) = delete;
     DemoWriter& operator=(const DemoWriter&) = delete;
 
+    // Runs SQL text of one or more statements that give no rows (the schema, pragmas);
+    // DatabaseError on failure.
     void Execute(std::string_view sql);
 
     // A parent of 0 is NULL.
@@ -39,7 +41,9 @@ class DemoWriter {
     void Finish();
 
   private:
+    // A prepared insert, finalised by the destructor; DatabaseError naming the SQL on failure.
     sqlite3_stmt* Prepare(const char* sql);
+    // Runs a bound insert and resets it for the next row; DatabaseError naming its SQL.
     void Step(sqlite3_stmt* statement);
 
     sqlite3* db_ = nullptr;
