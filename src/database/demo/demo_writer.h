@@ -24,7 +24,8 @@ class DemoWriter {
     // DatabaseError on failure.
     void Execute(std::string_view sql);
 
-    // A parent of 0 is NULL.
+    // Each Add writes one row of the table it names, the arguments in the table's column
+    // order; DatabaseError when SQLite refuses it. A parent of 0 is NULL.
     void AddFolder(long id, long parent, const std::string& name, int objectType);
     void AddSpot(long id, long spotSet, const std::string& label, const std::string& name,
                  const std::string& type);
