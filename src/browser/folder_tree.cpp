@@ -17,6 +17,7 @@
 namespace lumbrook::browser {
 namespace {
 
+// A new child of `parent` with its text and picture, and its key unless that is empty.
 QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& key, const QString& text,
                          const char* picture) {
     auto* node = new QTreeWidgetItem(parent, QStringList(text));
@@ -26,6 +27,7 @@ QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& key, const QStr
     return node;
 }
 
+// Gives an unloaded folder the keyless child that makes it expandable.
 void AddPlaceholder(QTreeWidgetItem* parent) {
     AddNode(parent, QString(), kPlaceholderText, kClosedFolderPicture);
 }

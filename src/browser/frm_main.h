@@ -60,45 +60,78 @@ class frmMain : public QDialog {
     bool ShiftHeld() const { return shiftHeld_; }
 
   protected:
+    // While an export runs, every way of closing the window (the close box, Cancel, Esc,
+    // Select) only asks the export to stop, and the window stays open.
     void closeEvent(QCloseEvent* event) override;
+    // Esc presses Cancel.
     void keyPressEvent(QKeyEvent* event) override;
+    // Unloads, then closes, unless an export runs (see closeEvent).
     void done(int result) override;
 
   private:
     // The window (frm_main.cpp).
+    // Makes the controls in their first layout, which Load then completes.
     void BuildControls();
+    // Probes the connection string in use until a database answers: each failure offers the
+    // connection dialog, and Cancel on that offer gives false.
     bool ConnectLoop();
+    // Opens the process-wide shared connection the browser's queries run on; false, after
+    // showing the database's text, when it cannot be opened.
     bool OpenSharedConnection();
+    // Gives up the window's instance claim and closes the shared connection; only the
+    // first call does anything.
     void Unload();
+    // Raises whatever this process shows at the moment, at another instance's request.
     void BringForward();
     // Runs a browser query on the shared connection; on failure shows the database's text
     // and returns false.
     bool BrowserQuery(const std::string& text, database::Recordset& result);
 
     // The folder tree (folder_tree.cpp).
+    // Adds the root, expanded with its children loaded, and clicks it.
     void InitialiseTree();
+    // A folder's first expansion replaces its placeholder with its children; every expansion
+    // or collapse shows the open or the closed folder picture.
     void NodeExpanded(QTreeWidgetItem* node);
     void NodeCollapsed(QTreeWidgetItem* node);
+    // A spot set lists its job runs; any other node empties the right-hand side.
     void NodeClicked(QTreeWidgetItem* node);
+    // Adds the folders and spot sets inside a folder, each folder with a placeholder child.
     void LoadFolderChildren(QTreeWidgetItem* node);
+    // Empties and disables the job-run list, the grid, Select and the two options.
     void ClearRightHandSide();
 
     // The job runs and the item grid (job_runs.cpp).
+    // Lists the spot set's job runs and chooses the first; without any, empties the
+    // right-hand side.
     void FillJobRuns(const QString& spotSetId);
+    // The chosen job run: its tooltip, and its completed items in the grid.
     void JobRunChosen();
+    // Binds the grid to the chosen job run's completed items and enables the choice; with no
+    // completed item, the grid stays empty and Select and the options disabled.
     void FillItems();
+    // Takes the grid's rows and selection away, keeping its column widths for the job run
+    // it showed.
     void UnbindItems();
     // Sizes the bound grid's columns to their contents, or back to the widths the user
     // left them at when the same job run was shown last.
     void SizeColumns();
+    // Keeps the selected bookmarks in the order the rows joined the selection, and with
+    // "Export selected spectra only" and Shift held extends the selection from the anchor
+    // row to the current one (RangeRows).
     void GridSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     // Makes the selection exactly the consecutive rows `bookmarks`, in that order.
     void SelectRange(const std::vector<long>& bookmarks);
+    // A record selector pressed or dragged over selects rows as the grid itself would: the
+    // row alone, Ctrl toggling it, Shift or a drag extending from the selector last pressed.
     void RecordSelectorPressed(int row);
     void RecordSelectorDragged(int row);
+    // Follows Shift going down and up while the grid has the focus.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // "Select" (select.cpp).
+    // Puts the choice into the hand-over record and closes; the record is marked accepted
+    // only when the window did close.
     void SaveSelection();
 
     platform::Version version_;

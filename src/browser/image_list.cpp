@@ -14,6 +14,7 @@ const QColor kFolderYellow(255, 204, 51);
 const QColor kFolderShade(204, 153, 0);
 constexpr int kSize = 16;
 
+// A picture of the mask colour only, to draw on.
 QImage Canvas() {
     QImage image(kSize, kSize, QImage::Format_RGB32);
     image.fill(kMaskColour);
@@ -50,6 +51,7 @@ void DrawSpotSet(QPainter& p) {
     }
 }
 
+// The picture with every pixel of the mask colour made transparent.
 QPixmap Masked(const QImage& image) {
     QImage masked = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < masked.height(); ++y) {

@@ -9,6 +9,7 @@
 namespace lumbrook::browser {
 namespace {
 
+// One entry of DescriptorList: "descriptor:job run:item:True or False:MS type".
 std::string Entry(const std::string& descriptor, std::int32_t jobRunId, std::int32_t itemId,
                   bool allSpectra, const std::string& msType) {
     return descriptor + ":" + std::to_string(jobRunId) + ":" + std::to_string(itemId) + ":" +

@@ -11,8 +11,8 @@ namespace lumbrook::browser {
 namespace {
 
 // Up to 15 significant digits, as the platform writes a double, without an exponent for
-// the masses and times a grid shows, and "." as the decimal point whatever the locale the
-// numbers are later read back with.
+// the masses and times a grid shows. The decimal point is the C library's: Qt sets the
+// numeric locale from the environment when it starts, so a comma locale shows a comma.
 QString RealText(double value) {
     char text[64];
     std::snprintf(text, sizeof text, "%.15g", value);

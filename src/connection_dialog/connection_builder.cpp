@@ -18,10 +18,12 @@
 namespace lumbrook::connection_dialog {
 namespace {
 
+// UTF-8 text for a widget.
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// A name typed into a field, as UTF-8 without the blanks a paste leaves at either end.
 std::string S(const QString& text) {
     return text.trimmed().toStdString();
 }

@@ -26,6 +26,8 @@ class ConnectionBuilder : public QDialog {
     static std::string Prompt(QWidget* parent);
 
   private:
+    // Lets the user pick the database file, starting from what is typed in the file field;
+    // a cancelled pick leaves the field as it was.
     void ChooseFile();
 
     QComboBox* kind_;

@@ -31,13 +31,21 @@ class frmODBC : public QDialog {
     QGroupBox* frame() const { return frame_; }
 
   protected:
+    // Esc presses Cancel, so that the string in use is put back.
     void keyPressEvent(QKeyEvent* event) override;
+    // Enter in the text box presses Save; Ctrl+Enter starts a new line there.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The buttons. Cancel puts the string in use back as Load found it and closes.
+    // RestoreDefault and Change only replace the text (Change with what the connection
+    // builder composes, when it composes anything); nothing is stored until Save.
     void Cancel();
     void RestoreDefault();
     void Change();
+    // Trims the text and checks the connection. When the check accepts it, stores it as the
+    // "ODBCConnect" preference and as the string in use and closes; otherwise the dialog
+    // stays open with the trimmed text and no message.
     void Save();
 
     QGroupBox* frame_;

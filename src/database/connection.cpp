@@ -9,6 +9,7 @@
 namespace lumbrook::database {
 namespace {
 
+// The observer SetCommandObserver installed, shared by every connection of the process.
 std::function<void(const std::string&)>& CommandObserver() {
     static std::function<void(const std::string&)> observer;
     return observer;

@@ -32,6 +32,7 @@ class Connection {
     // database's own text; an unknown provider's message names it.
     void Open(const std::string& connectionString, const std::string& userId = {},
               const std::string& password = {});
+    // True from a successful Open until Close.
     bool IsOpen() const;
     // Closes the connection; closing a closed connection raises DatabaseError, as the
     // platform's connection object does, so callers that do not care catch it.
@@ -40,7 +41,8 @@ class Connection {
     void SetCursorLocation(CursorLocation location) { cursorLocation_ = location; }
     CursorLocation GetCursorLocation() const { return cursorLocation_; }
 
-    // Runs a text command with a time-out in seconds and fetches every row.
+    // Runs a text command with a time-out in seconds and fetches every row. On a server that
+    // is not Oracle the command's trailing ROWNUM limit is rewritten first (dialect.h).
     // DatabaseError when the connection is not open, the statement fails or times out.
     Recordset Execute(const std::string& commandText, int timeoutSeconds = kCommandTimeoutSeconds);
 

@@ -6,10 +6,12 @@
 namespace lumbrook::database {
 namespace {
 
+// The blanks the reader removes around keys and plain values: space, tab, CR and LF.
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// `text` without blanks at either end.
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsBlank(text.front()))
         text.remove_prefix(1);

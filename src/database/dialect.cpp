@@ -11,6 +11,8 @@ bool IsBlank(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
+// A character an Oracle identifier may hold: a keyword that follows one is part of a longer
+// name ("MY_ROWNUM"), not the keyword.
 bool IsWordChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '$' || c == '#';
 }

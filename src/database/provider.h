@@ -27,9 +27,10 @@ class Provider {
     virtual std::optional<FileIdentity> DatabaseFile() const { return std::nullopt; }
 
     // A question asked often while a statement runs (at least several times a second):
-    // true interrupts the statement, which then fails as if it had timed out. Providers
-    // that cannot ask it while the statement runs ignore it (an ODBC statement ends at its
-    // time-out). An empty function asks nothing.
+    // true interrupts the statement, which then fails with DatabaseError "Operation
+    // canceled" (SQLSTATE HY008), told apart from a time-out. Providers that cannot ask it
+    // while the statement runs ignore it (an ODBC statement ends at its time-out). An empty
+    // function asks nothing.
     virtual void SetInterruptCheck(std::function<bool()> check) { static_cast<void>(check); }
 
     // Ends the session. DatabaseError when the database reports a failure; the provider

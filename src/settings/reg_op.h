@@ -20,7 +20,11 @@ inline constexpr const char* kUnsupportedDataFormat = "(unsupported data format)
 
 class RegOp {
   public:
+    // Starts on HKEY_CURRENT_USER with nothing open. On the NT family (what GetVersionExA
+    // reports here) each open asks for the rights of its operation: read for a read, read
+    // and write for a write.
     RegOp();
+    // Closes the key if it is open.
     ~RegOp();
     RegOp(const RegOp&) = delete;
     RegOp& operator=(const RegOp&) = delete;
@@ -48,6 +52,7 @@ class RegOp {
     // Opens the key with lAccess when it is not open yet (creating missing keys); false when
     // no handle could be had.
     bool OpenKey();
+    // Closes the handle, if one is open; the next operation opens the key again.
     void CloseKey();
     // Takes lValueCount, lMaxValueNameLen and lMaxValueLen from the open key.
     void ReadKeyInfo();

@@ -1,6 +1,8 @@
-// Helpers for the automation tests: a fresh object and the thread's error info as text.
+// Helpers for the tests that drive the object: a fresh object, the thread's error info as
+// text, and a process without a display.
 #pragma once
 
+#include <cstdlib>  // unsetenv
 #include <string>
 
 #include "automation/lumbrook_object.h"
@@ -33,6 +35,12 @@ inline ErrorText TakeErrorInfo() {
     result.source = source.Utf8();
     result.description = description.Utf8();
     return result;
+}
+
+// Makes sure the browser finds no display, whatever the machine running the test has.
+inline void ForgetTheDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        unsetenv(name);
 }
 
 }  // namespace lumbrook::automation::testing

@@ -1,10 +1,12 @@
 #include "browse_choice.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>  // getpid, geteuid
+#include <unistd.h>  // geteuid
 
 #include <filesystem>
 #include <fstream>
+
+#include "support/test_environment.h"
 
 namespace lumbrook::host {
 namespace {
@@ -28,18 +30,12 @@ TEST(BrowseChoice, OnlyAnEmptyChoiceOfSelectedSpectraHasNothingToExport) {
 
 class Writable : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("lumbrook-browse-choice-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-    }
     void TearDown() override {
         std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(folder_);
+        testing::RemoveTree(folder_);
     }
-    std::string Path(const char* name) const { return (folder_ / name).string(); }
-    std::filesystem::path folder_;
+    std::string Path(const char* name) const { return folder_ + "/" + name; }
+    const std::string folder_ = testing::MakeTemporaryFolder();
 };
 
 TEST_F(Writable, AWritableFileIsAcceptedAndNothingIsLeftOrChanged) {

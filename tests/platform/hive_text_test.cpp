@@ -126,14 +126,5 @@ TEST(HiveText, WrittenTextReadsBackUnchanged) {
     }
 }
 
-TEST(HiveText, SectionsOnlyWhereNeeded) {
-    Key root;
-    root.Ensure("Software").Ensure("Velmora").SetValue("v", REG_SZ, {'x', 0});
-    EXPECT_EQ(WriteHiveText(root, ""),
-              "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Velmora]\n\"v\"=\"x\"\n");
-    EXPECT_EQ(WriteHiveText(*root.Find("Software"), "Software"),
-              "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Velmora]\n\"v\"=\"x\"\n");
-}
-
 }  // namespace
 }  // namespace lumbrook::platform::registry

@@ -84,21 +84,6 @@ TEST(MessageBox, RealBoxHasTitleTextButtonsAndNoIcon) {
     EXPECT_EQ(ShowMessageBox("text", MessageButtons::OKCancel, "Own title"), MessageResult::OK);
 }
 
-TEST(MessageBox, ResponderAnswersInsteadOfAPerson) {
-    SetAppTitle("Caption");
-    std::vector<MessageBoxRequest> seen;
-    SetMessageBoxResponder([&seen](const MessageBoxRequest& request) {
-        seen.push_back(request);
-        return MessageResult::Yes;
-    });
-    EXPECT_EQ(ShowMessageBox("question", MessageButtons::YesNo), MessageResult::Yes);
-    SetMessageBoxResponder(nullptr);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].title, "Caption");
-    EXPECT_EQ(seen[0].text, "question");
-    EXPECT_EQ(seen[0].buttons, MessageButtons::YesNo);
-}
-
 }  // namespace
 }  // namespace lumbrook::platform
 

@@ -10,9 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/lumbrook_object.h"
-#include "platform/com/bstr.h"
-#include "platform/com/com_ptr.h"
+#include "automation/object_support.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
 #include "support/test_environment.h"
@@ -118,8 +116,7 @@ TEST(Concurrency, ANewObjectAlwaysSeesTheStoredConnectionString) {
     constexpr int kCreations = 20000;
     int wrong = 0;
     for (int i = 0; i < kCreations && wrong < 5; ++i) {
-        auto object = platform::ComPtr<_Lumbrook>::Adopt(
-            static_cast<_Lumbrook*>(automation::LumbrookObject::Create()));
+        auto object = automation::testing::NewObject();
         platform::Bstr text;
         ASSERT_EQ(object->get_ODBCString(text.out()), S_OK);
         const std::string seen = text.Utf8();

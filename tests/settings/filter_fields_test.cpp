@@ -29,8 +29,9 @@ void ExpectFilter(const FilterCase& c) {
     EXPECT_EQ(values.monoisotopic, c.monoisotopic) << '"' << c.text << '"';
 }
 
-TEST(FilterFields, FieldsInOrderWithDefaultsForMissingOnes) {
+TEST(FilterFields, EachFieldIsTheNumberAtItsStartWithDefaultsForMissingOnes) {
     const FilterCase cases[] = {
+        // The fields in order, with defaults for missing ones.
         {"100.5,15,3,0", 100.5, 15, 3, 0},
         {"60,20,10,1,7", 60, 20, 10, 1},  // fields beyond the fourth are ignored
         {"60,20,10", 60, 20, 10, 1},      // a missing fourth field takes its default
@@ -39,13 +40,7 @@ TEST(FilterFields, FieldsInOrderWithDefaultsForMissingOnes) {
         {"1,2,3,", 1, 2, 3, 0},  // an empty field reads as 0
         {",,,", 0, 0, 0, 0},
         {"-5,-1,-2,-3", -5, -1, -2, -3},  // the values are not validated
-    };
-    for (const FilterCase& c : cases)
-        ExpectFilter(c);
-}
-
-TEST(FilterFields, TheFourthFieldIsRoundedHalfToEvenInto16Bits) {
-    const FilterCase cases[] = {
+        // The fourth field is rounded half to even into 16 bits.
         {"60,20,10,0.5", 60, 20, 10, 0},
         {"60,20,10,1.5", 60, 20, 10, 2},
         {"60,20,10,2.5", 60, 20, 10, 2},
@@ -60,13 +55,7 @@ TEST(FilterFields, TheFourthFieldIsRoundedHalfToEvenInto16Bits) {
         {"60,20,10,70000", 60, 20, 10, 1},
         {"60,20,10,-32769", 60, 20, 10, 1},
         {"60,20,10,1e300", 60, 20, 10, 1},
-    };
-    for (const FilterCase& c : cases)
-        ExpectFilter(c);
-}
-
-TEST(FilterFields, EachFieldIsTheNumberAtItsStart) {
-    const FilterCase cases[] = {
+        // Each field is the number at its start.
         {" 1 0 0\t.5 ,1\n5,\t3 , 0 ", 100.5, 15, 3, 0},  // blanks, tabs, line feeds inside
         {"&H10,&O17,&h1f,&o7", 16, 15, 31, 7},
         {"1e1,2E-1,1e,1e+", 10, 0.2, 1, 1},

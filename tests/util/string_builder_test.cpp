@@ -18,18 +18,11 @@ std::string AddNumbered(clsStringBuilder& builder, int count) {
     return expected;
 }
 
-TEST(StringBuilder, EmptyBuilderHasNoSlotsAndNoContent) {
-    clsStringBuilder builder;
-    EXPECT_EQ(builder.Count(), 0);
-    EXPECT_EQ(builder.Capacity(), 0);
-    EXPECT_EQ(builder.GetContent(), "");
-}
-
 TEST(StringBuilder, GrowsBySteadyStepsOfFiftySlots) {
     const struct {
         int adds;
         int capacity;
-    } cases[] = {{1, 50}, {50, 50}, {51, 100}, {100, 100}, {101, 150}, {120, 150}};
+    } cases[] = {{0, 0}, {1, 50}, {50, 50}, {51, 100}, {100, 100}, {101, 150}, {120, 150}};
     for (const auto& c : cases) {
         clsStringBuilder builder;
         const std::string expected = AddNumbered(builder, c.adds);

@@ -41,11 +41,13 @@ constexpr int kPeaksPerSpectrum = 100;
 // other job runs fill the numbers between, as acquisition order does in a real database.
 constexpr long kFirstPeakListId = 20000;
 
+// `value` rounded, halves away from zero, to the `decimals` places a column is written with.
 double Round(double value, int decimals) {
     const double scale = std::pow(10.0, decimals);
     return std::round(value * scale) / scale;
 }
 
+// The plate label of spot number `index` ("A1", "A2", ... "P24"), counting round the plate.
 std::string SpotLabel(int index) {
     const int spot = index % kPlateSpots;
     return std::string(1, static_cast<char>('A' + spot / kPlateColumns)) +
@@ -160,6 +162,7 @@ class DemoBuilder {
     }
 
   private:
+    // Writes a FOLDER_OBJECT row and counts it among the folders or the spot sets.
     void Folder(long id, long parent, const std::string& name, int type) {
         writer_.AddFolder(id, parent, name, type);
         if (type == kFolder)
@@ -209,6 +212,8 @@ class DemoBuilder {
             writer_.AddSpot(SpotId(kEmptySpotSet, i), kEmptySpotSet, SpotLabel(i), "", "Sample");
     }
 
+    // Writes a job run item under the next item id: a complete one has been processed and
+    // interpreted (numeric status 9), any other is still pending (3).
     long NewItem(long jobRun, long spot, double precursor, bool complete) {
         const long id = nextItem_++;
         writer_.AddItem(id, jobRun, spot, precursor, "Acquired", complete ? "Processed" : "Pending",
@@ -229,6 +234,7 @@ class DemoBuilder {
         plans_.push_back(std::move(plan));
     }
 
+    // An MS item with a peak list of its own, a spectrum showing `precursors`.
     void MsItem(long jobRun, long spot, std::vector<double> precursors) {
         const long item = NewItem(jobRun, spot, 0, true);
         PeakListPlan plan;
@@ -308,6 +314,7 @@ class DemoBuilder {
                      ForeignId());
     }
 
+    // Writes the planned peak lists in id order, each with the peaks of its spectrum.
     void WritePeakLists() {
         std::sort(plans_.begin(), plans_.end(),
                   [](const PeakListPlan& a, const PeakListPlan& b) { return a.id < b.id; });

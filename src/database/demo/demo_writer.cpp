@@ -5,10 +5,12 @@
 namespace lumbrook::database::demo {
 namespace {
 
+// The connection's last error, after `what` failed.
 DatabaseError ErrorOf(sqlite3* db, const std::string& what) {
     return DatabaseError(what + ": " + sqlite3_errmsg(db), {}, sqlite3_extended_errcode(db));
 }
 
+// Binds a copy of `text`, so that the caller's string may go before the step.
 void BindText(sqlite3_stmt* statement, int index, const std::string& text) {
     sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()),
                       SQLITE_TRANSIENT);

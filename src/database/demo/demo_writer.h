@@ -20,9 +20,12 @@ class DemoWriter {
     DemoWriter(const DemoWriter&) = delete;
     DemoWriter& operator=(const DemoWriter&) = delete;
 
+    // Runs SQL text of one or more statements that give no rows (the schema, pragmas);
+    // DatabaseError on failure.
     void Execute(std::string_view sql);
 
-    // A parent of 0 is NULL.
+    // Each Add writes one row of the table it names, the arguments in the table's column
+    // order; DatabaseError when SQLite refuses it. A parent of 0 is NULL.
     void AddFolder(long id, long parent, const std::string& name, int objectType);
     void AddSpot(long id, long spotSet, const std::string& label, const std::string& name,
                  const std::string& type);
@@ -39,7 +42,9 @@ class DemoWriter {
     void Finish();
 
   private:
+    // A prepared insert, finalised by the destructor; DatabaseError naming the SQL on failure.
     sqlite3_stmt* Prepare(const char* sql);
+    // Runs a bound insert and resets it for the next row; DatabaseError naming its SQL.
     void Step(sqlite3_stmt* statement);
 
     sqlite3* db_ = nullptr;

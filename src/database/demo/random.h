@@ -11,6 +11,7 @@ class Random {
   public:
     explicit Random(std::uint64_t seed) : state_(seed) {}
 
+    // The next 64 random bits.
     std::uint64_t Next();
     // Uniform in [low, high).
     double Uniform(double low, double high);

@@ -18,14 +18,17 @@ namespace {
 // unixODBC's SQLWCHAR is a 16-bit unit holding UTF-16, like char16_t.
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
 
+// UTF-8 text as the UTF-16 the wide ODBC calls take.
 std::u16string Wide(const std::string& text) {
     return platform::Utf8ToUtf16(text);
 }
 
+// `text` as the non-const SQLWCHAR pointer the ODBC calls are declared with.
 SQLWCHAR* WidePointer(std::u16string& text) {
     return reinterpret_cast<SQLWCHAR*>(text.data());
 }
 
+// `length` UTF-16 units from the driver as UTF-8.
 std::string Narrow(const SQLWCHAR* text, std::size_t length) {
     return platform::Utf16ToUtf8(
         std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
@@ -64,6 +67,7 @@ DatabaseError Diagnose(SQLSMALLINT handleType, SQLHANDLE handle, const std::stri
     return DatabaseError(message, firstState, firstNative);
 }
 
+// A statement handle, freed on every way out of Execute.
 struct StatementHandle {
     SQLHSTMT handle = SQL_NULL_HSTMT;
     ~StatementHandle() {
@@ -75,6 +79,7 @@ struct StatementHandle {
 // How a column's values are fetched, from its SQL type.
 enum class ColumnKind { Integer, Double, WholeNumber, Text, DateTime, Binary };
 
+// How to fetch a column of SQL type `type` with `scale` decimal places.
 ColumnKind KindOf(SQLSMALLINT type, SQLSMALLINT scale) {
     switch (type) {
         case SQL_BIT:
@@ -137,6 +142,8 @@ bool ReadLong(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, std::s
     }
 }
 
+// One column of the current row, fetched as `kind` says; DatabaseError when the driver
+// cannot give it.
 Value ReadValue(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind) {
     SQLLEN indicator = 0;
     SQLRETURN rc = SQL_SUCCESS;
@@ -206,6 +213,8 @@ Value ReadValue(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind) {
     throw Diagnose(SQL_HANDLE_STMT, statement, "Cannot read a column value");
 }
 
+// Whether a column's values fit a buffer of fixed width, so that it can be bound and its
+// rows fetched in blocks.
 bool HasFixedSize(ColumnKind kind) {
     return kind == ColumnKind::Integer || kind == ColumnKind::Double ||
            kind == ColumnKind::DateTime;

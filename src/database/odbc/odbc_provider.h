@@ -20,9 +20,12 @@ class OdbcProvider final : public Provider {
     // The time-out is the statement's SQL_ATTR_QUERY_TIMEOUT.
     Recordset Execute(const std::string& commandText, int timeoutSeconds) override;
     bool IsOracle() const override { return oracle_; }
+    // Disconnects; the handles are freed whether or not the disconnect succeeds.
     void Close() override;
 
   private:
+    // Frees the connection and environment handles; the session is disconnected already or
+    // was never connected.
     void FreeHandles();
 
     SQLHENV env_ = SQL_NULL_HENV;

@@ -20,12 +20,15 @@ using Clock = std::chrono::steady_clock;
 // within milliseconds, rarely enough to cost nothing measurable.
 constexpr int kProgressSteps = 1000;
 
+// The error for result code `rc`: the connection's own message and extended code where there
+// is a connection, else SQLite's text for the code.
 DatabaseError ErrorOf(sqlite3* db, int rc) {
     const char* text = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     return DatabaseError(text != nullptr ? text : "SQLite error", {},
                          db != nullptr ? sqlite3_extended_errcode(db) : rc);
 }
 
+// A prepared statement, finalised on every way out of Execute.
 struct StatementDeleter {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
@@ -79,6 +82,8 @@ struct Deadline {
     bool interrupted = false;
 };
 
+// The progress handler: ends the statement once its time is up or the interrupt check says
+// so, and notes which of the two it was for the error Execute raises.
 int CheckDeadline(void* context) {
     auto* deadline = static_cast<Deadline*>(context);
     if (deadline->end && Clock::now() >= *deadline->end) {

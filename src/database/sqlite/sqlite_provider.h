@@ -18,7 +18,8 @@ class SqliteProvider final : public Provider {
     SqliteProvider& operator=(const SqliteProvider&) = delete;
 
     // The time-out is kept by the progress handler, which interrupts the statement once it
-    // has run that long; a database locked by a writer is waited for as long.
+    // has run that long; a database locked by a writer is waited for as long. A command is
+    // one statement: text after it other than blanks and ";" is an error.
     Recordset Execute(const std::string& commandText, int timeoutSeconds) override;
     bool IsOracle() const override { return false; }
     std::optional<FileIdentity> DatabaseFile() const override { return file_; }
@@ -26,6 +27,7 @@ class SqliteProvider final : public Provider {
     void SetInterruptCheck(std::function<bool()> check) override {
         interruptCheck_ = std::move(check);
     }
+    // Closes the database; afterwards Execute raises, as on a closed connection.
     void Close() override;
 
   private:
