@@ -349,8 +349,9 @@ TEST(Registry, AHiveThatCannotBeReadReadsEmptyAndTakesNoChange) {
         const struct stat after = Lstat(home.HivePath());
         EXPECT_EQ(after.st_ino, before.st_ino) << c.what;
         EXPECT_EQ(after.st_mode, before.st_mode) << c.what;
-        if (regular)
+        if (regular) {
             EXPECT_EQ(ReadFile(home.HivePath()), content) << c.what;
+        }
         EXPECT_FALSE(
             lumbrook::testing::FileExists(home.path() + "/lumbrook/.HKEY_CURRENT_USER.reg.tmp"));
     }
