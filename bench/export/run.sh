@@ -142,7 +142,8 @@ as_postgres "$pg_bin/pg_ctl" -D "$root/data" -l "$root/server.log" -w \
     -o "-p $port -h 127.0.0.1 -k $root -c fsync=off -c synchronous_commit=off" start >/dev/null
 psql_run() { as_postgres psql -q -X -v ON_ERROR_STOP=1 -h "$root" -p "$port" -U bench "$@"; }
 psql_run -d postgres -c "CREATE DATABASE tsquared" >/dev/null
-psql_run -d tsquared -f - <src/database/schema/postgresql.sql >/dev/null
+cat src/database/schema/postgresql.sql src/database/schema/views.sql |
+    psql_run -d tsquared -f - >/dev/null
 echo "loading the job run into PostgreSQL ..." >&2
 for table in FOLDER_OBJECT SPOT JOB_RUN JOB_RUN_ITEM PEAK_LIST PEAK; do
     sqlite3 -batch -readonly -csv "$main_db" "SELECT * FROM $table" |

@@ -1,7 +1,7 @@
 # Writes a header that holds text files as string constants.
 #   cmake -DOUTPUT=header.h "-DINPUTS=a.sql|b.sql" -DNAMESPACE=ns -P embed_text.cmake
 # Each file becomes `inline constexpr std::string_view k<Name>`, where Name is the file's
-# name without its extension in CamelCase (sqlite_base_views.sql -> kSqliteBaseViews).
+# name without its extension in CamelCase (base_views.sql -> kBaseViews).
 # A raw string literal keeps the text byte for byte; C++ guarantees literals up to 64 KiB,
 # so larger files are refused.
 string(REPLACE "|" ";" INPUTS "${INPUTS}")

@@ -5,12 +5,16 @@
 namespace lumbrook::database {
 
 std::string_view SchemaText(SchemaDialect dialect) {
-    return dialect == SchemaDialect::SQLite ? schema_text::kSqlite : schema_text::kPostgresql;
+    // The dialect's tables, then the views both dialects share; joined once, on first use.
+    static const std::string sqlite =
+        std::string(schema_text::kSqlite) + "\n" + std::string(schema_text::kViews);
+    static const std::string postgresql =
+        std::string(schema_text::kPostgresql) + "\n" + std::string(schema_text::kViews);
+    return dialect == SchemaDialect::SQLite ? sqlite : postgresql;
 }
 
-std::string_view BaseViewsText(SchemaDialect dialect) {
-    return dialect == SchemaDialect::SQLite ? schema_text::kSqliteBaseViews
-                                            : schema_text::kPostgresqlBaseViews;
+std::string_view BaseViewsText(SchemaDialect /*dialect*/) {
+    return schema_text::kBaseViews;  // plain SQL that both dialects read alike
 }
 
 std::vector<std::string> SplitStatements(std::string_view text) {

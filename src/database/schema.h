@@ -12,7 +12,8 @@ enum class SchemaDialect { SQLite, PostgreSQL };
 
 // The base tables, their indexes, JOB_RUN_ITEM_VIEW and PEAK_VIEW.
 std::string_view SchemaText(SchemaDialect dialect);
-// BASE_JOB_RUN_ITEM_VIEW and BASE_PEAK_VIEW (with APEX), an optional addition.
+// BASE_JOB_RUN_ITEM_VIEW and BASE_PEAK_VIEW (with APEX), an optional addition; one text
+// serves both dialects.
 std::string_view BaseViewsText(SchemaDialect dialect);
 
 // Splits schema text into its statements: each ends with ";" at the end of a line, and

@@ -1,4 +1,4 @@
--- The relations of a 4000 Series database, for PostgreSQL.
+-- The tables of a 4000 Series database, for PostgreSQL; views.sql adds the two views over them.
 --
 -- Base tables: folders and spot sets (FOLDER_OBJECT), spots, job runs, job run items, peak
 -- lists and peaks. The program reads FOLDER_OBJECT and the two views; the views give the
@@ -72,38 +72,3 @@ CREATE TABLE PEAK (
     APEX DOUBLE PRECISION,
     PRIMARY KEY (PEAK_LIST_ID, PEAK_NUMBER)
 );
-
--- One row per item and peak list, with the item's spot and job run.
-CREATE VIEW JOB_RUN_ITEM_VIEW AS
-SELECT I.JOB_RUN_ID AS JOB_RUN_ID,
-       I.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID,
-       R.SPOT_SET_ID AS SPOT_SET_ID,
-       I.SPOT_ID AS SPOT_ID,
-       L.PEAK_LIST_ID AS PEAK_LIST_ID,
-       I.PRECURSOR_MASS AS PRECURSOR_MASS,
-       S.SPOT_LABEL AS SPOT_LABEL,
-       S.SPOT_NAME AS SPOT_NAME,
-       S.SPOT_TYPE AS SPOT_TYPE,
-       R.OPMODE_NAME AS OPMODE_NAME,
-       I.ACQ_STATUS AS ACQ_STATUS,
-       I.PROC_STATUS AS PROC_STATUS,
-       I.INTERP_STATUS AS INTERP_STATUS,
-       R.JOB_SUBMIT_TIME AS JOB_SUBMIT_TIME,
-       R.JOB_START_TIME AS JOB_START_TIME,
-       R.JOB_FINISH_TIME AS JOB_FINISH_TIME,
-       I.JOB_RUN_NUMERIC_STATUS AS JOB_RUN_NUMERIC_STATUS
-FROM JOB_RUN_ITEM I
-JOIN JOB_RUN R ON R.JOB_RUN_ID = I.JOB_RUN_ID
-JOIN SPOT S ON S.SPOT_ID = I.SPOT_ID
-JOIN PEAK_LIST L ON L.JOB_RUN_ITEM_ID = I.JOB_RUN_ITEM_ID;
-
--- One row per peak, with the item its peak list belongs to.
-CREATE VIEW PEAK_VIEW AS
-SELECT P.PEAK_LIST_ID AS PEAK_LIST_ID,
-       L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID,
-       P.CENTROID AS CENTROID,
-       P.AREA AS AREA,
-       P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE,
-       P.ISOTOPIC_FLAG AS ISOTOPIC_FLAG
-FROM PEAK P
-JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID;

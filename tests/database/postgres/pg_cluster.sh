@@ -93,9 +93,8 @@ setup() {
     as_postgres "$bin/psql" -q -X -v ON_ERROR_STOP=1 -h "$root" -p "$port" -U "$user" -d postgres \
         -c "CREATE DATABASE tsquared" >/dev/null
     as_postgres "$bin/psql" -q -X -v ON_ERROR_STOP=1 -h "$root" -p "$port" -U "$user" -d tsquared \
-        -f - <"$schema/postgresql.sql" >/dev/null
-    as_postgres "$bin/psql" -q -X -v ON_ERROR_STOP=1 -h "$root" -p "$port" -U "$user" -d tsquared \
-        -f - <"$schema/postgresql_base_views.sql" >/dev/null
+        -f - < <(cat "$schema/postgresql.sql" "$schema/views.sql" "$schema/base_views.sql") \
+        >/dev/null
 
     cat >"$state/cluster.env" <<ENV
 port=$port

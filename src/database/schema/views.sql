@@ -1,8 +1,8 @@
--- The optional BASE_ views, for PostgreSQL: the columns of the two views straight from the
--- base tables, and the peak's APEX besides. A database that has both makes the export
--- read them.
+-- The two views the export and the browser read, the same for SQLite and PostgreSQL. They
+-- follow the tables of sqlite.sql or postgresql.sql.
 
-CREATE VIEW BASE_JOB_RUN_ITEM_VIEW AS
+-- One row per item and peak list, with the item's spot and job run.
+CREATE VIEW JOB_RUN_ITEM_VIEW AS
 SELECT I.JOB_RUN_ID AS JOB_RUN_ID,
        I.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID,
        R.SPOT_SET_ID AS SPOT_SET_ID,
@@ -25,13 +25,13 @@ JOIN JOB_RUN R ON R.JOB_RUN_ID = I.JOB_RUN_ID
 JOIN SPOT S ON S.SPOT_ID = I.SPOT_ID
 JOIN PEAK_LIST L ON L.JOB_RUN_ITEM_ID = I.JOB_RUN_ITEM_ID;
 
-CREATE VIEW BASE_PEAK_VIEW AS
+-- One row per peak, with the item its peak list belongs to.
+CREATE VIEW PEAK_VIEW AS
 SELECT P.PEAK_LIST_ID AS PEAK_LIST_ID,
        L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID,
        P.CENTROID AS CENTROID,
        P.AREA AS AREA,
        P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE,
-       P.ISOTOPIC_FLAG AS ISOTOPIC_FLAG,
-       P.APEX AS APEX
+       P.ISOTOPIC_FLAG AS ISOTOPIC_FLAG
 FROM PEAK P
 JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID;

@@ -1,4 +1,4 @@
--- The optional BASE_ views, for SQLite: the columns of the two views straight from the
+-- The optional BASE_ views, for SQLite and PostgreSQL alike: the columns of the two views straight from the
 -- base tables, and the peak's APEX besides. A database that has both makes the export
 -- read them.
 
