@@ -29,42 +29,38 @@ class Environment {
     SQLHENV handle_ = SQL_NULL_HENV;
 };
 
-}  // namespace
+// SQLDataSources and SQLDrivers: one row of a catalog listing per call, a name and a text.
+using CatalogCall = SQLRETURN (*)(SQLHENV, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLSMALLINT*,
+                                  SQLCHAR*, SQLSMALLINT, SQLSMALLINT*);
 
-std::vector<std::string> OdbcDataSourceNames() {
+// The names of every row of a catalog listing, in the driver manager's order; none when the
+// environment cannot be made.
+std::vector<std::string> CatalogNames(CatalogCall call) {
     std::vector<std::string> names;
     Environment env;
     if (env.get() == SQL_NULL_HENV)
         return names;
-    SQLCHAR name[SQL_MAX_DSN_LENGTH + 1];
-    SQLCHAR description[512];
+    SQLCHAR name[256];
+    SQLCHAR text[1024];
     SQLSMALLINT nameLength = 0;
-    SQLSMALLINT descriptionLength = 0;
+    SQLSMALLINT textLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDataSources(env.get(), direction, name, sizeof name, &nameLength,
-                                        description, sizeof description, &descriptionLength))) {
+    while (SQL_SUCCEEDED(call(env.get(), direction, name, sizeof name, &nameLength, text,
+                              sizeof text, &textLength))) {
         names.emplace_back(reinterpret_cast<const char*>(name));
         direction = SQL_FETCH_NEXT;
     }
     return names;
 }
 
+}  // namespace
+
+std::vector<std::string> OdbcDataSourceNames() {
+    return CatalogNames(SQLDataSources);
+}
+
 std::vector<std::string> OdbcDriverNames() {
-    std::vector<std::string> names;
-    Environment env;
-    if (env.get() == SQL_NULL_HENV)
-        return names;
-    SQLCHAR name[256];
-    SQLCHAR attributes[1024];
-    SQLSMALLINT nameLength = 0;
-    SQLSMALLINT attributesLength = 0;
-    SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDrivers(env.get(), direction, name, sizeof name, &nameLength,
-                                    attributes, sizeof attributes, &attributesLength))) {
-        names.emplace_back(reinterpret_cast<const char*>(name));
-        direction = SQL_FETCH_NEXT;
-    }
-    return names;
+    return CatalogNames(SQLDrivers);
 }
 
 }  // namespace lumbrook::connection_dialog
