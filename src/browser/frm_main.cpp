@@ -77,11 +77,7 @@ void frmMain::BuildControls() {
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(TreeIcon(kSpotSetPicture));
-    // The layout is given for the platform's 8-point dialog font; a larger one would cut
-    // the captions short.
-    QFont small = font();
-    small.setPixelSize(TwipsToPixelsY(165));  // 8 points: 11 pixels at 96 dots per inch
-    setFont(small);
+    platform::UseDialogFont(this);
 
     frame4_ = new QGroupBox("Spot Sets", this);
     frame4_->setObjectName("Frame4");

@@ -40,10 +40,7 @@ frmODBC::frmODBC(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(TwipsToPixelsX(6615), TwipsToPixelsY(3165));
-    // The layout is given for the platform's 8-point dialog font.
-    QFont small = font();
-    small.setPixelSize(TwipsToPixelsY(165));  // 8 points: 11 pixels at 96 dots per inch
-    setFont(small);
+    platform::UseDialogFont(this);
 
     frame_ = new QGroupBox("ODBC connection to 4000 series database", this);
     frame_->setObjectName("Frame");

@@ -1,5 +1,6 @@
 #include "platform/ui/twips.h"
 
+#include <QFont>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -38,6 +39,12 @@ int TwipsToPixelsY(int twips) {
 void PlaceInTwips(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
                         TwipsToPixelsY(height));
+}
+
+void UseDialogFont(QWidget* window) {
+    QFont small = window->font();
+    small.setPixelSize(TwipsToPixelsY(165));  // 8 points: 11 pixels at 96 dots per inch
+    window->setFont(small);
 }
 
 }  // namespace lumbrook::platform

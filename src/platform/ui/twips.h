@@ -17,4 +17,8 @@ int TwipsToPixelsY(int twips);
 // Gives `widget` a position and size in twips within its container's client area.
 void PlaceInTwips(QWidget* widget, int left, int top, int width, int height);
 
+// Gives `window` the platform's 8-point dialog font (165 twips high), the font that layouts
+// in twips are given for: a larger one would cut their captions short.
+void UseDialogFont(QWidget* window);
+
 }  // namespace lumbrook::platform
