@@ -17,8 +17,8 @@
 #include "connect_options.h"
 #include "export_runs.h"
 #include "listing.h"
-#include "platform/com/bstr.h"
-#include "platform/com/guid.h"
+#include "lumbrook/bstr.h"
+#include "lumbrook/com_ptr.h"
 #include "server.h"
 
 namespace lumbrook::host {
