@@ -98,6 +98,8 @@ class ErrorInfo final : public IErrorInfo, public ICreateErrorInfo {
     DWORD helpContext_ = 0;
 };
 
+// This thread's error-info slot: the error object SetErrorInfo stored, until GetErrorInfo
+// takes it.
 ComPtr<IErrorInfo>& ThreadSlot() {
     thread_local ComPtr<IErrorInfo> slot;
     return slot;
