@@ -12,7 +12,7 @@
 
 #include "browse_choice.h"
 #include "command.h"
-#include "platform/com/bstr.h"
+#include "lumbrook/bstr.h"
 #include "server.h"
 
 namespace lumbrook::host {

@@ -7,8 +7,7 @@
 #include <memory>
 
 #include "command.h"
-#include "database/database_error.h"
-#include "database/demo/demo_database.h"
+#include "lumbrook/demo_database.h"
 
 namespace lumbrook::host {
 namespace {

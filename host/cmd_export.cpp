@@ -17,8 +17,9 @@
 #include "connect_options.h"
 #include "export_runs.h"
 #include "listing.h"
+#include "lumbrook/bstr.h"
+#include "lumbrook/com_ptr.h"
 #include "lumbrook/progress_sink.h"
-#include "platform/com/bstr.h"
 #include "server.h"
 
 namespace lumbrook::host {

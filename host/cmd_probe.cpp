@@ -5,7 +5,7 @@
 
 #include "command.h"
 #include "connect_options.h"
-#include "platform/com/bstr.h"
+#include "lumbrook/bstr.h"
 #include "server.h"
 
 namespace lumbrook::host {

@@ -1,12 +1,12 @@
 // lumbrook reg: the platform's `reg` command for this user's hive. Verbs and switches as the
 // platform's command takes them (switches with "/" or "-", in any case), output in the same
-// shape. Reads come from the hive file as it is; changes of values go through the registry
-// calls, and the deletion of a whole key and an import are each one change of the hive.
-#include <fcntl.h>     // open: exported files get mode 0600
-#include <sys/stat.h>  // fstat, fchmod
-#include <unistd.h>    // access, close
+// shape. Everything goes through the platform's registry calls: the deletion of a whole key
+// and an import are each one change of the hive.
+#include <unistd.h>  // access
 
 #include <algorithm>
+#include <charconv>  // from_chars: hex digits whatever the locale
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -14,18 +14,15 @@
 #include <new>  // bad_alloc
 #include <optional>
 #include <sstream>
+#include <utility>
 
 #include "command.h"
 #include "lumbrook/registry.h"
-#include "platform/base/hex_digits.h"
-#include "platform/base/write_all.h"
-#include "platform/registry/hive_file.h"
-#include "platform/registry/hive_text.h"
 
 namespace lumbrook::host {
 namespace {
 
-namespace reg = platform::registry;
+constexpr const char* kRootName = "HKEY_CURRENT_USER";
 
 constexpr const char* kHelp =
     "Usage: lumbrook reg query KEY [/v NAME | /ve] [/s]\n"
@@ -66,7 +63,108 @@ struct RegArguments {
 };
 
 bool EqualsNoCase(const std::string& a, const char* b) {
-    return reg::NamesEqual(a, b);
+    return lstrcmpiA(a.c_str(), b) == 0;
+}
+
+// An open key, closed at the end of its scope.
+class KeyHandle {
+  public:
+    KeyHandle() = default;
+    ~KeyHandle() {
+        if (key_ != nullptr)
+            RegCloseKey(key_);
+    }
+    KeyHandle(const KeyHandle&) = delete;
+    KeyHandle& operator=(const KeyHandle&) = delete;
+
+    HKEY get() const { return key_; }
+    PHKEY out() { return &key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+struct RegValue {
+    std::string name;  // "" is the key's default value
+    DWORD type = REG_NONE;
+    std::vector<std::uint8_t> data;
+};
+
+// What one key holds: its values in the order they were set, its subkeys' names (as the
+// hive spells them) in the order of their names.
+struct KeyContents {
+    std::vector<RegValue> values;
+    std::vector<std::string> subkeys;
+};
+
+// Reads the values and subkey names of an open key. Another process may change the key
+// between the calls; a name or value that outgrew the lengths asked for starts the reading
+// over.
+LONG ReadKey(HKEY key, KeyContents& contents) {
+    while (true) {
+        DWORD subkeyCount = 0;
+        DWORD longestSubkey = 0;
+        DWORD valueCount = 0;
+        DWORD longestName = 0;
+        DWORD largestData = 0;
+        LONG result =
+            RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeyCount, &longestSubkey, nullptr,
+                             &valueCount, &longestName, &largestData, nullptr, nullptr);
+        if (result != ERROR_SUCCESS)
+            return result;
+        contents = KeyContents();
+        // One more than the longest, so that a longer name or value set meanwhile answers
+        // ERROR_MORE_DATA instead of fitting unseen.
+        std::vector<char> name(std::max(longestSubkey, longestName) + 2);
+        std::vector<std::uint8_t> data(largestData + 1);
+        for (DWORD i = 0; result == ERROR_SUCCESS; ++i) {
+            DWORD nameLength = static_cast<DWORD>(name.size());
+            DWORD dataSize = static_cast<DWORD>(data.size());
+            DWORD type = REG_NONE;
+            result = RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(),
+                                   &dataSize);
+            if (result == ERROR_SUCCESS) {
+                contents.values.push_back(
+                    {std::string(name.data(), nameLength), type,
+                     std::vector<std::uint8_t>(data.begin(), data.begin() + dataSize)});
+            }
+        }
+        if (result == ERROR_NO_MORE_ITEMS)
+            result = ERROR_SUCCESS;
+        for (DWORD i = 0; result == ERROR_SUCCESS; ++i) {
+            DWORD nameLength = static_cast<DWORD>(name.size());
+            result =
+                RegEnumKeyExA(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+            if (result == ERROR_SUCCESS)
+                contents.subkeys.emplace_back(name.data(), nameLength);
+        }
+        if (result == ERROR_NO_MORE_ITEMS)
+            return ERROR_SUCCESS;
+        if (result != ERROR_MORE_DATA)
+            return result;
+    }
+}
+
+// The hive file's path and, when it cannot be read, why.
+struct HiveState {
+    LONG result = ERROR_SUCCESS;
+    std::string path;
+    std::string reason;
+};
+
+HiveState QueryHive() {
+    std::vector<char> path(256);
+    std::vector<char> reason(256);
+    while (true) {
+        DWORD pathLength = static_cast<DWORD>(path.size());
+        DWORD reasonLength = static_cast<DWORD>(reason.size());
+        const LONG result = RegQueryHiveA(path.data(), &pathLength, reason.data(), &reasonLength);
+        if (result != ERROR_MORE_DATA)
+            return {result, std::string(path.data(), pathLength),
+                    std::string(reason.data(), reasonLength)};
+        path.resize(pathLength);
+        reason.resize(reasonLength);
+    }
 }
 
 // Reads the switches that `allowed` lists ("v", "ve", ...); anything else is a usage error.
@@ -143,10 +241,18 @@ std::vector<std::string> ParseKey(const std::string& text) {
     // A trailing backslash is accepted, as the platform's command accepts it.
     if (!rest.empty() && rest.back() == '\\')
         rest.pop_back();
-    const auto path = reg::SplitPath(rest);
-    if (!path)
+    std::vector<std::string> path;
+    std::size_t start = 0;
+    while (!rest.empty() && start <= rest.size()) {
+        const std::size_t end = std::min(rest.find('\\', start), rest.size());
+        path.push_back(rest.substr(start, end - start));
+        start = end + 1;
+    }
+    // Segments the registry would refuse (empty, too long, a line feed) are found when the
+    // key is opened; here only the shape is read.
+    if (std::any_of(path.begin(), path.end(), [](const std::string& s) { return s.empty(); }))
         throw UsageError("invalid key name " + text);
-    return *path;
+    return path;
 }
 
 std::string JoinPath(const std::vector<std::string>& path) {
@@ -156,13 +262,25 @@ std::string JoinPath(const std::vector<std::string>& path) {
     return text;
 }
 
-// The key's full name with the spelling stored in the hive.
-std::string DisplayName(const reg::Key& root, const std::vector<std::string>& path) {
-    std::string name(reg::kRootName);
-    const reg::Key* key = &root;
+// The key's full name with the spelling stored in the hive (as given, for a segment that
+// another process has just deleted).
+std::string DisplayName(const std::vector<std::string>& path) {
+    std::string name(kRootName);
+    std::vector<std::string> parent;
     for (const std::string& segment : path) {
-        key = key->Find(segment);
-        name += "\\" + key->name();
+        KeyHandle key;
+        KeyContents contents;
+        std::string stored = segment;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, JoinPath(parent).c_str(), 0, KEY_READ, key.out()) ==
+                ERROR_SUCCESS &&
+            ReadKey(key.get(), contents) == ERROR_SUCCESS) {
+            for (const std::string& child : contents.subkeys) {
+                if (EqualsNoCase(child, segment.c_str()))
+                    stored = child;
+            }
+        }
+        name += "\\" + stored;
+        parent.push_back(segment);
     }
     return name;
 }
@@ -177,12 +295,12 @@ std::string ErrorText(LONG code) {
         case ERROR_ACCESS_DENIED:
             return "ERROR: Access is denied.";
         case ERROR_NOT_ENOUGH_QUOTA:
-            return "ERROR: The change would make " + reg::HiveFilePath() +
+            return "ERROR: The change would make " + QueryHive().path +
                    " larger than 64 MiB, the most a registry file may hold; nothing was changed.";
         case ERROR_BADDB: {
-            const reg::HiveSnapshot snapshot = reg::ReadHive();
+            const HiveState hive = QueryHive();
             return "ERROR: The registry cannot be changed: " +
-                   (snapshot.ok ? reg::HiveFilePath() + " cannot be written" : snapshot.error);
+                   (hive.result == ERROR_SUCCESS ? hive.path + " cannot be written" : hive.reason);
         }
         default:
             return "ERROR: Registry error " + std::to_string(code) + ".";
@@ -201,6 +319,21 @@ bool Confirm(const std::string& question) {
     if (!std::getline(std::cin, answer))
         return false;
     return EqualsNoCase(answer, "y") || EqualsNoCase(answer, "yes");
+}
+
+// Opens the key that the KEY argument `keyText` names. A name the registry refuses is a usage
+// error; a hive that cannot be read is reported before a key that is not there. kExitOk when
+// the key is open, otherwise the exit status, with the message printed.
+int OpenKey(const std::string& keyText, const std::vector<std::string>& path, REGSAM access,
+            KeyHandle& key) {
+    const LONG result =
+        RegOpenKeyExA(HKEY_CURRENT_USER, JoinPath(path).c_str(), 0, access, key.out());
+    if (result == ERROR_BAD_PATHNAME)
+        throw UsageError("invalid key name " + keyText);
+    const HiveState hive = QueryHive();
+    if (hive.result != ERROR_SUCCESS)
+        return Failed("ERROR: " + hive.reason);
+    return result == ERROR_SUCCESS ? kExitOk : Failed(ErrorText(result));
 }
 
 std::string TypeName(std::uint32_t type) {
@@ -223,7 +356,7 @@ std::string TypeName(std::uint32_t type) {
     return text;
 }
 
-std::string DataText(const reg::Value& value) {
+std::string DataText(const RegValue& value) {
     const std::string raw(value.data.begin(), value.data.end());
     switch (value.type) {
         case REG_SZ:
@@ -254,12 +387,15 @@ std::string DataText(const reg::Value& value) {
             break;
     }
     std::string hex;
-    for (std::uint8_t byte : value.data)
-        platform::AppendHexByte(hex, byte, platform::HexLetters::Upper);
+    for (std::uint8_t byte : value.data) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02X", byte);
+        hex += digits;
+    }
     return hex;
 }
 
-std::string ValueLine(const reg::Value& value) {
+std::string ValueLine(const RegValue& value) {
     return "    " + (value.name.empty() ? std::string("(Default)") : value.name) + "    " +
            TypeName(value.type) + "    " + DataText(value);
 }
@@ -267,10 +403,10 @@ std::string ValueLine(const reg::Value& value) {
 // --- query ------------------------------------------------------------------------------
 
 // Prints the key's values that the switches ask for; returns how many were printed.
-int PrintValues(const reg::Key& key, const RegArguments& options, std::ostringstream& out) {
+int PrintValues(const KeyContents& key, const RegArguments& options, std::ostringstream& out) {
     int printed = 0;
-    for (const reg::Value& value : key.values()) {
-        const bool wanted = options.valueName ? reg::NamesEqual(value.name, *options.valueName)
+    for (const RegValue& value : key.values) {
+        const bool wanted = options.valueName ? EqualsNoCase(value.name, options.valueName->c_str())
                                               : !options.defaultValue || value.name.empty();
         if (wanted) {
             out << ValueLine(value) << "\n";
@@ -280,16 +416,30 @@ int PrintValues(const reg::Key& key, const RegArguments& options, std::ostringst
     return printed;
 }
 
-void QueryTree(const reg::Key& key, const std::string& name, const RegArguments& options,
+// Prints the key `name` and every key below it; a subkey deleted meanwhile by another
+// process is left out.
+LONG QueryTree(HKEY key, const std::string& name, const RegArguments& options,
                std::ostringstream& out, int& matches) {
+    KeyContents contents;
+    LONG result = ReadKey(key, contents);
+    if (result != ERROR_SUCCESS)
+        return result;
     const bool filtered = options.valueName || options.defaultValue;
     std::ostringstream values;
-    const int printed = PrintValues(key, options, values);
+    const int printed = PrintValues(contents, options, values);
     if (!filtered || printed > 0)
         out << "\n" << name << "\n" << values.str();
     matches += printed;
-    for (const auto& [childName, child] : key.subkeys())
-        QueryTree(*child, name + "\\" + child->name(), options, out, matches);
+    for (const std::string& child : contents.subkeys) {
+        KeyHandle subkey;
+        result = RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, subkey.out());
+        if (result == ERROR_SUCCESS)
+            result = QueryTree(subkey.get(), name + "\\" + child, options, out, matches);
+        if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND &&
+            result != ERROR_KEY_DELETED)
+            return result;
+    }
+    return ERROR_SUCCESS;
 }
 
 int Query(const std::vector<std::string>& args) {
@@ -297,17 +447,16 @@ int Query(const std::vector<std::string>& args) {
     if (options.positional.size() != 1)
         throw UsageError("query takes one KEY");
     const auto path = ParseKey(options.positional[0]);
-    const reg::HiveSnapshot snapshot = reg::ReadHive();
-    if (!snapshot.ok)
-        return Failed("ERROR: " + snapshot.error);
-    const reg::Key* key = snapshot.root->FindPath(path);
-    if (key == nullptr)
-        return Failed(kNotFound);
-    const std::string name = DisplayName(*snapshot.root, path);
+    KeyHandle key;
+    if (const int status = OpenKey(options.positional[0], path, KEY_READ, key); status != kExitOk)
+        return status;
+    const std::string name = DisplayName(path);
     std::ostringstream out;
     if (options.recursive) {
         int matches = 0;
-        QueryTree(*key, name, options, out, matches);
+        if (const LONG result = QueryTree(key.get(), name, options, out, matches);
+            result != ERROR_SUCCESS)
+            return Failed(ErrorText(result));
         if (options.valueName || options.defaultValue) {
             if (matches == 0)
                 return Failed(kNotFound);
@@ -316,16 +465,19 @@ int Query(const std::vector<std::string>& args) {
         std::cout << out.str();
         return kExitOk;
     }
-    const int printed = PrintValues(*key, options, out);
+    KeyContents contents;
+    if (const LONG result = ReadKey(key.get(), contents); result != ERROR_SUCCESS)
+        return Failed(ErrorText(result));
+    const int printed = PrintValues(contents, options, out);
     if (options.valueName && printed == 0)
         return Failed(kNotFound);
     if (options.defaultValue && printed == 0)
         out << "    (Default)    REG_SZ    (value not set)\n";
     std::cout << "\n" << name << "\n" << out.str();
-    if (!options.valueName && !options.defaultValue && !key->subkeys().empty()) {
+    if (!options.valueName && !options.defaultValue && !contents.subkeys.empty()) {
         std::cout << "\n";
-        for (const auto& [childName, child] : key->subkeys())
-            std::cout << name << "\\" << child->name() << "\n";
+        for (const std::string& child : contents.subkeys)
+            std::cout << name << "\\" << child << "\n";
     }
     std::cout << "\n";
     return kExitOk;
@@ -370,14 +522,16 @@ std::vector<std::uint8_t> EncodeData(const std::string& type, const std::string&
         bytes.push_back(0);
     } else if (EqualsNoCase(type, "REG_BINARY")) {
         typeCode = REG_BINARY;
-        const bool allHex = std::all_of(data.begin(), data.end(),
-                                        [](char c) { return platform::HexDigitValue(c) >= 0; });
-        if (data.size() % 2 != 0 || !allHex)
-            throw UsageError("REG_BINARY data must be pairs of hex digits: " + data);
-        for (std::size_t i = 0; i < data.size(); i += 2) {
-            bytes.push_back(static_cast<std::uint8_t>(platform::HexDigitValue(data[i]) * 16 +
-                                                      platform::HexDigitValue(data[i + 1])));
+        // from_chars takes hex digits only: no sign, no "0x", whatever the locale.
+        for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+            std::uint8_t byte = 0;
+            const auto [end, error] = std::from_chars(&data[i], &data[i] + 2, byte, 16);
+            if (error != std::errc() || end != &data[i] + 2)
+                throw UsageError("REG_BINARY data must be pairs of hex digits: " + data);
+            bytes.push_back(byte);
         }
+        if (data.size() % 2 != 0)
+            throw UsageError("REG_BINARY data must be pairs of hex digits: " + data);
     } else {
         throw UsageError("unsupported type " + type +
                          ": REG_SZ, REG_EXPAND_SZ, REG_DWORD, REG_MULTI_SZ or REG_BINARY");
@@ -401,6 +555,8 @@ int Add(const std::vector<std::string>& args) {
     HKEY key = nullptr;
     LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, JoinPath(path).c_str(), 0, nullptr,
                                   REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (result == ERROR_BAD_PATHNAME)
+        throw UsageError("invalid key name " + options.positional[0]);
     if (result != ERROR_SUCCESS)
         return Failed(ErrorText(result));
     if (setsValue) {
@@ -424,14 +580,19 @@ int Add(const std::vector<std::string>& args) {
 
 // --- delete -----------------------------------------------------------------------------
 
-// Deletes the key and everything below it in one change of the hive, so that a failure
-// or a crash leaves all of it or none.
-LONG DeleteTree(const std::vector<std::string>& path) {
-    return reg::ChangeHive([&](reg::Key& root, bool& modified) -> LONG {
-        reg::Key* parent = root.FindPath(std::vector<std::string>(path.begin(), path.end() - 1));
-        modified = parent != nullptr && parent->Remove(path.back());
-        return modified ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-    });
+// Deletes every value of the key; a value another process removed meanwhile is gone either
+// way.
+LONG DeleteValues(HKEY key) {
+    KeyContents contents;
+    LONG result = ReadKey(key, contents);
+    for (const RegValue& value : contents.values) {
+        if (result != ERROR_SUCCESS)
+            break;
+        result = RegDeleteValueA(key, value.name.c_str());
+        if (result == ERROR_FILE_NOT_FOUND)
+            result = ERROR_SUCCESS;
+    }
+    return result;
 }
 
 int Delete(const std::vector<std::string>& args) {
@@ -439,16 +600,15 @@ int Delete(const std::vector<std::string>& args) {
     if (options.positional.size() != 1)
         throw UsageError("delete takes one KEY");
     const auto path = ParseKey(options.positional[0]);
-    const reg::HiveSnapshot snapshot = reg::ReadHive();
-    if (!snapshot.ok)
-        return Failed("ERROR: " + snapshot.error);
-    const reg::Key* key = snapshot.root->FindPath(path);
-    if (key == nullptr)
-        return Failed(kNotFound);
-    const std::string displayName = DisplayName(*snapshot.root, path);
+    KeyHandle key;
+    if (const int status = OpenKey(options.positional[0], path, KEY_ALL_ACCESS, key);
+        status != kExitOk)
+        return status;
+    const std::string displayName = DisplayName(path);
     const bool oneValue = options.valueName || options.defaultValue;
     const std::string name = options.valueName.value_or("");
-    if (oneValue && key->FindValue(name) == nullptr)
+    if (oneValue && RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) !=
+                        ERROR_SUCCESS)
         return Failed(kNotFound);
     if (!oneValue && !options.allValues && path.empty())
         return Failed("ERROR: Access is denied.");  // the root key itself stays
@@ -460,29 +620,12 @@ int Delete(const std::vector<std::string>& args) {
         if (!Confirm(question))
             return Failed(kCanceled);
     }
-    LONG result = ERROR_SUCCESS;
-    if (oneValue || options.allValues) {
-        HKEY handle = nullptr;
-        result =
-            RegOpenKeyExA(HKEY_CURRENT_USER, JoinPath(path).c_str(), 0, KEY_ALL_ACCESS, &handle);
-        if (result == ERROR_SUCCESS) {
-            if (oneValue) {
-                result = RegDeleteValueA(handle, name.c_str());
-            } else {
-                for (const reg::Value& value : key->values()) {
-                    result = RegDeleteValueA(handle, value.name.c_str());
-                    // A value another process removed meanwhile is gone either way.
-                    if (result == ERROR_FILE_NOT_FOUND)
-                        result = ERROR_SUCCESS;
-                    if (result != ERROR_SUCCESS)
-                        break;
-                }
-            }
-            RegCloseKey(handle);
-        }
-    } else {
-        result = DeleteTree(path);
-    }
+    // The key and everything below it go in one change of the hive, so that a failure or a
+    // crash leaves all of it or none.
+    const LONG result = oneValue ? RegDeleteValueA(key.get(), name.c_str())
+                        : options.allValues
+                            ? DeleteValues(key.get())
+                            : RegDeleteTreeA(HKEY_CURRENT_USER, JoinPath(path).c_str());
     if (result != ERROR_SUCCESS)
         return Failed(ErrorText(result));
     std::cout << kCompleted << "\n";
@@ -497,64 +640,40 @@ int Export(const std::vector<std::string>& args) {
         throw UsageError("export takes KEY and FILE");
     const auto path = ParseKey(options.positional[0]);
     const std::string& file = options.positional[1];
-    const reg::HiveSnapshot snapshot = reg::ReadHive();
-    if (!snapshot.ok)
-        return Failed("ERROR: " + snapshot.error);
-    const reg::Key* key = snapshot.root->FindPath(path);
-    if (key == nullptr)
-        return Failed(kNotFound);
-    const std::string name = DisplayName(*snapshot.root, path);
-    const std::string text = reg::WriteHiveText(*key, name.size() > reg::kRootName.size()
-                                                          ? name.substr(reg::kRootName.size() + 1)
-                                                          : std::string());
+    KeyHandle key;
+    if (const int status = OpenKey(options.positional[0], path, KEY_READ, key); status != kExitOk)
+        return status;
     if (!options.overwriteFile && access(file.c_str(), F_OK) == 0 &&
         !Confirm("File " + file + " already exists. Overwrite")) {
         return Failed(kCanceled);
     }
-    // The export may hold passwords, like the hive itself. A regular file that is there
-    // already is made private before anything is written into it; a device or a pipe (say
-    // /dev/stdout) keeps its mode.
-    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    struct stat info {};
-    bool written =
-        fd >= 0 && fstat(fd, &info) == 0 &&
-        (!S_ISREG(info.st_mode) || (info.st_mode & 07777) == 0600 || fchmod(fd, 0600) == 0) &&
-        platform::WriteAll(fd, text.data(), text.size());
-    if (fd >= 0 && close(fd) != 0)
-        written = false;
-    if (!written)
+    // The export may hold passwords, like the hive itself: the file is made private.
+    const LONG result = RegExportKeyA(key.get(), file.c_str());
+    if (result == ERROR_WRITE_FAULT)
         return Failed("ERROR: Cannot write " + file + ".");
+    if (result != ERROR_SUCCESS)
+        return Failed(ErrorText(result));
     std::cout << kCompleted << "\n";
     return kExitOk;
-}
-
-// Adds the keys and values of `from` to `into`, replacing values of the same names.
-void Merge(const reg::Key& from, reg::Key& into) {
-    for (const reg::Value& value : from.values())
-        into.SetValue(value.name, value.type, value.data);
-    for (const auto& [name, child] : from.subkeys())
-        Merge(*child, into.Ensure(child->name()));
 }
 
 int Import(const std::vector<std::string>& args) {
     const RegArguments options = ParseRegArguments(args, 1, {});
     if (options.positional.size() != 1)
         throw UsageError("import takes one FILE");
-    const std::string& file = options.positional[0];
-    // A folder, a FIFO or a device is refused without blocking, like the hive itself.
-    std::string text;
-    std::string error;
-    if (!reg::ReadRegistryFile(file, text, error))
-        return Failed("ERROR: " + error);
-    const reg::ParseResult parsed = reg::ParseHiveText(text);
-    if (!parsed.ok)
-        return Failed("ERROR: " + file + ": " + parsed.error);
-    // One change of the hive: the file is imported whole or not at all.
-    const LONG result = reg::ChangeHive([&](reg::Key& root, bool& modified) -> LONG {
-        Merge(parsed.root, root);
-        modified = true;
-        return ERROR_SUCCESS;
-    });
+    // The file is imported whole or not at all. A file that cannot be read or parsed comes
+    // back with the reason; a hive that takes no change, with the result alone.
+    std::vector<char> reason(256);
+    LONG result = ERROR_MORE_DATA;
+    DWORD reasonLength = 0;
+    while (result == ERROR_MORE_DATA) {
+        reasonLength = static_cast<DWORD>(reason.size());
+        result = RegImportFileA(options.positional[0].c_str(), reason.data(), &reasonLength);
+        if (result == ERROR_MORE_DATA)
+            reason.resize(reasonLength);
+    }
+    if (result == ERROR_BAD_FORMAT)
+        return Failed("ERROR: " + std::string(reason.data(), reasonLength));
     if (result != ERROR_SUCCESS)
         return Failed(ErrorText(result));
     std::cout << kCompleted << "\n";

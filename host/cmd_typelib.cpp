@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "command.h"
-#include "platform/com/bstr.h"
+#include "lumbrook/bstr.h"
 #include "server.h"
 
 namespace lumbrook::host {

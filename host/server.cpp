@@ -1,14 +1,14 @@
 #include "server.h"
 
 #include <dlfcn.h>
-#include <unistd.h>  // access
+#include <limits.h>  // PATH_MAX
+#include <unistd.h>  // access, readlink
 
 #include <cstdio>
 #include <iostream>
 
 #include "command.h"
-#include "platform/app/app.h"
-#include "platform/com/bstr.h"
+#include "lumbrook/bstr.h"
 
 namespace lumbrook::host {
 
@@ -46,12 +46,21 @@ LumbrookPtr CreateFromLibrary(const std::string& path, std::string& error) {
     return object;
 }
 
+// The folder of this program, links resolved; "." when it cannot be told.
+std::string ProgramFolder() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path)
+        return ".";
+    const std::string program(path, static_cast<std::size_t>(length));
+    const std::size_t slash = program.rfind('/');
+    return slash == 0 ? "/" : program.substr(0, slash);
+}
+
 }  // namespace
 
 std::vector<std::string> ServerCandidates() {
-    const std::string folder =
-        platform::ModuleFolder(reinterpret_cast<const void*>(&ServerCandidates));
-    const std::string programFolder = folder.empty() ? std::string(".") : folder;
+    const std::string programFolder = ProgramFolder();
     // The installed library folder, relative to an installed program's bin folder; then the
     // program's own folder, where a build tree keeps both.
     return {programFolder + "/" LUMBROOK_BIN_TO_LIB "/" LUMBROOK_SERVER_FILE,

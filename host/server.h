@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "lumbrook/com_ptr.h"
 #include "lumbrook/lumbrook.h"
-#include "platform/com/com_ptr.h"
 
 namespace lumbrook::host {
 

@@ -14,6 +14,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* Marks what liblumbrook-platform.so exports: the functions and data declared with it are
+ * its whole interface, and everything else in the library is hidden. */
+#if defined(__GNUC__)
+#define LUMBROOK_PLATFORM_API __attribute__((visibility("default")))
+#else
+#define LUMBROOK_PLATFORM_API
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -208,20 +216,31 @@ typedef struct EXCEPINFO {
 typedef struct ITypeInfo ITypeInfo;
 
 /* Interface identifiers (the platform's own values). */
-extern const IID IID_IUnknown;
-extern const IID IID_IDispatch;
-extern const IID IID_IClassFactory;
-extern const IID IID_ISupportErrorInfo;
-extern const IID IID_IErrorInfo;
-extern const IID IID_ICreateErrorInfo;
-extern const IID IID_IConnectionPointContainer;
-extern const IID IID_IConnectionPoint;
-extern const IID IID_IEnumConnectionPoints;
-extern const IID IID_IEnumConnections;
-extern const IID GUID_NULL;
+extern LUMBROOK_PLATFORM_API const IID IID_IUnknown;
+extern LUMBROOK_PLATFORM_API const IID IID_IDispatch;
+extern LUMBROOK_PLATFORM_API const IID IID_IClassFactory;
+extern LUMBROOK_PLATFORM_API const IID IID_ISupportErrorInfo;
+extern LUMBROOK_PLATFORM_API const IID IID_IErrorInfo;
+extern LUMBROOK_PLATFORM_API const IID IID_ICreateErrorInfo;
+extern LUMBROOK_PLATFORM_API const IID IID_IConnectionPointContainer;
+extern LUMBROOK_PLATFORM_API const IID IID_IConnectionPoint;
+extern LUMBROOK_PLATFORM_API const IID IID_IEnumConnectionPoints;
+extern LUMBROOK_PLATFORM_API const IID IID_IEnumConnections;
+extern LUMBROOK_PLATFORM_API const IID GUID_NULL;
 
 #ifdef __cplusplus
 } /* extern "C" */
+
+/* C++: GUIDs compare by value, as the platform's own header lets them. */
+inline bool operator==(const GUID& a, const GUID& b) {
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
+        return false;
+    for (int i = 0; i < 8; ++i) {
+        if (a.Data4[i] != b.Data4[i])
+            return false;
+    }
+    return true;
+}
 
 /* C++: abstract classes whose vtables are the platform's, slot for slot. */
 struct IUnknown {
@@ -357,28 +376,29 @@ struct ICreateErrorInfo {
 #endif /* __cplusplus */
 
 /* BSTR: allocated text with its byte length before it; NULL is the empty string. */
-BSTR SysAllocString(const OLECHAR* psz);
-BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui);
-void SysFreeString(BSTR bstrString);
-UINT SysStringLen(BSTR pbstr);
-UINT SysStringByteLen(BSTR bstr);
+LUMBROOK_PLATFORM_API BSTR SysAllocString(const OLECHAR* psz);
+LUMBROOK_PLATFORM_API BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui);
+LUMBROOK_PLATFORM_API void SysFreeString(BSTR bstrString);
+LUMBROOK_PLATFORM_API UINT SysStringLen(BSTR pbstr);
+LUMBROOK_PLATFORM_API UINT SysStringByteLen(BSTR bstr);
 
 /* VARIANT. */
-void VariantInit(VARIANT* pvarg);
-HRESULT VariantClear(VARIANT* pvarg);
-HRESULT VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc);
-HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFlags, VARTYPE vt);
+LUMBROOK_PLATFORM_API void VariantInit(VARIANT* pvarg);
+LUMBROOK_PLATFORM_API HRESULT VariantClear(VARIANT* pvarg);
+LUMBROOK_PLATFORM_API HRESULT VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc);
+LUMBROOK_PLATFORM_API HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc,
+                                                USHORT wFlags, VARTYPE vt);
 
 /* Per-thread error information. */
-HRESULT SetErrorInfo(ULONG dwReserved, IErrorInfo* perrinfo);
-HRESULT GetErrorInfo(ULONG dwReserved, IErrorInfo** pperrinfo);
-HRESULT CreateErrorInfo(ICreateErrorInfo** pperrinfo);
+LUMBROOK_PLATFORM_API HRESULT SetErrorInfo(ULONG dwReserved, IErrorInfo* perrinfo);
+LUMBROOK_PLATFORM_API HRESULT GetErrorInfo(ULONG dwReserved, IErrorInfo** pperrinfo);
+LUMBROOK_PLATFORM_API HRESULT CreateErrorInfo(ICreateErrorInfo** pperrinfo);
 
 /* Class creation by programmatic identifier, through the per-user registration. */
 #define CLSCTX_INPROC_SERVER 0x1
-HRESULT CLSIDFromProgID(LPCOLESTR lpszProgID, CLSID* lpclsid);
-HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid,
-                         void** ppv);
+LUMBROOK_PLATFORM_API HRESULT CLSIDFromProgID(LPCOLESTR lpszProgID, CLSID* lpclsid);
+LUMBROOK_PLATFORM_API HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter,
+                                               DWORD dwClsContext, REFIID riid, void** ppv);
 
 #ifdef __cplusplus
 } /* extern "C" */

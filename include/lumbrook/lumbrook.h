@@ -17,12 +17,14 @@
 extern "C" {
 #endif
 
-/* The type library LumbrookDLL, the class Lumbrook and its interfaces. */
-extern const GUID LIBID_LumbrookDLL;
-extern const CLSID CLSID_Lumbrook;
-extern const IID IID__Lumbrook;
-extern const IID DIID___Lumbrook;          /* outgoing events: Progress(done, total) */
-extern const IID IID_ILumbrookHostSupport; /* host-side diagnostics, not part of _Lumbrook */
+/* The type library LumbrookDLL, the class Lumbrook and its interfaces. liblumbrook-platform.so
+ * holds them, so that a host links with that library alone. */
+extern LUMBROOK_PLATFORM_API const GUID LIBID_LumbrookDLL;
+extern LUMBROOK_PLATFORM_API const CLSID CLSID_Lumbrook;
+extern LUMBROOK_PLATFORM_API const IID IID__Lumbrook;
+extern LUMBROOK_PLATFORM_API const IID DIID___Lumbrook; /* outgoing events: Progress(done, total) */
+extern LUMBROOK_PLATFORM_API const IID
+    IID_ILumbrookHostSupport; /* host-side diagnostics, not part of _Lumbrook */
 
 #define LUMBROOK_PROGID "LumbrookDLL.Lumbrook"
 

@@ -5,7 +5,6 @@
 
 #ifdef __cplusplus
 
-#include <cstring>
 #include <functional>
 #include <utility>
 
@@ -32,7 +31,7 @@ class ProgressSink final : public IDispatch {
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
-        if (!Same(riid, IID_IUnknown) && !Same(riid, IID_IDispatch))
+        if (riid != IID_IUnknown && riid != IID_IDispatch)
             return E_NOINTERFACE;
         *ppv = static_cast<IDispatch*>(this);
         AddRef();
@@ -61,8 +60,6 @@ class ProgressSink final : public IDispatch {
     }
 
   private:
-    static bool Same(REFIID a, REFIID b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-
     Handler onProgress_;
     ULONG refs_ = 1;
 };

@@ -1,32 +1,16 @@
 // The demo database: a deterministic SQLite file laid out like a real instrument's, whose
 // job run 12 holds the MS/MS spectra of a tryptic digest of the proteins under data/demo/.
+//
+// What the program's own command needs (the options, the summary, the writer) is in
+// lumbrook/demo_database.h; the peptides are here, for the tests that check them.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "lumbrook/demo_database.h"
+
 namespace lumbrook::database::demo {
-
-struct DemoOptions {
-    std::string path;
-    // MS/MS spectra in job run 12; 0 gives one per peptide of the demo's proteins. Larger
-    // counts repeat the peptides with fresh noise, for benchmarks.
-    long spectra = 0;
-    // Also create BASE_JOB_RUN_ITEM_VIEW and BASE_PEAK_VIEW.
-    bool baseViews = false;
-    std::uint64_t seed = 1;
-};
-
-struct DemoSummary {
-    long folders = 0;   // OBJECT_TYPE 2
-    long spotSets = 0;  // OBJECT_TYPE 6
-    long jobRuns = 0;
-    long items = 0;
-    long peakLists = 0;
-    long peaks = 0;
-    long msmsSpectra = 0;  // of job run 12
-};
 
 // A peptide of the demo: its sequence, the protein it comes from, its [M+H]+ mass.
 struct DemoPeptide {
@@ -35,16 +19,8 @@ struct DemoPeptide {
     double protonatedMass = 0;
 };
 
-// The job run whose export identifies the demo's proteins.
-inline constexpr long kMsmsJobRun = 12;
-
 // The tryptic peptides used for the spectra: 6 to 25 residues, [M+H]+ from 700 to 3500 Da,
 // none with cysteine (so that a search with or without carbamidomethylation finds them).
 std::vector<DemoPeptide> DemoPeptides();
-
-// Writes the database to `options.path`, replacing a file that is there. The file is built
-// beside it under a temporary name and renamed into place, so a failure leaves no half
-// database. DatabaseError or std::runtime_error on failure.
-DemoSummary CreateDemoDatabase(const DemoOptions& options);
 
 }  // namespace lumbrook::database::demo

@@ -5,56 +5,37 @@
 #include <stdlib.h>  // realpath
 #include <unistd.h>  // chdir, getcwd
 
-#include <utility>
-
 namespace lumbrook::platform {
-namespace {
-
-struct TitleState {
-    std::string title;
-    bool set = false;
-};
-
-TitleState& Title() {
-    static TitleState state;
-    return state;
-}
-
-}  // namespace
 
 std::string FormatVersion(const Version& version) {
     return std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
            std::to_string(version.revision);
 }
 
-const std::string& AppTitle() {
-    return Title().title;
-}
+namespace {
 
-void SetAppTitle(std::string title) {
-    Title().title = std::move(title);
-    Title().set = true;
-}
-
-void SetDefaultAppTitle(const std::string& title) {
-    if (!Title().set) {
-        SetAppTitle(title);
+// Reads a text of the platform library's state: asks with a guess at its length and asks
+// again when it was longer.
+template <typename Read>
+std::string ReadText(Read read) {
+    std::string text(64, '\0');
+    while (true) {
+        const std::size_t length = read(text.data(), text.size() + 1);
+        const bool fitted = length <= text.size();
+        text.resize(length);
+        if (fitted)
+            return text;
     }
 }
 
-namespace {
-
-// Read while the library loads, before any code of the program can have changed directory.
-const std::string& StartDirectoryAtLoad() {
-    static const std::string folder = CurrentDirectory();
-    return folder;
-}
-[[maybe_unused]] const std::string& kReadAtLoad = StartDirectoryAtLoad();
-
 }  // namespace
 
-const std::string& StartDirectory() {
-    return StartDirectoryAtLoad();
+std::string AppTitle() {
+    return ReadText(LumbrookAppTitle);
+}
+
+std::string StartDirectory() {
+    return ReadText(LumbrookStartDirectory);
 }
 
 std::string ModulePath(const void* address) {

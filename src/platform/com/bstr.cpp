@@ -1,9 +1,10 @@
-#include "platform/com/bstr.h"
-
+// The platform's BSTR allocator: every BSTR that hosts and the server hand each other is
+// allocated and freed here, in the one platform library of the process.
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/com/text.h"
+#include "lumbrook/com.h"
 
 namespace {
 
@@ -63,16 +64,3 @@ UINT SysStringLen(BSTR pbstr) {
 }
 
 }  // extern "C"
-
-namespace lumbrook::platform {
-
-BSTR BstrFromUtf8(std::string_view text) {
-    const std::u16string wide = Utf8ToUtf16(text);
-    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-}
-
-std::string Utf8FromBstr(BSTR text) {
-    return Utf16ToUtf8(std::u16string_view(text == nullptr ? u"" : text, SysStringLen(text)));
-}
-
-}  // namespace lumbrook::platform

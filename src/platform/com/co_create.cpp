@@ -50,6 +50,8 @@ std::optional<std::string> ReadDefaultText(const std::string& path) {
 
 extern "C" {
 
+// The class identifier registered for a ProgID: the default value of
+// HKCU\Software\Classes\<ProgID>\CLSID.
 HRESULT CLSIDFromProgID(LPCOLESTR lpszProgID, CLSID* lpclsid) {
     if (lpszProgID == nullptr || lpclsid == nullptr)
         return E_INVALIDARG;
@@ -65,6 +67,8 @@ HRESULT CLSIDFromProgID(LPCOLESTR lpszProgID, CLSID* lpclsid) {
     return S_OK;
 }
 
+// Creates an object of a registered in-process class: loads the library that
+// CLSID\{...}\InprocServer32 names and asks its class factory for the interface.
 HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid,
                          void** ppv) {
     if (ppv == nullptr)

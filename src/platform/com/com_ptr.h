@@ -1,51 +1,5 @@
-// An owning interface pointer: releases what it holds, AddRefs on copy.
+// The owning interface pointer is public, header only, so that hosts use the same one; the
+// program's code keeps including it by this name.
 #pragma once
 
-#include <utility>
-
-#include "lumbrook/com.h"
-
-namespace lumbrook::platform {
-
-template <typename T>
-class ComPtr {
-  public:
-    ComPtr() = default;
-    // Takes over a reference the caller already owns.
-    static ComPtr Adopt(T* p) {
-        ComPtr result;
-        result.p_ = p;
-        return result;
-    }
-    ComPtr(const ComPtr& other) : p_(other.p_) {
-        if (p_ != nullptr)
-            p_->AddRef();
-    }
-    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr other) noexcept {
-        std::swap(p_, other.p_);
-        return *this;
-    }
-    ~ComPtr() { reset(); }
-
-    void reset() {
-        if (p_ != nullptr)
-            std::exchange(p_, nullptr)->Release();
-    }
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    T& operator*() const { return *p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    // Releases what is held and gives the address to fill, for out-parameters.
-    T** out() {
-        reset();
-        return &p_;
-    }
-    void** out_void() { return reinterpret_cast<void**>(out()); }
-    T* release() { return std::exchange(p_, nullptr); }
-
-  private:
-    T* p_ = nullptr;
-};
-
-}  // namespace lumbrook::platform
+#include "lumbrook/com_ptr.h"

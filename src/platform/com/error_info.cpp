@@ -6,7 +6,6 @@
 
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
-#include "platform/com/error_info.h"
 #include "platform/com/guid.h"
 #include "platform/com/text.h"
 
@@ -99,6 +98,8 @@ class ErrorInfo final : public IErrorInfo, public ICreateErrorInfo {
     DWORD helpContext_ = 0;
 };
 
+// This thread's error-info slot: the error object SetErrorInfo stored, until GetErrorInfo
+// takes it.
 ComPtr<IErrorInfo>& ThreadSlot() {
     thread_local ComPtr<IErrorInfo> slot;
     return slot;
@@ -132,22 +133,3 @@ HRESULT GetErrorInfo(ULONG dwReserved, IErrorInfo** pperrinfo) {
 }
 
 }  // extern "C"
-
-namespace lumbrook::platform {
-
-HRESULT RaiseError(HRESULT hr, std::string_view source, std::string_view description) {
-    ComPtr<ICreateErrorInfo> create;
-    if (SUCCEEDED(CreateErrorInfo(create.out()))) {
-        std::u16string source16 = Utf8ToUtf16(source);
-        std::u16string description16 = Utf8ToUtf16(description);
-        create->SetSource(source16.data());
-        create->SetDescription(description16.data());
-        ComPtr<IErrorInfo> info;
-        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, info.out_void()))) {
-            SetErrorInfo(0, info.get());
-        }
-    }
-    return hr;
-}
-
-}  // namespace lumbrook::platform

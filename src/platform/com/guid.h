@@ -1,8 +1,6 @@
 // GUIDs in their text form "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 #pragma once
 
-#include <algorithm>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,12 +22,4 @@ std::optional<GUID> GuidFromString(std::string_view text);
 // it cannot see through (and binding the reference on to another would itself be undefined).
 bool IsNullGuid(const GUID* guid);
 
-inline bool operator==(const GUID& a, const GUID& b) {
-    return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
-           std::equal(std::begin(a.Data4), std::end(a.Data4), std::begin(b.Data4));
-}
-
 }  // namespace lumbrook::platform
-
-// The platform compares interface identifiers with ==; make that work for every caller.
-using lumbrook::platform::operator==;

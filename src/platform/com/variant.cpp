@@ -82,6 +82,7 @@ Plain ReadPlain(const VARIANT* v, bool nested = false) {
     return p;
 }
 
+// The text without spaces and tabs around it, as a number in text is read.
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string::npos)
@@ -107,6 +108,7 @@ HRESULT TextToReal(const std::string& text, double& out) {
     return S_OK;
 }
 
+// A value as a double: empty is 0, True is -1, and a text may be True, False or a number.
 HRESULT ToReal(const Plain& p, double& out) {
     switch (p.kind) {
         case Plain::Empty:
@@ -161,6 +163,7 @@ HRESULT ToInteger(const Plain& p, long long min, long long max, long long& out) 
     return S_OK;
 }
 
+// A value as a boolean: any value that reads as a nonzero number is true.
 HRESULT ToBoolean(const Plain& p, bool& out) {
     if (p.kind == Plain::Boolean) {
         out = p.boolean;
@@ -174,17 +177,18 @@ HRESULT ToBoolean(const Plain& p, bool& out) {
     return S_OK;
 }
 
+// A double as text, in the shortest form that reads back as the same double.
 std::string RealToText(double value) {
     if (std::isnan(value))
         return "NaN";
     if (std::isinf(value))
         return value > 0 ? "Infinity" : "-Infinity";
-    // Shortest text that reads back as the same double.
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 
+// A value as text: empty is "", booleans are True and False, numbers in plain decimal.
 HRESULT ToText(const Plain& p, std::string& out) {
     switch (p.kind) {
         case Plain::Empty:
@@ -213,6 +217,7 @@ HRESULT ToText(const Plain& p, std::string& out) {
 
 extern "C" {
 
+// Makes the VARIANT VT_EMPTY without freeing what it held.
 void VariantInit(VARIANT* pvarg) {
     if (pvarg == nullptr)
         return;
@@ -220,6 +225,8 @@ void VariantInit(VARIANT* pvarg) {
     pvarg->vt = VT_EMPTY;
 }
 
+// Frees what the VARIANT owns (a BSTR, a reference to an interface) and makes it VT_EMPTY.
+// A VT_BYREF variant owns nothing.
 HRESULT VariantClear(VARIANT* pvarg) {
     if (pvarg == nullptr)
         return E_INVALIDARG;
@@ -241,6 +248,8 @@ HRESULT VariantClear(VARIANT* pvarg) {
     return S_OK;
 }
 
+// Clears the destination and makes it a copy of the source, with a BSTR of its own and a
+// reference of its own to an interface; a failure leaves the destination as it was.
 HRESULT VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc) {
     if (pvargDest == nullptr || pvargSrc == nullptr)
         return E_INVALIDARG;
@@ -259,6 +268,8 @@ HRESULT VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc) {
     return S_OK;
 }
 
+// Converts the source, read through one VT_BYREF, to `vt` (VT_EMPTY, VT_I2, VT_I4, VT_R8,
+// VT_BOOL or VT_BSTR) into the destination, which is cleared first.
 HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, USHORT wFlags, VARTYPE vt) {
     (void)wFlags;  // no conversion flag changes the behaviour for these types
     if (pvargDest == nullptr || pvarSrc == nullptr)

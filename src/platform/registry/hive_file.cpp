@@ -45,6 +45,8 @@ class FileDescriptor {
     int fd_;
 };
 
+// The user's home folder: HOME when it is an absolute path, else the password entry's; empty
+// when neither is known.
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
         return home;
@@ -58,6 +60,7 @@ std::string HomeFolder() {
     return {};
 }
 
+// The folder of the user's configuration files: XDG_CONFIG_HOME, or ~/.config.
 std::string ConfigFolder() {
     // The XDG rule: a relative or empty XDG_CONFIG_HOME is ignored.
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/')
@@ -66,6 +69,7 @@ std::string ConfigFolder() {
     return (home.empty() ? std::string(".") : home) + "/.config";
 }
 
+// The folder part of an absolute path ("/" for a file at the top).
 std::string ParentFolder(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == 0 ? "/" : path.substr(0, slash);
@@ -83,6 +87,7 @@ bool MakeFolders(const std::string& folder) {
     return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
+// The last part of a path, without its folder.
 std::string FileName(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
@@ -113,8 +118,12 @@ std::string TooLarge(const std::string& path) {
     return path + ": larger than 64 MiB, the most a registry file may hold";
 }
 
+// How a read of a registry file ended.
 enum class ReadState { Absent, Read, Failed };
 
+// Reads the whole file at `path` into `text`. Absent when there is no file; Failed, with the
+// reason and the path in `error`, for anything but a regular file of at most kMaxHiveBytes
+// that can be read.
 ReadState ReadWholeFile(const std::string& path, std::string& text, std::string& error) {
     // Only a regular file is opened. Looking first spares a device the effects of an open;
     // O_NONBLOCK keeps a FIFO put there after the look from hanging the open, and fstat on
@@ -172,6 +181,7 @@ struct LoadedHive {
     std::string error;
 };
 
+// Reads and parses the hive file for a change; an absent file is an empty tree.
 LoadedHive Load(const std::string& path) {
     LoadedHive loaded;
     std::string text;
@@ -202,6 +212,8 @@ struct ReadCache {
     std::shared_ptr<const Key> root;
 };
 
+// The read cache. Each library that links this code has one of its own; that is harmless,
+// since a cache is only used while the file's text is what it was read from.
 ReadCache& Cache() {
     static ReadCache cache;
     return cache;

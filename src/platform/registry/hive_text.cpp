@@ -17,10 +17,12 @@ constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// The blanks a hand-written line may have around its parts: spaces and tabs.
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// The text without blanks before and after it, nor the CR of a CRLF line end.
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front()))
         text.remove_prefix(1);
@@ -43,6 +45,7 @@ std::optional<std::uint32_t> ReadHex(std::string_view text, std::size_t maxDigit
     return value;
 }
 
+// Whether `text` starts with `prefix`, ASCII letters in either case ("HKCU", "Hex(").
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && NamesEqual(text.substr(0, prefix.size()), prefix);
 }
@@ -289,6 +292,8 @@ class Parser {
     std::size_t lineNumber_ = 0;
 };
 
+// The text in double quotes, with \" and \\ for the quote and the backslash: the form the
+// reader takes back.
 std::string Quote(std::string_view text) {
     std::string out = "\"";
     for (char c : text) {
@@ -325,6 +330,8 @@ void WriteHexData(std::string& out, std::size_t lineStart, const std::vector<std
     }
 }
 
+// One value line: "name" (or @ for the default value), then the data as text for plain
+// REG_SZ, dword: for a four-byte REG_DWORD, and hex: or hex(type): for anything else.
 void WriteValue(std::string& out, const Value& value) {
     const std::size_t lineStart = out.size();
     out += value.name.empty() ? std::string("@") : Quote(value.name);
@@ -351,6 +358,8 @@ void WriteValue(std::string& out, const Value& value) {
     out += '\n';
 }
 
+// The key's section and its values, then its subkeys' sections in the order of their names.
+// A key without values but with subkeys gets no section: theirs create it on reading.
 void WriteKey(std::string& out, const Key& key, const std::string& path) {
     if (!key.values().empty() || key.subkeys().empty()) {
         out += "\n[";

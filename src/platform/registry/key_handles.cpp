@@ -15,6 +15,7 @@ struct HandleTable {
     std::uintptr_t next = 0x1000;
 };
 
+// The process's one table of open handles.
 HandleTable& Table() {
     static HandleTable table;
     return table;

@@ -1,5 +1,6 @@
 // The registry calls of the platform over the hive file. Reads load the file afresh and
-// answer from that tree; changes go through ChangeHive, under its lock.
+// answer from that tree; changes go through ChangeHive, under its lock. The calls that work
+// on whole files (RegQueryHiveA, RegExportKeyA, RegImportFileA) are in reg_files.cpp.
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -14,6 +15,7 @@ namespace {
 // The platform's flags that choose a 32- or 64-bit view; there is only one view here.
 constexpr REGSAM kViewFlags = 0x0100 | 0x0200;
 
+// Whether the handle was opened with every right of `needed`.
 bool HasRights(const OpenKey& key, REGSAM needed) {
     return (key.access & needed) == needed;
 }
@@ -93,6 +95,8 @@ LONG ChangeKey(HKEY handle, REGSAM needed, Change change) {
     });
 }
 
+// RegOpenKeyExA and RegCreateKeyExA: opens hKey's subkey, creating it and any missing key on
+// the way when `create` is set.
 LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, bool create, PHKEY phkResult,
                   LPDWORD lpdwDisposition) {
     if (phkResult == nullptr)
@@ -295,6 +299,34 @@ LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
             return ERROR_ACCESS_DENIED;
         modified = parent->Remove(path->back());
         return ERROR_SUCCESS;
+    });
+}
+
+LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
+    const auto base = LookupHandle(hKey);
+    if (!base)
+        return ERROR_INVALID_HANDLE;
+    const auto path = JoinPath(*base, lpSubKey);
+    if (!path)
+        return ERROR_BAD_PATHNAME;
+    // Emptying the key itself also changes its values.
+    const bool emptiesKey = path->size() == base->path.size();
+    if (!HasRights(*base, emptiesKey ? KEY_CREATE_SUB_KEY | KEY_SET_VALUE : KEY_CREATE_SUB_KEY))
+        return ERROR_ACCESS_DENIED;
+    return ChangeHive([&](Key& root, bool& modified) -> LONG {
+        if (emptiesKey) {
+            Key* key = root.FindPath(*path);
+            if (key == nullptr)
+                return ERROR_KEY_DELETED;
+            modified = !key->values().empty() || !key->subkeys().empty();
+            key->ClearValues();
+            while (!key->subkeys().empty())
+                key->Remove(key->subkeys().begin()->first);
+            return ERROR_SUCCESS;
+        }
+        Key* parent = root.FindPath(std::vector<std::string>(path->begin(), path->end() - 1));
+        modified = parent != nullptr && parent->Remove(path->back());
+        return modified ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
 }
 

@@ -1,8 +1,28 @@
-#include "platform/com/text.h"
+/*
+ * C++ only: the conversion between UTF-8, the program's text, and UTF-16, the text of a BSTR.
+ * Header only and free of the platform's types, so that code next to other libraries' headers
+ * (an ODBC driver manager's, say) can use it too.
+ *
+ * Both directions keep every character: valid text round-trips exactly, and so do lone
+ * UTF-16 surrogates, which are carried through UTF-8 in their three-byte form. Only bytes
+ * that are not UTF-8 at all become U+FFFD.
+ */
+#ifndef LUMBROOK_UTF16_H
+#define LUMBROOK_UTF16_H
+
+#ifndef __cplusplus
+#error "lumbrook/utf16.h is for C++"
+#endif
+
+#include <string>
+#include <string_view>
 
 namespace lumbrook::platform {
 
-std::u16string Utf8ToUtf16(std::string_view text) {
+// UTF-8 to UTF-16. Bytes that are not UTF-8 (a stray continuation byte, an overlong form,
+// a value beyond U+10FFFF, a sequence cut short) become U+FFFD one byte at a time; the
+// three-byte form of a surrogate becomes that lone surrogate again.
+inline std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -51,7 +71,9 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
+// UTF-16 to UTF-8. A surrogate pair becomes its four-byte character; a lone surrogate keeps
+// its value in the three-byte form, so that the text round-trips.
+inline std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -81,3 +103,5 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 }
 
 }  // namespace lumbrook::platform
+
+#endif /* LUMBROOK_UTF16_H */
