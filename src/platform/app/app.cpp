@@ -31,11 +31,11 @@ std::string ReadText(Read read) {
 }  // namespace
 
 std::string AppTitle() {
-    return ReadText(LumbrookAppTitle);
+    return ReadText(PlatformAppTitle);
 }
 
 std::string StartDirectory() {
-    return ReadText(LumbrookStartDirectory);
+    return ReadText(PlatformStartDirectory);
 }
 
 std::string ModulePath(const void* address) {

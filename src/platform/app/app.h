@@ -14,11 +14,11 @@
 extern "C" {
 // Copies the application title with its NUL into `buffer` of `size` bytes, cut to fit, and
 // returns the title's whole length without the NUL.
-LUMBROOK_PLATFORM_API std::size_t LumbrookAppTitle(char* buffer, std::size_t size);
+LUMBROOK_PLATFORM_API std::size_t PlatformAppTitle(char* buffer, std::size_t size);
 // Sets the application title; with `onlyWhenUnset`, only when nobody has set one yet.
-LUMBROOK_PLATFORM_API void LumbrookSetAppTitle(const char* title, int onlyWhenUnset);
-// Copies the start directory as LumbrookAppTitle copies the title.
-LUMBROOK_PLATFORM_API std::size_t LumbrookStartDirectory(char* buffer, std::size_t size);
+LUMBROOK_PLATFORM_API void PlatformSetAppTitle(const char* title, int onlyWhenUnset);
+// Copies the start directory as PlatformAppTitle copies the title.
+LUMBROOK_PLATFORM_API std::size_t PlatformStartDirectory(char* buffer, std::size_t size);
 }
 
 namespace lumbrook::platform {
@@ -38,12 +38,12 @@ std::string FormatVersion(const Version& version);
 // changed for the rest of the process.
 std::string AppTitle();
 inline void SetAppTitle(const std::string& title) {
-    LumbrookSetAppTitle(title.c_str(), 0);
+    PlatformSetAppTitle(title.c_str(), 0);
 }
 
 // Sets the title only when nobody has set one yet; a library calls this once at load.
 inline void SetDefaultAppTitle(const std::string& title) {
-    LumbrookSetAppTitle(title.c_str(), 1);
+    PlatformSetAppTitle(title.c_str(), 1);
 }
 
 // Absolute path of the folder holding the shared object or program that contains `address`

@@ -41,18 +41,18 @@ std::size_t CopyText(const std::string& text, char* buffer, std::size_t size) {
 
 extern "C" {
 
-std::size_t LumbrookAppTitle(char* buffer, std::size_t size) {
+std::size_t PlatformAppTitle(char* buffer, std::size_t size) {
     return CopyText(Title().title, buffer, size);
 }
 
-void LumbrookSetAppTitle(const char* title, int onlyWhenUnset) {
+void PlatformSetAppTitle(const char* title, int onlyWhenUnset) {
     if (onlyWhenUnset != 0 && Title().set)
         return;
     Title().title = title != nullptr ? title : "";
     Title().set = true;
 }
 
-std::size_t LumbrookStartDirectory(char* buffer, std::size_t size) {
+std::size_t PlatformStartDirectory(char* buffer, std::size_t size) {
     return CopyText(StartDirectoryAtLoad(), buffer, size);
 }
 

@@ -54,19 +54,19 @@ ThreadMessages& Messages() {
 
 extern "C" {
 
-void LumbrookSetEventPump(void (*pump)(void)) {
+void PlatformSetEventPump(void (*pump)(void)) {
     Messages().pump = pump;
 }
 
-void LumbrookPostCall(void (*run)(void*), void (*discard)(void*), void* context) {
+void PlatformPostCall(void (*run)(void*), void (*discard)(void*), void* context) {
     Messages().posted.emplace_back(run, discard, context);
 }
 
-std::size_t LumbrookPendingCallCount(void) {
+std::size_t PlatformPendingCallCount(void) {
     return Messages().posted.size();
 }
 
-void LumbrookDoEvents(void) {
+void PlatformDoEvents(void) {
     ThreadMessages& messages = Messages();
     if (messages.pump != nullptr)
         messages.pump();

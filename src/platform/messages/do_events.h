@@ -18,15 +18,15 @@
 
 extern "C" {
 // Installs (or, with NULL, removes) this thread's window-system pump.
-LUMBROOK_PLATFORM_API void LumbrookSetEventPump(void (*pump)(void));
-// Queues `run(context)` for this thread's next LumbrookDoEvents. `run` takes `context` over;
+LUMBROOK_PLATFORM_API void PlatformSetEventPump(void (*pump)(void));
+// Queues `run(context)` for this thread's next PlatformDoEvents. `run` takes `context` over;
 // `discard(context)` frees a context whose call never runs (its thread ends first).
-LUMBROOK_PLATFORM_API void LumbrookPostCall(void (*run)(void* context),
+LUMBROOK_PLATFORM_API void PlatformPostCall(void (*run)(void* context),
                                             void (*discard)(void* context), void* context);
-LUMBROOK_PLATFORM_API std::size_t LumbrookPendingCallCount(void);
+LUMBROOK_PLATFORM_API std::size_t PlatformPendingCallCount(void);
 // Runs the pump, then the calls posted so far. An exception a call throws reaches the caller;
 // the calls behind it stay queued.
-LUMBROOK_PLATFORM_API void LumbrookDoEvents(void);
+LUMBROOK_PLATFORM_API void PlatformDoEvents(void);
 }
 
 namespace lumbrook::platform {
@@ -38,26 +38,26 @@ using EventPump = void (*)();
 
 // Installs (or, with nullptr, removes) the window-system pump for this thread.
 inline void SetEventPump(EventPump pump) {
-    LumbrookSetEventPump(pump);
+    PlatformSetEventPump(pump);
 }
 
 // Queues a call to run on this thread at the next DoEvents().
 inline void PostCall(std::function<void()> call) {
     using Call = std::function<void()>;
-    LumbrookPostCall(
+    PlatformPostCall(
         [](void* context) { std::unique_ptr<Call>(static_cast<Call*>(context))->operator()(); },
         [](void* context) { delete static_cast<Call*>(context); }, new Call(std::move(call)));
 }
 
 // Number of calls waiting in this thread's queue.
 inline std::size_t PendingCallCount() {
-    return LumbrookPendingCallCount();
+    return PlatformPendingCallCount();
 }
 
 // Processes pending window-system events, then runs the calls posted so far. Calls posted
 // while these run wait for the next DoEvents(), so a call that posts itself cannot loop.
 inline void DoEvents() {
-    LumbrookDoEvents();
+    PlatformDoEvents();
 }
 
 }  // namespace lumbrook::platform
