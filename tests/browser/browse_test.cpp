@@ -347,18 +347,6 @@ TEST_F(Browse, SelectWithSelectedSpectraGivesEntriesInSelectionOrder) {
     EXPECT_EQ(h.MSType, "MS-MS");
 }
 
-TEST_F(Browse, SelectWithAllSpectraGivesOneEntryWhateverRowsAreSelected) {
-    ChooseAlphaSet();
-    ClickRow(4);
-    form_->cmdSave()->click();
-    const BrowserHandoverRecord& h = Global().BrowserHandover;
-    EXPECT_TRUE(h.Accepted);
-    EXPECT_TRUE(h.AllSpectra);
-    EXPECT_EQ(h.JobRunItemID, 0);
-    EXPECT_EQ(h.MSType, "MS-MS");
-    EXPECT_EQ(h.DescriptorList, "Projects/Alpha set:17:0:True:MS-MS");
-}
-
 TEST_F(Browse, MsRowsAndAnEmptySelection) {
     ChooseAlphaSet();
     form_->cboSpotSet()->setCurrentIndex(1);  // job run 18, MS
