@@ -292,14 +292,10 @@ TEST_F(Browse, CutOffTextsShowWholeInATooltip) {
 
     form_->cboSpotSet()->setCurrentIndex(1);  // "2: Job run 18; ; MS reflector positive"
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), "");
-    testing::Rows rows = testing::BrowseRows();
-    rows.jobRuns[0].opmode = "MS-MS 1 kV positive, collision gas air, high resolution, reflector";
-    const testing::FixtureDatabase longNames(rows);
-    testing::StoreConnection(longNames.ConnectionString());
-    form_ = std::make_unique<frmMain>(platform::Version{1, 0, 0});
-    ASSERT_TRUE(form_->Load());
-    form_->show();
-    ChooseAlphaSet();
+    db_.Run(
+        "UPDATE JOB_RUN SET OPMODE_NAME = 'MS-MS 1 kV positive, collision gas air, high "
+        "resolution, reflector' WHERE JOB_RUN_ID = 17");
+    ChooseAlphaSet();  // the job runs are read again
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), form_->cboSpotSet()->currentText());
     EXPECT_TRUE(form_->cboSpotSet()->currentText().endsWith("reflector"));
     form_->cboSpotSet()->setCurrentIndex(1);
