@@ -18,8 +18,6 @@
 #include "browser/frm_main.h"
 #include "fixture.h"
 #include "platform/app/app.h"
-#include "settings/preferences.h"
-#include "settings/settings_store.h"
 #include "support/test_environment.h"
 
 namespace {
@@ -41,9 +39,8 @@ int main(int argc, char** argv) {
     if (!testing::StartOffscreenSession("Lumbrook instance helper"))
         return 1;
     platform::SetAppTitle(argv[1]);
-    settings::WriteSetting(
-        settings::kAppName, settings::kSection, settings::kODBCConnect,
-        "Provider=SQLite;Data Source=" + testing::ScratchFolder() + "/missing.sqlite");
+    testing::StoreConnection(
+        testing::SqliteConnection(testing::ScratchFolder() + "/missing.sqlite"));
     std::unique_ptr<testing::MessageBoxRecorder> okToPrompt;
     if (std::strcmp(argv[2], "dialog") == 0) {
         okToPrompt = std::make_unique<testing::MessageBoxRecorder>(

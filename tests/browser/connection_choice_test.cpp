@@ -3,38 +3,54 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "database/connection_string.h"
 
 namespace lumbrook::connection_dialog {
 namespace {
 
-TEST(ConnectionChoice, EachKindGivesItsProviderAndKeys) {
-    ConnectionChoice file;
-    file.file = "/data/run 12.sqlite";
-    EXPECT_EQ(BuildConnectionString(file), "Provider=SQLite;Data Source=/data/run 12.sqlite;");
+using C = ConnectionChoice;
 
-    ConnectionChoice dsn;
-    dsn.kind = ConnectionKind::OdbcDataSource;
-    dsn.dataSource = "TSQUARED";
-    dsn.user = "tsquared";
-    dsn.password = "qx";
-    EXPECT_EQ(BuildConnectionString(dsn), "Provider=MSDASQL;DSN=TSQUARED;UID=tsquared;PWD=qx;");
+// A choice of `kind` with the given fields filled in.
+C Choice(ConnectionKind kind, const std::vector<std::pair<std::string C::*, std::string>>& fields) {
+    C choice;
+    choice.kind = kind;
+    for (const auto& [member, value] : fields)
+        choice.*member = value;
+    return choice;
+}
 
-    ConnectionChoice driver;
-    driver.kind = ConnectionKind::OdbcDriver;
-    driver.driver = "PostgreSQL Unicode";
-    driver.server = "127.0.0.1";
-    driver.port = "5433";
-    driver.database = "lab";
-    EXPECT_EQ(BuildConnectionString(driver),
-              "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5433;"
-              "Database=lab;");
-
-    ConnectionChoice oracle;
-    oracle.kind = ConnectionKind::OracleService;
-    oracle.dataSource = "TSQUARED";
-    EXPECT_EQ(BuildConnectionString(oracle), "Provider=OraOLEDB.Oracle.1;Data Source=TSQUARED;");
+// Each kind's provider and keys; values that would break the pairs are quoted in the
+// enclosing of the kind's provider.
+TEST(ConnectionChoice, EachKindGivesItsProviderAndKeysWithValuesQuotedAsNeeded) {
+    using enum ConnectionKind;
+    const std::pair<C, const char*> cases[] = {
+        {Choice(SqliteFile, {{&C::file, "/data/run 12.sqlite"}}),
+         "Provider=SQLite;Data Source=/data/run 12.sqlite;"},
+        {Choice(OdbcDataSource,
+                {{&C::dataSource, "TSQUARED"}, {&C::user, "tsquared"}, {&C::password, "qx"}}),
+         "Provider=MSDASQL;DSN=TSQUARED;UID=tsquared;PWD=qx;"},
+        {Choice(OdbcDriver, {{&C::driver, "PostgreSQL Unicode"},
+                             {&C::server, "127.0.0.1"},
+                             {&C::port, "5433"},
+                             {&C::database, "lab"}}),
+         "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5433;Database=lab;"},
+        {Choice(OracleService, {{&C::dataSource, "TSQUARED"}}),
+         "Provider=OraOLEDB.Oracle.1;Data Source=TSQUARED;"},
+        {Choice(SqliteFile, {{&C::file, "/data/a;b\"c.sqlite"}}),
+         "Provider=SQLite;Data Source=\"/data/a;b\"\"c.sqlite\";"},
+        {Choice(OdbcDataSource, {{&C::dataSource, "LAB"}, {&C::password, "x;y}z"}}),
+         "Provider=MSDASQL;DSN=LAB;PWD={x;y}}z};"},
+        {Choice(OdbcDataSource, {{&C::dataSource, "LAB"}, {&C::password, "a};b"}}),
+         "Provider=MSDASQL;DSN=LAB;PWD={a}};b};"},
+        {Choice(OracleService, {{&C::dataSource, "LAB"}, {&C::password, " padded "}}),
+         "Provider=OraOLEDB.Oracle.1;Password=\" padded \";Data Source=LAB;"},
+    };
+    for (const auto& [choice, expected] : cases)
+        EXPECT_EQ(BuildConnectionString(choice), expected);
 }
 
 TEST(ConnectionChoice, MissingRequiredPartGivesNothing) {
@@ -48,32 +64,22 @@ TEST(ConnectionChoice, MissingRequiredPartGivesNothing) {
     }
 }
 
-TEST(ConnectionChoice, ValuesThatWouldBreakThePairsAreQuoted) {
-    ConnectionChoice file;
-    file.file = "/data/a;b\"c.sqlite";
-    EXPECT_EQ(BuildConnectionString(file),
-              "Provider=SQLite;Data Source=\"/data/a;b\"\"c.sqlite\";");
-
-    ConnectionChoice dsn;
-    dsn.kind = ConnectionKind::OdbcDataSource;
-    dsn.dataSource = "LAB";
-    dsn.password = "x;y}z";
-    EXPECT_EQ(BuildConnectionString(dsn), "Provider=MSDASQL;DSN=LAB;PWD={x;y}}z};");
-    dsn.password = "a};b";
-    EXPECT_EQ(BuildConnectionString(dsn), "Provider=MSDASQL;DSN=LAB;PWD={a}};b};");
-
-    ConnectionChoice oracle;
-    oracle.kind = ConnectionKind::OracleService;
-    oracle.dataSource = "LAB";
-    oracle.password = " padded ";
-    EXPECT_EQ(BuildConnectionString(oracle),
-              "Provider=OraOLEDB.Oracle.1;Password=\" padded \";Data Source=LAB;");
-}
-
 // A password such as "a};b" once came out of the builder as a string the parser could not
 // read. Every field of every kind, filled with random text of the characters that matter to
 // the escaping (fixed seed), must read back from the built string as it was entered.
 TEST(ConnectionChoice, EveryBuiltStringReadsBackAsTheFieldsItWasBuiltFrom) {
+    // The keys each kind writes, in the order of ConnectionKind, and the fields they hold.
+    const std::vector<std::pair<const char*, std::string C::*>> kFields[] = {
+        {{"Data Source", &C::file}},
+        {{"DSN", &C::dataSource}, {"UID", &C::user}, {"PWD", &C::password}},
+        {{"Driver", &C::driver},
+         {"Server", &C::server},
+         {"Port", &C::port},
+         {"Database", &C::database},
+         {"Uid", &C::user},
+         {"Pwd", &C::password}},
+        {{"Data Source", &C::dataSource}, {"User ID", &C::user}, {"Password", &C::password}},
+    };
     const std::string_view alphabet[] = {";",  "=", "{", "}",        "\"",       "'",           " ",
                                          "\t", "a", "Z", "\xC3\xA9", "\xD0\x96", "\xE6\xB0\xB4"};
     std::mt19937 random(15);
@@ -98,30 +104,8 @@ TEST(ConnectionChoice, EveryBuiltStringReadsBackAsTheFieldsItWasBuiltFrom) {
         const std::string built = BuildConnectionString(choice);
         database::ConnectionString parsed;
         ASSERT_NO_THROW(parsed = database::ConnectionString::Parse(built)) << built;
-        auto field = [&](const char* key) { return parsed.Get(key).value_or(""); };
-        switch (choice.kind) {
-            case ConnectionKind::SqliteFile:
-                EXPECT_EQ(field("Data Source"), choice.file) << built;
-                break;
-            case ConnectionKind::OdbcDataSource:
-                EXPECT_EQ(field("DSN"), choice.dataSource) << built;
-                EXPECT_EQ(field("UID"), choice.user) << built;
-                EXPECT_EQ(field("PWD"), choice.password) << built;
-                break;
-            case ConnectionKind::OdbcDriver:
-                EXPECT_EQ(field("Driver"), choice.driver) << built;
-                EXPECT_EQ(field("Server"), choice.server) << built;
-                EXPECT_EQ(field("Port"), choice.port) << built;
-                EXPECT_EQ(field("Database"), choice.database) << built;
-                EXPECT_EQ(field("Uid"), choice.user) << built;
-                EXPECT_EQ(field("Pwd"), choice.password) << built;
-                break;
-            case ConnectionKind::OracleService:
-                EXPECT_EQ(field("Data Source"), choice.dataSource) << built;
-                EXPECT_EQ(field("User ID"), choice.user) << built;
-                EXPECT_EQ(field("Password"), choice.password) << built;
-                break;
-        }
+        for (const auto& [key, member] : kFields[round % 4])
+            EXPECT_EQ(parsed.Get(key).value_or(""), choice.*member) << key << " in " << built;
         if (HasFailure())
             break;
     }

@@ -13,6 +13,8 @@
 
 #include "platform/app/app.h"
 #include "platform/ui/application.h"
+#include "settings/preferences.h"
+#include "settings/settings_store.h"
 #include "support/test_environment.h"
 
 namespace lumbrook::testing {
@@ -49,6 +51,25 @@ void ForgetPreferences() {
 
 std::string SqliteConnection(const std::string& path) {
     return "Provider=SQLite;Data Source=" + path;
+}
+
+void StoreConnection(const std::string& text) {
+    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect, text);
+}
+
+QTreeWidgetItem* ChildNamed(QTreeWidgetItem* parent, const QString& text) {
+    for (int i = 0; i < parent->childCount(); ++i) {
+        if (parent->child(i)->text(0) == text)
+            return parent->child(i);
+    }
+    return nullptr;
+}
+
+const QWidget* NextTabStop(const QWidget* widget) {
+    const QWidget* next = widget->nextInFocusChain();
+    while (next != nullptr && next->focusPolicy() == Qt::NoFocus)
+        next = next->nextInFocusChain();
+    return next;
 }
 
 void UseTsquaredDataSource(const std::string& path) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QTreeWidgetItem>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -28,6 +29,15 @@ void ForgetPreferences();
 
 // "Provider=SQLite;Data Source=<path>".
 std::string SqliteConnection(const std::string& path);
+
+// Stores `text` as the connection preference the browser reads on loading.
+void StoreConnection(const std::string& text);
+
+// The child of `parent` shown as `text`; nullptr when there is none.
+QTreeWidgetItem* ChildNamed(QTreeWidgetItem* parent, const QString& text);
+
+// The widget that Tab moves to from `widget`, skipping those that take no focus.
+const QWidget* NextTabStop(const QWidget* widget);
 
 // Points the ODBC driver manager at private files in which the data source TSQUARED is the
 // SQLite database `path`, so the default connection string reaches it.

@@ -47,14 +47,9 @@ class Browser : public ::testing::Test {
     }
     void TearDown() override { platform::SetAppTitle(title_); }
 
-    void StoreConnection(const std::string& text) {
-        settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                               text);
-    }
-
     // A window loaded on the fixture database.
     std::unique_ptr<frmMain> LoadedWindow() {
-        StoreConnection(testing::SqliteConnection(database_));
+        testing::StoreConnection(testing::SqliteConnection(database_));
         auto form = std::make_unique<frmMain>(kVersion);
         EXPECT_TRUE(form->Load());
         return form;
@@ -70,7 +65,7 @@ class Browser : public ::testing::Test {
 TEST_F(Browser, TheStoredStringOrElseTheDefaultIsTriedAndAFailurePrompts) {
     for (const bool storeEmpty : {false, true}) {
         if (storeEmpty)
-            StoreConnection("");
+            testing::StoreConnection("");
         std::string inUse = "unset";
         MessageBoxRecorder boxes([&inUse](const platform::MessageBoxRequest&) {
             inUse = Global().connectionStringInUse;
@@ -87,19 +82,8 @@ TEST_F(Browser, TheStoredStringOrElseTheDefaultIsTriedAndAFailurePrompts) {
     }
 }
 
-TEST_F(Browser, DefaultStringReachesTheDataSourceNamedAfterTheDatabase) {
-    testing::UseTsquaredDataSource(database_);
-    MessageBoxRecorder boxes(
-        [](const platform::MessageBoxRequest&) { return MessageResult::Cancel; });
-    frmMain form(kVersion);
-    EXPECT_TRUE(form.Load());
-    EXPECT_TRUE(boxes.Seen().empty());
-    unsetenv("ODBCSYSINI");
-    unsetenv("ODBCINI");
-}
-
 TEST_F(Browser, OkThenAWorkingStringInTheDialogOpensWithoutASecondPrompt) {
-    StoreConnection("Provider=SQLite;Data Source=" + db_.File("missing.sqlite"));
+    testing::StoreConnection("Provider=SQLite;Data Source=" + db_.File("missing.sqlite"));
     const std::string good = testing::SqliteConnection(database_);
     MessageBoxRecorder boxes([&good](const platform::MessageBoxRequest&) {
         testing::WhenModal<connection_dialog::frmODBC>([&good](connection_dialog::frmODBC& dialog) {
@@ -151,22 +135,15 @@ TEST_F(Browser, LoadedWindowHasItsCaptionLayoutAndRootNode) {
     const QWidget* expected[] = {form->cmdSave(),    form->cmdExit(),    form->DataGrid1(),
                                  form->optSelect(0), form->optSelect(1), form->TreeView1(),
                                  form->cboSpotSet()};
-    for (std::size_t i = 0; i + 1 < std::size(expected); ++i) {
-        const QWidget* next = expected[i]->nextInFocusChain();
-        while (next != nullptr && next->focusPolicy() == Qt::NoFocus)
-            next = next->nextInFocusChain();
-        EXPECT_EQ(next, expected[i + 1]) << expected[i]->objectName().toStdString();
-    }
+    for (std::size_t i = 0; i + 1 < std::size(expected); ++i)
+        EXPECT_EQ(testing::NextTabStop(expected[i]), expected[i + 1]) << i;
 
-    // The root is expanded, shows the open folder, and the right-hand side is disabled.
+    // The root alone (Browse.RootOpensWithItsFoldersAndSpotSetsSortedByName checks that it
+    // is expanded, its picture and its children), and the right-hand side disabled.
     ASSERT_EQ(form->TreeView1()->topLevelItemCount(), 1);
     QTreeWidgetItem* root = form->TreeView1()->topLevelItem(0);
     EXPECT_EQ(root->text(0), "Projects");
     EXPECT_EQ(frmMain::NodeKey(root), "folder_2");
-    EXPECT_TRUE(root->isExpanded());
-    EXPECT_EQ(root->icon(0).pixmap(16, 16).toImage(), TreePicture(kOpenFolderPicture).toImage());
-    for (int i = 0; i < root->childCount(); ++i)
-        EXPECT_NE(root->child(i)->text(0), "xyzzy_dummy_xyzzy");
     EXPECT_FALSE(form->cboSpotSet()->isEnabled());
     EXPECT_FALSE(form->DataGrid1()->isEnabled());
     EXPECT_FALSE(form->cmdSave()->isEnabled());
@@ -244,7 +221,7 @@ TEST_F(Browser, TheProgramFolderBecomesTheCurrentDirectory) {
 TEST_F(Browser, SharedConnectionThatFailsToOpenIsReportedAndTheWindowClosesUnseen) {
     // The file disappears after the probe has run its last command, so the probe succeeds
     // and the shared connection then cannot open it.
-    StoreConnection(testing::SqliteConnection(database_));
+    testing::StoreConnection(testing::SqliteConnection(database_));
     const std::string file = database_;
     database::Connection::SetCommandObserver([file](const std::string& text) {
         if (text.find("BASE_PEAK_VIEW") != std::string::npos)
@@ -264,16 +241,12 @@ TEST_F(Browser, SharedConnectionThatFailsToOpenIsReportedAndTheWindowClosesUnsee
 TEST_F(Browser, FailingBrowserQueryIsShownAndItsControlsStayDisabled) {
     testing::FixtureDatabase broken(testing::SmallFolderTree());
     broken.Run("DROP VIEW JOB_RUN_ITEM_VIEW");
-    StoreConnection(broken.ConnectionString());
+    testing::StoreConnection(broken.ConnectionString());
     MessageBoxRecorder boxes([](const platform::MessageBoxRequest&) { return MessageResult::OK; });
     frmMain form(kVersion);
     ASSERT_TRUE(form.Load());
-    QTreeWidgetItem* root = form.TreeView1()->topLevelItem(0);
-    QTreeWidgetItem* spotSet = nullptr;
-    for (int i = 0; i < root->childCount(); ++i) {
-        if (root->child(i)->text(0) == "Digest plate")
-            spotSet = root->child(i);
-    }
+    QTreeWidgetItem* spotSet =
+        testing::ChildNamed(form.TreeView1()->topLevelItem(0), "Digest plate");
     ASSERT_NE(spotSet, nullptr);
     form.TreeView1()->setCurrentItem(spotSet);
     ASSERT_EQ(boxes.Seen().size(), 1u);
@@ -285,29 +258,9 @@ TEST_F(Browser, FailingBrowserQueryIsShownAndItsControlsStayDisabled) {
     EXPECT_FALSE(platform::BusyPointerShown());  // the pointer is put back
 }
 
-TEST_F(Browser, AnotherInstanceIsBroughtForwardAndThisWindowClosesUnseen) {
-    QProcess first;
-    first.start(LUMBROOK_INSTANCE_HELPER,
-                {QString::fromStdString(platform::AppTitle()), QString::number(20000)});
-    ASSERT_TRUE(first.waitForStarted(5000));
-    ASSERT_TRUE(first.waitForReadyRead(10000));
-    ASSERT_EQ(first.readLine().trimmed(), "first");
-
-    MessageBoxRecorder boxes([](const platform::MessageBoxRequest&) { return MessageResult::OK; });
-    StoreConnection(testing::SqliteConnection(database_));
-    frmMain form(kVersion);
-    EXPECT_FALSE(form.Load());
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(boxes.Seen().empty());
-    ASSERT_TRUE(first.waitForReadyRead(10000));
-    EXPECT_EQ(first.readLine().trimmed(), "raised");
-    EXPECT_EQ(platform::AppTitle(), "unwanted instance");
-    first.kill();
-    first.waitForFinished(5000);
-}
-
 // A second browser started while the first still loads brings forward the first's window
-// that is visible at that moment, never the first's browser window before its load finished.
+// that is visible at that moment, never the first's browser window before its load finished,
+// and closes unseen without a message.
 class SecondInstance : public Browser,
                        public ::testing::WithParamInterface<std::pair<const char*, const char*>> {
   protected:
@@ -338,11 +291,12 @@ TEST_P(SecondInstance, BringsForwardTheWindowTheFirstShowsWhileLoading) {
         << seen.join('|').toStdString() << first.readAllStandardError().toStdString();
 
     MessageBoxRecorder boxes([](const platform::MessageBoxRequest&) { return MessageResult::OK; });
-    StoreConnection(testing::SqliteConnection(database_));
+    testing::StoreConnection(testing::SqliteConnection(database_));
     frmMain second(kVersion);
     EXPECT_FALSE(second.Load());
     EXPECT_FALSE(second.isVisible());
     EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_EQ(platform::AppTitle(), "unwanted instance");
     EXPECT_TRUE(WaitForLine(first, QByteArray("active ") + windowClass, seen))
         << seen.join('|').toStdString();
     QTest::qWait(300);  // time for a wrong window to appear

@@ -21,19 +21,12 @@ TEST(Handover, ThreeRowsGiveThreeEntriesWithTwoNuls) {
     EXPECT_FALSE(record.Accepted);
 }
 
-TEST(Handover, AllSpectraIsOneEntryAndNoRowsKeepTheRecordsValues) {
+// All spectra is one MS/MS entry whatever the rows' operating mode.
+TEST(Handover, AllSpectraIsOneMsmsEntry) {
     BrowserHandoverRecord all;
     FillHandover(all, "F/S", 3, true, {{"1", "MS"}});
     EXPECT_EQ(all.DescriptorList, "F/S:3:0:True:MS-MS");
     EXPECT_EQ(all.JobRunItemID, 0);
-
-    BrowserHandoverRecord none;
-    none.MSType = "";
-    none.JobRunItemID = 0;
-    FillHandover(none, "F/S", 3, false, {});
-    EXPECT_EQ(none.DescriptorList, "");
-    EXPECT_EQ(none.MSType, "");
-    EXPECT_EQ(none.JobRunItemID, 0);
 }
 
 TEST(Handover, ItemIdTextReadsAsA32BitInteger) {

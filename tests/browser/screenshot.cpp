@@ -18,8 +18,6 @@
 #include "browser/frm_main.h"
 #include "fixture.h"
 #include "platform/app/app.h"
-#include "settings/preferences.h"
-#include "settings/settings_store.h"
 #include "support/fixture_database.h"
 #include "support/test_environment.h"
 
@@ -35,8 +33,7 @@ int main(int argc, char** argv) {
     if (!testing::StartOffscreenSession("Lumbrook screenshot"))
         return 1;
     const testing::FixtureDatabase database(testing::BrowseRows());
-    settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                           database.ConnectionString());
+    testing::StoreConnection(database.ConnectionString());
 
     int status = 1;
     {
@@ -44,13 +41,7 @@ int main(int argc, char** argv) {
         if (form.Load()) {
             form.show();
             QTreeWidget* tree = form.TreeView1();
-            QTreeWidgetItem* root = tree->topLevelItem(0);
-            for (int i = 0; i < root->childCount(); ++i) {
-                if (root->child(i)->text(0) == "Alpha set") {
-                    tree->setCurrentItem(root->child(i));
-                    break;
-                }
-            }
+            tree->setCurrentItem(testing::ChildNamed(tree->topLevelItem(0), "Alpha set"));
             form.optSelect(1)->setChecked(true);
             for (int row : {1, 2, 3})
                 form.DataGrid1()->selectionModel()->select(

@@ -17,8 +17,6 @@
 #include "global/process_state.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
-#include "settings/preferences.h"
-#include "settings/settings_store.h"
 #include "support/test_environment.h"
 
 namespace lumbrook::automation {
@@ -41,18 +39,17 @@ void Scribble(_Lumbrook& o) {
 }
 
 void ExpectResetValues(_Lumbrook& o) {
-    Bstr text;
-    o.get_Descriptor(text.out());
-    EXPECT_EQ(text.Utf8(), "");
-    o.get_MSType(text.out());
-    EXPECT_EQ(text.Utf8(), "");
-    o.get_DescriptorList(text.out());
-    EXPECT_EQ(text.Utf8(), "");
-    LONG id = -1;
-    o.get_JobRunID(&id);
-    EXPECT_EQ(id, 0);
-    o.get_JobRunItemID(&id);
-    EXPECT_EQ(id, 0);
+    for (auto get :
+         {&_Lumbrook::get_Descriptor, &_Lumbrook::get_MSType, &_Lumbrook::get_DescriptorList}) {
+        Bstr text;
+        (o.*get)(text.out());
+        EXPECT_EQ(text.Utf8(), "");
+    }
+    for (auto get : {&_Lumbrook::get_JobRunID, &_Lumbrook::get_JobRunItemID}) {
+        LONG id = -1;
+        (o.*get)(&id);
+        EXPECT_EQ(id, 0);
+    }
     VARIANT_BOOL all = VARIANT_TRUE;
     o.get_AllSpectra(&all);
     EXPECT_EQ(all, VARIANT_FALSE);
@@ -64,8 +61,7 @@ class ShowDataBrowser : public ::testing::Test {
 
     // The browse fixture, stored as the connection preference; returns its connection string.
     std::string UseBrowseFixture() {
-        settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                               db_.ConnectionString());
+        testing::StoreConnection(db_.ConnectionString());
         return db_.ConnectionString();
     }
 
@@ -77,8 +73,7 @@ class ShowDataBrowser : public ::testing::Test {
 TEST_F(ShowDataBrowser, CancelOnThePromptOrInTheWindowReturnsFalseWithEverythingReset) {
     const testing::FixtureDatabase db(testing::SmallFolderTree());
     for (const bool prompt : {true, false}) {
-        settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect,
-                               prompt ? std::string() : db.ConnectionString());
+        testing::StoreConnection(prompt ? std::string() : db.ConnectionString());
         testing::MessageBoxRecorder boxes(
             [](const platform::MessageBoxRequest&) { return platform::MessageResult::Cancel; });
         bool shown = false;
@@ -106,15 +101,6 @@ int Blocks(const std::string& text) {
          at = text.find("BEGIN IONS", at + 1))
         ++count;
     return count;
-}
-
-QTreeWidgetItem* SpotSet(browser::frmMain& form, const char* name) {
-    QTreeWidgetItem* root = form.TreeView1()->topLevelItem(0);
-    for (int i = 0; i < root->childCount(); ++i) {
-        if (root->child(i)->text(0) == name)
-            return root->child(i);
-    }
-    return nullptr;
 }
 
 // What `lumbrook export` writes with these arguments.
@@ -163,19 +149,20 @@ TEST_F(ShowDataBrowser, CloseDuringAnExportStartedFromATimerCancelsItAndStaysOpe
 }
 
 // What the browser hands back exports to the same bytes as the host's export of the same
-// choice: the fourth row alone (item 104), then the whole job run.
+// choice: the fourth row alone (item 104), then the whole job run, which a selected row
+// does not change.
 TEST_F(ShowDataBrowser, TheHandedBackChoiceExportsAsTheHostExportsIt) {
     const std::string connection = UseBrowseFixture();
     for (const bool selected : {true, false}) {
         auto o = NewObject();
         testing::WhenModal<browser::frmMain>([selected](browser::frmMain& form) {
-            form.TreeView1()->setCurrentItem(SpotSet(form, "Alpha set"));
-            if (selected) {
+            form.TreeView1()->setCurrentItem(
+                testing::ChildNamed(form.TreeView1()->topLevelItem(0), "Alpha set"));
+            if (selected)
                 form.optSelect(1)->click();
-                form.DataGrid1()->selectionModel()->setCurrentIndex(
-                    form.DataGrid1()->model()->index(3, 0),
-                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            }
+            form.DataGrid1()->selectionModel()->setCurrentIndex(
+                form.DataGrid1()->model()->index(3, 0),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             form.cmdSave()->click();
         });
         VARIANT_BOOL accepted = VARIANT_FALSE;

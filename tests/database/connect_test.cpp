@@ -119,12 +119,5 @@ TEST_F(ConnectTest, AFailingOpenAfterTheProbeRaisesTheDatabasesError) {
     EXPECT_EQ(OpenHandles(first.Path()), 0);
 }
 
-TEST_F(ConnectTest, AnObjectThatNeverConnectedIsReleasedQuietly) {
-    EXPECT_EQ(object_->Connect(nullptr), E_POINTER);
-    EXPECT_FALSE(ConnectWith("garbage"));
-    support_.reset();
-    object_.reset();  // no connection object at all: nothing to close, nothing raised
-}
-
 }  // namespace
 }  // namespace lumbrook::automation

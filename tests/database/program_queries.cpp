@@ -58,4 +58,23 @@ void ExpectProgramQueriesRun(Connection& connection) {
     EXPECT_EQ(item.ColumnCount(), 15);
 }
 
+void ExpectSampleValues(Connection& connection) {
+    Recordset items = connection.Execute(
+        "SELECT * FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12 ORDER BY JOB_RUN_ITEM_ID");
+    ASSERT_EQ(items.RecordCount(), 2);
+    EXPECT_EQ(std::get<std::int64_t>(items.Field("JOB_RUN_ITEM_ID")), 345);
+    EXPECT_EQ(std::get<std::int64_t>(items.Field("Peak_List_Id")), 1001);
+    EXPECT_DOUBLE_EQ(std::get<double>(items.Field("PRECURSOR_MASS")), 1234.56789);
+    EXPECT_EQ(std::get<std::string>(items.Field("OPMODE_NAME")), "MS-MS 1 kV Positive");
+    EXPECT_EQ(std::get<DateTime>(items.Field("JOB_FINISH_TIME")),
+              (DateTime{2026, 3, 2, 10, 15, 30}));
+    items.MoveNext();
+    EXPECT_TRUE(IsNull(items.Field("PRECURSOR_MASS")));  // a REAL or NUMERIC column
+    EXPECT_TRUE(IsNull(items.Field("SPOT_NAME")));       // a text column
+    EXPECT_TRUE(IsNull(items.Field("ACQ_STATUS")));
+    EXPECT_EQ(std::get<std::int64_t>(items.Field("JOB_RUN_NUMERIC_STATUS")), 3);
+    Recordset run = connection.Execute("SELECT * FROM JOB_RUN WHERE JOB_RUN_ID = 13");
+    EXPECT_TRUE(IsNull(run.Field("JOB_FINISH_TIME")));  // a TIMESTAMP column
+}
+
 }  // namespace lumbrook::database::testing

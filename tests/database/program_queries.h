@@ -10,4 +10,8 @@ namespace lumbrook::database::testing {
 // the query.
 void ExpectProgramQueriesRun(Connection& connection);
 
+// Reads the items of job run 12 and job run 13 itself and checks that every provider gives
+// their values with the same types, and NULL for each type of column, by names in any case.
+void ExpectSampleValues(Connection& connection);
+
 }  // namespace lumbrook::database::testing

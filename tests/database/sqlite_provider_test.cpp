@@ -3,11 +3,11 @@
 #include <sqlite3.h>
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "database/connection.h"
 #include "database/database_error.h"
+#include "database_errors.h"
 #include "program_queries.h"
 #include "support/fixture_database.h"
 
@@ -16,24 +16,14 @@ namespace {
 
 using lumbrook::testing::FixtureDatabase;
 using lumbrook::testing::SampleRows;
-using Clock = std::chrono::steady_clock;
+using testing::Clock;
+using testing::ErrorOf;
+using testing::RaisedBy;
+using testing::SecondsSince;
 
 // Never-ending work for the time-out: a recursive count without a bound.
 constexpr const char* kEndlessQuery =
     "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT COUNT(*) FROM c";
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DatabaseError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 class SqliteConnection : public ::testing::Test {
   protected:
@@ -46,21 +36,7 @@ class SqliteConnection : public ::testing::Test {
 };
 
 TEST_F(SqliteConnection, ValuesComeWithTheirTypesAndNullsOfEveryType) {
-    Recordset items = connection_.Execute(
-        "SELECT * FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12 ORDER BY JOB_RUN_ITEM_ID");
-    ASSERT_EQ(items.RecordCount(), 2);
-    EXPECT_EQ(std::get<std::int64_t>(items.Field("JOB_RUN_ITEM_ID")), 345);
-    EXPECT_EQ(std::get<std::int64_t>(items.Field("PEAK_LIST_ID")), 1001);
-    EXPECT_DOUBLE_EQ(std::get<double>(items.Field("PRECURSOR_MASS")), 1234.56789);
-    EXPECT_EQ(std::get<std::string>(items.Field("OPMODE_NAME")), "MS-MS 1 kV Positive");
-    EXPECT_EQ(std::get<DateTime>(items.Field("JOB_FINISH_TIME")),
-              (DateTime{2026, 3, 2, 10, 15, 30}));
-    items.MoveNext();
-    EXPECT_TRUE(IsNull(items.Field("PRECURSOR_MASS")));  // a REAL column
-    EXPECT_TRUE(IsNull(items.Field("SPOT_NAME")));       // a TEXT column
-    EXPECT_TRUE(IsNull(items.Field("ACQ_STATUS")));
-    Recordset run = connection_.Execute("SELECT * FROM JOB_RUN WHERE JOB_RUN_ID = 13");
-    EXPECT_TRUE(IsNull(run.Field("JOB_FINISH_TIME")));  // a TIMESTAMP column
+    testing::ExpectSampleValues(connection_);
     Recordset peak = connection_.Execute("SELECT * FROM PEAK_VIEW WHERE PEAK_LIST_ID = 1002");
     EXPECT_TRUE(IsNull(peak.Field("AREA")));
     EXPECT_EQ(std::get<std::int64_t>(peak.Field("ISOTOPIC_FLAG")), 1);
@@ -103,13 +79,10 @@ TEST_F(SqliteConnection, RowsArePositionedByTheirNumber) {
 }
 
 TEST_F(SqliteConnection, TheFileIsReadOnlyAndOneStatementRunsAtATime) {
-    try {
-        connection_.Execute("DELETE FROM FOLDER_OBJECT");
-        ADD_FAILURE() << "a read-only database was written";
-    } catch (const DatabaseError& e) {
-        EXPECT_STREQ(e.what(), "attempt to write a readonly database");
-        EXPECT_EQ(e.NativeCode() & 0xff, SQLITE_READONLY);
-    }
+    const DatabaseError readOnly =
+        RaisedBy([&] { connection_.Execute("DELETE FROM FOLDER_OBJECT"); });
+    EXPECT_STREQ(readOnly.what(), "attempt to write a readonly database");
+    EXPECT_EQ(readOnly.NativeCode() & 0xff, SQLITE_READONLY);
     EXPECT_NE(ErrorOf([&] {
                   connection_.Execute("SELECT 1; DELETE FROM FOLDER_OBJECT");
               }).find("one statement"),
@@ -122,13 +95,9 @@ TEST_F(SqliteConnection, TheFileIsReadOnlyAndOneStatementRunsAtATime) {
 
 TEST_F(SqliteConnection, AQueryPastTheTimeOutFailsAndTheConnectionStaysUsable) {
     const auto start = Clock::now();
-    try {
-        connection_.Execute(kEndlessQuery, 1);
-        ADD_FAILURE() << "the endless query ended";
-    } catch (const DatabaseError& e) {
-        EXPECT_EQ(e.SqlState(), "HYT00");
-        EXPECT_NE(std::string(e.what()).find("timeout"), std::string::npos) << e.what();
-    }
+    const DatabaseError timeout = RaisedBy([&] { connection_.Execute(kEndlessQuery, 1); });
+    EXPECT_EQ(timeout.SqlState(), "HYT00");
+    EXPECT_NE(std::string(timeout.what()).find("timeout"), std::string::npos) << timeout.what();
     const double elapsed = SecondsSince(start);
     EXPECT_GE(elapsed, 0.9);
     EXPECT_LT(elapsed, 2.0);
@@ -156,17 +125,6 @@ TEST_F(SqliteConnection, ALockedDatabaseIsWaitedForUpToTheTimeOut) {
     release.join();
     EXPECT_GE(SecondsSince(start), 0.2);
     sqlite3_close(writer);
-}
-
-TEST(SqliteOpen, AMissingFileIsAnErrorAndNoFileAppears) {
-    FixtureDatabase db;
-    const std::string missing = db.File("missing.sqlite");
-    Connection connection;
-    const std::string error =
-        ErrorOf([&] { connection.Open("Provider=SQLite;Data Source=" + missing); });
-    EXPECT_EQ(error, "unable to open database file: " + missing);
-    EXPECT_FALSE(connection.IsOpen());
-    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 TEST(SqliteOpen, ProvidersAreChosenByName) {
