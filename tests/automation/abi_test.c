@@ -92,8 +92,8 @@ static void CheckDefaults(_Lumbrook* o) {
     CheckText(o, v->get_DllVersion, "1.0.0");
 }
 
-/* Each setter in its slot, its error code and its error info; the ranges the setters accept
- * are the C++ tests' business. */
+/* Each setter in its slot and its error code; the error info reaches a C host (the texts of
+ * the others and the ranges the setters accept are the C++ tests' business). */
 static void CheckSetters(_Lumbrook* o) {
     const _LumbrookVtbl* v = o->lpVtbl;
     DOUBLE d = 0;
@@ -107,12 +107,9 @@ static void CheckSetters(_Lumbrook* o) {
     CHECK(v->get_minMass(o, &d) == S_OK && d == 0);
 
     CHECK(v->put_maxMass(o, NAN) == LUMBROOK_E_MAXMASS);
-    CheckErrorInfo("Maximum mass cannot be negative");
     CHECK(v->put_S2N(o, -1) == LUMBROOK_E_S2N);
-    CheckErrorInfo("Signal to noise ratio cannot be negative");
 
     CHECK(v->put_Monoisotopic(o, -1) == (HRESULT)0x800403EF);
-    CheckErrorInfo("Monoisotopic must be 0 (false) or 1 (true)");
     CHECK(v->get_Monoisotopic(o, &s) == S_OK && s == 1);
 
     text = Ascii("MS");
@@ -121,7 +118,6 @@ static void CheckSetters(_Lumbrook* o) {
     text = Ascii("ms-ms");
     CHECK(v->put_MSType(o, text) == (HRESULT)0x800403F1);
     SysFreeString(text);
-    CheckErrorInfo("MSType must be MS or MS-MS");
     CheckText(o, v->get_MSType, "MS");
 }
 

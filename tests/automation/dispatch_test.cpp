@@ -95,56 +95,30 @@ TEST_F(Dispatch, NamesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(ids[1], 0);
 }
 
-TEST_F(Dispatch, TextIsConvertedForANumberProperty) {
+// Invoke converts each argument to the property's type; how values convert is the variant
+// tests' business, here that a failed conversion reaches the caller and changes nothing.
+TEST_F(Dispatch, ArgumentsAreConvertedToThePropertysType) {
+    const Bstr number("12.5");
+    const Bstr letters("abc");
     VARIANT text;
     VariantInit(&text);
     text.vt = VT_BSTR;
-    text.u.bstrVal = SysAllocString(u"12.5");
+    text.u.bstrVal = number.get();  // still owned by number
     EXPECT_EQ(Put(u"minMass", text), S_OK);
     EXPECT_EQ(GetDouble(u"minMass"), 12.5);
-    VariantClear(&text);
-
-    text.vt = VT_BSTR;
-    text.u.bstrVal = SysAllocString(u"abc");
+    text.u.bstrVal = letters.get();
     EXPECT_EQ(Put(u"minMass", text), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(argErr_, 0u);
     EXPECT_EQ(GetDouble(u"minMass"), 12.5);
-    VariantClear(&text);
-}
 
-TEST_F(Dispatch, IntegerOneSetsMonoisotopicAndOverflowIsReported) {
     EXPECT_EQ(Put(u"Monoisotopic", Number(VT_I4, 0)), S_OK);
-    EXPECT_EQ(Put(u"Monoisotopic", Number(VT_I4, 1)), S_OK);
+    // 65537 must not wrap round to 1.
+    EXPECT_EQ(Put(u"Monoisotopic", Number(VT_I4, 65537)), DISP_E_OVERFLOW);
     VARIANT result;
     VariantInit(&result);
     ASSERT_EQ(Get(u"Monoisotopic", result), S_OK);
     EXPECT_EQ(result.vt, VT_I2);
-    EXPECT_EQ(result.u.iVal, 1);
-    // 65537 must not wrap round to 1.
-    EXPECT_EQ(Put(u"Monoisotopic", Number(VT_I4, 65537)), DISP_E_OVERFLOW);
-}
-
-TEST_F(Dispatch, ByReferenceArgumentsAreRead) {
-    double value = 33.5;
-    VARIANT ref;
-    VariantInit(&ref);
-    ref.vt = VT_R8 | VT_BYREF;
-    ref.u.pdblVal = &value;
-    EXPECT_EQ(Put(u"S2N", ref), S_OK);
-    EXPECT_EQ(GetDouble(u"S2N"), 33.5);
-
-    BSTR text = SysAllocString(u"MS");
-    VARIANT textRef;
-    VariantInit(&textRef);
-    textRef.vt = VT_BSTR | VT_BYREF;
-    textRef.u.pbstrVal = &text;
-    EXPECT_EQ(Put(u"MSType", textRef), S_OK);
-    SysFreeString(text);
-    VARIANT result;
-    VariantInit(&result);
-    ASSERT_EQ(Get(u"MSType", result), S_OK);
-    EXPECT_EQ(Utf8FromBstr(result.u.bstrVal), "MS");
-    VariantClear(&result);
+    EXPECT_EQ(result.u.iVal, 0);
 }
 
 // Each member's own error texts are the object tests' business; here, that Invoke hands

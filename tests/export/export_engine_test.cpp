@@ -22,21 +22,20 @@ using lumbrook::testing::ProjectsWithSet1;
 using lumbrook::testing::ReadFile;
 using lumbrook::testing::Rows;
 
-// An export of job run 12 with the defaults of a new object, and a connection.
+// An export of job run 12 with the defaults of a new object, connected to `db`.
 struct Export : ExportRequest {
-    Export()
+    explicit Export(const FixtureDatabase& db)
         : ExportRequest{.jobRunId = 12,
                         .allSpectra = true,
                         .msType = "MS-MS",
-                        .filter = {.s2n = 10, .monoisotopic = 1, .minMass = 60, .maxMass = 20}} {}
-
-    std::unique_ptr<database::Connection> connection;
-
-    void Connect(const FixtureDatabase& db) {
-        connection = std::make_unique<database::Connection>();
+                        .filter = {.s2n = 10, .monoisotopic = 1, .minMass = 60, .maxMass = 20}},
+          connection(std::make_unique<database::Connection>()) {
         connection->Open(db.ConnectionString());
         connection->SetCursorLocation(database::CursorLocation::Client);
     }
+
+    std::unique_ptr<database::Connection> connection;
+
     bool Run(const std::string& outFile) {
         ExportListener quiet;
         return Run(outFile, quiet);
@@ -132,8 +131,7 @@ std::vector<std::string> PeakQueries(const std::vector<std::string>& commands) {
 
 TEST(ExportPeakLists, ReadsFourHundredFiftySpectraInThreeBatches) {
     FixtureDatabase db(Spectra(450));
-    Export request;
-    request.Connect(db);
+    Export request(db);
     const std::string out = db.File("batches.qpk");
     CommandLog log;
     EXPECT_TRUE(request.Run(out));
@@ -152,10 +150,11 @@ TEST(ExportPeakLists, ReadsFourHundredFiftySpectraInThreeBatches) {
     EXPECT_EQ(ReadFile(out), ExpectedSpectra(450));
 }
 
-TEST(ExportPeakLists, ExactlyTwoHundredSpectraMakeOneBatch) {
+// All spectra of type MS are read through the same batches as MS/MS ones.
+TEST(ExportPeakLists, ExactlyTwoHundredSpectraMakeOneBatchAlsoForMsType) {
     FixtureDatabase db(Spectra(200));
-    Export request;
-    request.Connect(db);
+    Export request(db);
+    request.msType = "MS";
     const std::string out = db.File("two_hundred.qpk");
     CommandLog log;
     EXPECT_TRUE(request.Run(out));
@@ -180,9 +179,8 @@ TEST(ExportPeakLists, FiltersAtTheirBoundaries) {
         {5, 0, 990, 9},           // above it: not written
     };
     FixtureDatabase db(rows, /*baseViews=*/true);
-    Export request;
+    Export request(db);
     request.views = ViewsFor(true);
-    request.Connect(db);
     const std::string out = db.File("filters.qpk");
     CommandLog log;
     EXPECT_TRUE(request.Run(out));
@@ -216,8 +214,7 @@ TEST(ExportPeakLists, OnlyTheJobRunsOwnSpectraLeaveBlocks) {
     rows.Spectrum(7, 12, "A4", HUGE_VAL).Peaks(7, {{700.5, 7}});
     rows.Spectrum(8, 12, "A5", -HUGE_VAL).Peaks(8, {{800.5, 8}});
     FixtureDatabase db(rows);
-    Export request;
-    request.Connect(db);
+    Export request(db);
     const std::string out = db.File("others.qpk");
     EXPECT_TRUE(request.Run(out));
     EXPECT_EQ(ReadFile(out), Head("900", "A1", 1) + "100.5\t1\r\n" + kEnd +
@@ -232,8 +229,7 @@ TEST(ExportPeakLists, AnItemWithTwoPeakListsGivesTwoBlocksOrOneMergedList) {
     rows.peakLists = {{41, 40}, {42, 40}};
     rows.Peaks(41, {{300, 1}, {100, 2}}).Peaks(42, {{200, 3}});
     FixtureDatabase db(rows);
-    Export request;
-    request.Connect(db);
+    Export request(db);
     request.allSpectra = false;
     request.jobRunItemId = 40;
     request.jobRunId = 0;  // only feeds the titles
@@ -269,22 +265,11 @@ TEST(ExportPeakLists, AnItemWithTwoPeakListsGivesTwoBlocksOrOneMergedList) {
     EXPECT_EQ(ReadFile(out), "");
 }
 
-TEST(ExportPeakLists, AllSpectraWithMsTypeMsRunsTheBatchedExport) {
-    FixtureDatabase db(Spectra(3));
-    Export request;
-    request.Connect(db);
-    request.msType = "MS";
-    const std::string out = db.File("all_ms.qpk");
-    EXPECT_TRUE(request.Run(out));
-    EXPECT_EQ(ReadFile(out), ExpectedSpectra(3));
-}
-
 TEST(ExportPeakLists, NothingToExportCreatesNoFile) {
     Rows rows = JobRun12("MS Reflector Positive");
     rows.Spectrum(1, 12, "A1", 900).Peaks(1, {{100, 1}});
     FixtureDatabase db(rows);
-    Export request;
-    request.Connect(db);
+    Export request(db);
     const std::string out = db.File("nothing.qpk");
 
     // An MS job run: the error, and no file.
@@ -312,8 +297,7 @@ TEST(ExportPeakLists, NothingToExportCreatesNoFile) {
 
 TEST(ExportPeakLists, ACancelMidwayEndsOnACompleteBlockAndReachesFailingBatches) {
     FixtureDatabase db(Spectra(450));
-    Export request;
-    request.Connect(db);
+    Export request(db);
     const std::string out = db.File("cancel.qpk");
     Recorder listener(250);
     EXPECT_FALSE(request.Run(out, listener));
@@ -338,8 +322,7 @@ TEST(ExportPeakLists, ACancelMidwayEndsOnACompleteBlockAndReachesFailingBatches)
 
 TEST(ExportPeakLists, AnErrorInTheMiddleLeavesTheOldFile) {
     FixtureDatabase db(Spectra(450));
-    Export request;
-    request.Connect(db);
+    Export request(db);
     const std::string out = db.File("error_midway.qpk");
     ASSERT_TRUE(request.Run(out));
     // A call run during a pause fails: the error reaches the caller, and the file written
@@ -358,8 +341,7 @@ TEST(ExportPeakLists, AnErrorInTheMiddleLeavesTheOldFile) {
 
 TEST(ExportPeakLists, AFailedBatchIsSkippedAndTheResultIsFalse) {
     FixtureDatabase db(Spectra(450));
-    Export request;
-    request.Connect(db);
+    Export request(db);
     const std::string out = db.File("failed_batch.qpk");
     CommandLog log([](const std::string& sql) {
         if (sql.find("PEAK_LIST_ID >= 201 ") != std::string::npos)
@@ -377,8 +359,7 @@ TEST(ExportPeakLists, AFailedBatchIsSkippedAndTheResultIsFalse) {
 
 TEST(ExportPeakLists, AFullDiskIsAFileErrorAndEndsTheExport) {
     FixtureDatabase db(Spectra(450));
-    Export request;
-    request.Connect(db);
+    Export request(db);
     Recorder listener;
     try {
         request.Run("/dev/full", listener);

@@ -97,6 +97,7 @@ TEST_F(HostSupportTest, AFalseExportSaysWhy) {
     EXPECT_EQ(blocks, 450);
     EXPECT_EQ(peakLines, 900);
     EXPECT_EQ(bytes, static_cast<double>(ReadFile(out).size()));
+    EXPECT_EQ(support_->GetExportCounts(&blocks, nullptr, &bytes), E_POINTER);
 
     // The second of three batches cannot be read.
     database::Connection::SetCommandObserver([](const std::string& sql) {

@@ -5,19 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include "automation/lumbrook_object.h"
-#include "platform/com/bstr.h"
-#include "platform/com/com_ptr.h"
+#include "automation/object_support.h"
 #include "support/fixture_database.h"
 
 namespace lumbrook::automation::testing {
 
 class ObjectTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        object_ =
-            platform::ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
-    }
+    void SetUp() override { object_ = NewObject(); }
 
     // Points the object at `db` and connects it; the test stops when that fails.
     void Connect(const lumbrook::testing::FixtureDatabase& db) {

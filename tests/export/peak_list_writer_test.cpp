@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "export/file_error.h"
-#include "support/test_environment.h"
 
 namespace lumbrook::exporting {
 namespace {
@@ -45,16 +44,6 @@ TEST(PeakListWriter, LineBreaksInTitleTextsBecomeBlanks) {
               "BEGIN IONS\r\nPEPMASS=\r\nCHARGE=1+\r\n"
               "TITLE=Label: x  END IONS BEGIN IONS  Spot_Id: 1 , Peak_List_Id: 2, "
               "MSMS Job_Run_Id: -3\r\nEND IONS\r\n\r\n");
-}
-
-TEST(PeakListWriter, NothingWrittenGivesAnEmptyFile) {
-    const lumbrook::testing::TemporaryFolder folder;
-    const std::string path = folder.File("empty.qpk");
-    lumbrook::testing::WriteFile(path, "old content");
-    PeakListWriter writer(path);
-    writer.Finish();
-    EXPECT_TRUE(lumbrook::testing::FileExists(path));
-    EXPECT_EQ(lumbrook::testing::ReadFile(path), "");
 }
 
 void ExpectFileError(const std::function<void()>& action, std::int32_t code,

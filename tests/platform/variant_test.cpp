@@ -80,6 +80,12 @@ TEST(Variant, ByReferenceArgumentsAreFollowed) {
     Var result;
     ASSERT_EQ(VariantChangeType(&result.v, &source.v, 0, VT_BSTR), S_OK);
     EXPECT_EQ(Utf8FromBstr(result.v.u.bstrVal), "7.25");
+    BSTR text = SysAllocString(u"MS");
+    source.v.vt = VT_BSTR | VT_BYREF;
+    source.v.u.pbstrVal = &text;
+    ASSERT_EQ(VariantChangeType(&result.v, &source.v, 0, VT_BSTR), S_OK);
+    EXPECT_EQ(Utf8FromBstr(result.v.u.bstrVal), "MS");
+    SysFreeString(text);
 
     VARIANT inner = Text("3");
     Var outer;
