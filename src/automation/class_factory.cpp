@@ -4,7 +4,7 @@
 
 #include "automation/lumbrook_object.h"
 #include "automation/server_module.h"
-#include "platform/com/com_ptr.h"
+#include "lumbrook/com_ptr.h"
 #include "platform/com/guid.h"
 
 namespace lumbrook::automation {

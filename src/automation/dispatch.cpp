@@ -5,10 +5,10 @@
 
 #include "automation/lumbrook_object.h"
 #include "automation/type_library.h"
+#include "lumbrook/bstr.h"
+#include "lumbrook/com_ptr.h"
+#include "lumbrook/utf16.h"
 #include "platform/base/ascii_case.h"
-#include "platform/com/bstr.h"
-#include "platform/com/com_ptr.h"
-#include "platform/com/text.h"
 
 namespace lumbrook::automation {
 namespace {

@@ -7,7 +7,7 @@
 #include "export/export_peak_lists.h"
 #include "export/file_error.h"
 #include "global/process_state.h"
-#include "platform/com/bstr.h"
+#include "lumbrook/bstr.h"
 #include "platform/com/error_info.h"
 #include "platform/messages/do_events.h"
 

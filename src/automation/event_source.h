@@ -5,8 +5,8 @@
 
 #include <vector>
 
+#include "lumbrook/com_ptr.h"
 #include "lumbrook/lumbrook.h"
-#include "platform/com/com_ptr.h"
 
 namespace lumbrook::automation {
 

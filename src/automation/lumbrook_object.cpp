@@ -7,7 +7,7 @@
 #include "automation/version.h"
 #include "database/database_error.h"
 #include "global/process_state.h"
-#include "platform/com/bstr.h"
+#include "lumbrook/bstr.h"
 #include "platform/com/error_info.h"
 #include "platform/com/guid.h"
 #include "settings/filter_fields.h"

@@ -6,7 +6,7 @@
 #include "database/database_error.h"
 #include "database/listing_queries.h"
 #include "database/recordset.h"
-#include "platform/com/bstr.h"
+#include "lumbrook/bstr.h"
 #include "platform/com/error_info.h"
 
 namespace lumbrook::automation {

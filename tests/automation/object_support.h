@@ -6,8 +6,8 @@
 #include <string>
 
 #include "automation/lumbrook_object.h"
-#include "platform/com/bstr.h"
-#include "platform/com/com_ptr.h"
+#include "lumbrook/bstr.h"
+#include "lumbrook/com_ptr.h"
 
 namespace lumbrook::automation::testing {
 

@@ -15,8 +15,8 @@
 #include "browser/frm_main.h"
 #include "fixture.h"
 #include "global/process_state.h"
-#include "platform/com/bstr.h"
-#include "platform/com/com_ptr.h"
+#include "lumbrook/bstr.h"
+#include "lumbrook/com_ptr.h"
 #include "support/test_environment.h"
 
 namespace lumbrook::automation {

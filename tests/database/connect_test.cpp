@@ -7,8 +7,8 @@
 
 #include "automation/lumbrook_object.h"
 #include "global/process_state.h"
-#include "platform/com/bstr.h"
-#include "platform/com/com_ptr.h"
+#include "lumbrook/bstr.h"
+#include "lumbrook/com_ptr.h"
 #include "support/fixture_database.h"
 
 namespace lumbrook::automation {

@@ -5,9 +5,9 @@
 #include "automation/lumbrook_object.h"
 #include "database/connection.h"
 #include "database/database_error.h"
+#include "lumbrook/bstr.h"
+#include "lumbrook/com_ptr.h"
 #include "object_fixture.h"
-#include "platform/com/bstr.h"
-#include "platform/com/com_ptr.h"
 #include "support/fixture_database.h"
 #include "support/test_environment.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "automation/lumbrook_object.h"
+#include "lumbrook/bstr.h"
 #include "lumbrook/lumbrook.h"
-#include "platform/com/bstr.h"
 #include "support/test_environment.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/com/bstr.h"
-#include "platform/com/text.h"
+#include "lumbrook/bstr.h"
+#include "lumbrook/utf16.h"
 
 namespace lumbrook::platform {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <thread>
 
-#include "platform/com/bstr.h"
-#include "platform/com/com_ptr.h"
+#include "lumbrook/bstr.h"
+#include "lumbrook/com_ptr.h"
 #include "platform/com/error_info.h"
 
 namespace lumbrook::platform {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/com/bstr.h"
+#include "lumbrook/bstr.h"
 
 namespace lumbrook::platform {
 namespace {

@@ -6,10 +6,10 @@
 #include <iostream>
 #include <string>
 
+#include "lumbrook/bstr.h"
+#include "lumbrook/com_ptr.h"
 #include "lumbrook/lumbrook.h"
 #include "lumbrook/registry.h"
-#include "platform/com/bstr.h"
-#include "platform/com/com_ptr.h"
 #include "platform/com/guid.h"
 
 namespace {

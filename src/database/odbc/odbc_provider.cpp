@@ -10,7 +10,7 @@
 
 #include "database/connection.h"
 #include "database/database_error.h"
-#include "platform/com/text.h"
+#include "lumbrook/utf16.h"
 
 namespace lumbrook::database {
 namespace {

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "lumbrook/com.h"
+#include "lumbrook/com_ptr.h"
 #include "lumbrook/registry.h"
-#include "platform/com/com_ptr.h"
+#include "lumbrook/utf16.h"
 #include "platform/com/error_info.h"
 #include "platform/com/guid.h"
-#include "platform/com/text.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <atomic>
 #include <string>
 
-#include "platform/com/bstr.h"
-#include "platform/com/com_ptr.h"
+#include "lumbrook/bstr.h"
+#include "lumbrook/com_ptr.h"
+#include "lumbrook/utf16.h"
 #include "platform/com/guid.h"
-#include "platform/com/text.h"
 
 namespace {
 

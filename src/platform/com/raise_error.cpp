@@ -1,8 +1,8 @@
 #include <string>
 
-#include "platform/com/com_ptr.h"
+#include "lumbrook/com_ptr.h"
+#include "lumbrook/utf16.h"
 #include "platform/com/error_info.h"
-#include "platform/com/text.h"
 
 namespace lumbrook::platform {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "lumbrook/bstr.h"
 #include "platform/base/ascii_case.h"
-#include "platform/com/bstr.h"
 
 namespace {
 
