@@ -37,6 +37,7 @@ std::string FormatVersion(const Version& version);
 // message boxes. It starts as the title set by SetDefaultAppTitle (or empty) and can be
 // changed for the rest of the process.
 std::string AppTitle();
+// Changes the title for the rest of the process.
 inline void SetAppTitle(const std::string& title) {
     PlatformSetAppTitle(title.c_str(), 0);
 }

@@ -14,6 +14,7 @@ struct TitleState {
     bool set = false;
 };
 
+// The process's one title, made on first use.
 TitleState& Title() {
     static TitleState state;
     return state;

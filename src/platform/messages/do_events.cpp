@@ -45,6 +45,7 @@ struct ThreadMessages {
     std::deque<PostedCall> posted;
 };
 
+// This thread's pump and queue; every thread that posts or pumps has its own.
 ThreadMessages& Messages() {
     thread_local ThreadMessages messages;
     return messages;

@@ -23,6 +23,7 @@ LUMBROOK_PLATFORM_API void PlatformSetEventPump(void (*pump)(void));
 // `discard(context)` frees a context whose call never runs (its thread ends first).
 LUMBROOK_PLATFORM_API void PlatformPostCall(void (*run)(void* context),
                                             void (*discard)(void* context), void* context);
+// The number of calls waiting in this thread's queue.
 LUMBROOK_PLATFORM_API std::size_t PlatformPendingCallCount(void);
 // Runs the pump, then the calls posted so far. An exception a call throws reaches the caller;
 // the calls behind it stay queued.

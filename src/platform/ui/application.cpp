@@ -18,16 +18,19 @@ struct ApplicationState {
     std::string whyNot;
 };
 
+// The process's one application state, made on first use.
 ApplicationState& Application() {
     static ApplicationState application;
     return application;
 }
 
+// True when the environment variable `name` holds a value; an empty one counts as unset.
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
 }
 
+// The event pump DoEvents runs once Qt has started: Qt's pending events on this thread.
 void PumpQtEvents() {
     QCoreApplication::processEvents();
 }

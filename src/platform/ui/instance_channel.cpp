@@ -22,6 +22,8 @@ constexpr int kLockTimeoutMs = 5000;
 const QByteArray kRaiseRequest = "raise\n";
 const QByteArray kRaiseReply = "ok\n";
 
+// The lock file that lets one process at a time claim the channel `name`: look for a listener,
+// then listen.
 QString LockFilePath(const std::string& name) {
     return QDir::tempPath() + "/" + QString::fromStdString(name) + ".lock";
 }

@@ -14,6 +14,7 @@ std::function<MessageResult(const MessageBoxRequest&)>& Responder() {
     return responder;
 }
 
+// Qt's buttons for the platform's button set.
 QMessageBox::StandardButtons QtButtons(MessageButtons buttons) {
     switch (buttons) {
         case MessageButtons::OK:
