@@ -2,8 +2,6 @@
 // the hive's state, a key exported to and imported from a REGEDIT4 file, and the comparison
 // of names. Through the C interface, over real hive files.
 #include <gtest/gtest.h>
-#include <locale.h>
-#include <sys/stat.h>  // chmod
 
 #include <string>
 #include <utility>
@@ -13,7 +11,6 @@
 
 namespace {
 
-using lumbrook::testing::FileMode;
 using lumbrook::testing::ReadFile;
 using lumbrook::testing::ScopedConfigHome;
 using lumbrook::testing::WriteFile;
@@ -61,17 +58,9 @@ Outcome Import(const std::string& file) {
     return {result, std::string(reason, length)};
 }
 
-TEST(RegDeleteTree, DeletesTheKeyWithEverythingBelowItInOneChange) {
-    ScopedConfigHome home;
-    WriteFile(home.HivePath(), kHive);
-    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "software\\VELMORA"), ERROR_SUCCESS);
-    EXPECT_FALSE(Exists("Software\\Velmora"));
-    EXPECT_TRUE(Exists("Software"));
-    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmora"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\\\Velmora"), ERROR_BAD_PATHNAME);
-}
-
-TEST(RegDeleteTree, WithoutASubkeyEmptiesTheKeyAndKeepsIt) {
+// With a subkey the key goes with everything below it; without one the key is emptied and
+// kept.
+TEST(RegDeleteTree, DeletesTheKeyOrEmptiesIt) {
     ScopedConfigHome home;
     WriteFile(home.HivePath(), kHive);
     HKEY key = Open("Software\\Velmora");
@@ -92,6 +81,12 @@ TEST(RegDeleteTree, WithoutASubkeyEmptiesTheKeyAndKeepsIt) {
     EXPECT_EQ(RegDeleteTreeA(readOnly, "Velmora"), ERROR_ACCESS_DENIED);
     RegCloseKey(readOnly);
     EXPECT_TRUE(Exists("Software\\Velmora"));
+
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "software\\VELMORA"), ERROR_SUCCESS);
+    EXPECT_FALSE(Exists("Software\\Velmora"));
+    EXPECT_TRUE(Exists("Software"));
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmora"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\\\Velmora"), ERROR_BAD_PATHNAME);
 }
 
 TEST(RegQueryHive, GivesThePathAndWhyAHiveCannotBeRead) {
@@ -115,20 +110,17 @@ TEST(RegQueryHive, GivesThePathAndWhyAHiveCannotBeRead) {
     EXPECT_EQ(reasonLength, state.reason.size() + 1);
 }
 
-TEST(RegExportKey, WritesTheKeyAsTheHiveSpellsItToAPrivateFile) {
+TEST(RegExportKey, WritesTheKeyAsTheHiveSpellsIt) {
     ScopedConfigHome home;
     WriteFile(home.HivePath(), kHive);
     const std::string file = home.path() + "/export.reg";
     WriteFile(file, "old and longer text that the export replaces\n");
-    ::chmod(file.c_str(), 0644);
     HKEY key = Open("SOFTWARE\\velmora\\LUMBROOK");
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(RegExportKeyA(key, file.c_str()), ERROR_SUCCESS);
     EXPECT_EQ(ReadFile(file),
               "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Velmora\\Lumbrook\\Preferences]\n"
               "\"Filter\"=\"100,15,3,0\"\n");
-    EXPECT_EQ(FileMode(file), 0600);
-    EXPECT_EQ(RegExportKeyA(key, (home.path() + "/no/such/folder.reg").c_str()), ERROR_WRITE_FAULT);
     EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmora"), ERROR_SUCCESS);
     EXPECT_EQ(RegExportKeyA(key, file.c_str()), ERROR_KEY_DELETED);
     RegCloseKey(key);
@@ -154,9 +146,6 @@ TEST(RegImportFile, MergesAWholeFileOrNothing) {
     const auto [result, reason] = Import(bad);
     EXPECT_EQ(result, ERROR_BAD_FORMAT);
     EXPECT_EQ(reason.rfind(bad + ": line 3: expected \"text\", dword:", 0), 0u) << reason;
-    EXPECT_EQ(Import(home.path() + "/missing.reg"),
-              Outcome(ERROR_BAD_FORMAT,
-                      home.path() + "/missing.reg: cannot open: No such file or directory"));
     EXPECT_EQ(ReadFile(home.HivePath()), before);
 
     // A reason too long for the buffer: its size, and the hive untouched.
@@ -166,26 +155,14 @@ TEST(RegImportFile, MergesAWholeFileOrNothing) {
     EXPECT_EQ(length, reason.size() + 1);
 }
 
-TEST(RegImportFile, IntoAHiveThatCannotBeChangedGivesTheHivesResultAndNoReason) {
-    ScopedConfigHome home;
-    WriteFile(home.HivePath(), "not a hive\n");
-    const std::string good = home.path() + "/good.reg";
-    WriteFile(good, "REGEDIT4\n[HKCU\\Software\\Velmora]\n\"Top\"=\"2\"\n");
-    EXPECT_EQ(Import(good), Outcome(ERROR_BADDB, ""));
-    EXPECT_EQ(ReadFile(home.HivePath()), "not a hive\n");
-}
-
-TEST(Lstrcmpi, FoldsAsciiLettersOnlyWhateverTheLocale) {
-    // A locale whose case rules go beyond ASCII must not change the answer.
-    const std::string previous = setlocale(LC_ALL, nullptr);
-    setlocale(LC_ALL, "C.UTF-8");
+// Which bytes fold, whatever the locale, is the name comparison's business (base_test); here,
+// the answer's sign and a null string.
+TEST(Lstrcmpi, ComparesWithoutRegardToCase) {
     EXPECT_EQ(lstrcmpiA("Software\\VELMORA", "software\\velmora"), 0);
     EXPECT_LT(lstrcmpiA("a", "B"), 0);
     EXPECT_GT(lstrcmpiA("b", "A"), 0);
     EXPECT_LT(lstrcmpiA("ab", "ABC"), 0);
-    EXPECT_NE(lstrcmpiA("\xC3\xA4", "\xC3\x84"), 0);  // ä and Ä are different bytes
     EXPECT_EQ(lstrcmpiA(nullptr, ""), 0);
-    setlocale(LC_ALL, previous.c_str());
 }
 
 }  // namespace

@@ -92,15 +92,6 @@ step(2 "" "exclude one another" reg delete ${key} /v a /va /f)
 step(2 "" "invalid switch" reg query ${key} /z)
 step(2 "" "unknown verb" reg copy ${key} ${key})
 
-# A hive that cannot be parsed: reads say where, changes fail and leave it as it was.
-file(WRITE ${WORK}/lumbrook/HKEY_CURRENT_USER.reg "not a hive\n")
-step(1 "" "HKEY_CURRENT_USER.reg: line 1: expected the header REGEDIT4: not a hive" reg query HKCU)
-step(1 "" "cannot be changed: .*line 1: expected the header REGEDIT4" reg add ${key} /v X /d y /f)
-file(READ ${WORK}/lumbrook/HKEY_CURRENT_USER.reg after)
-if(NOT after STREQUAL "not a hive\n")
-    message(FATAL_ERROR "the unparsable hive was changed:\n${after}")
-endif()
-
 # props(NAME=VALUE-REGEX): a new object's properties, within a generous bound even when the
 # hive path is a FIFO that no one writes.
 function(props expected)
@@ -112,6 +103,19 @@ function(props expected)
 endfunction()
 set(hive ${WORK}/lumbrook/HKEY_CURRENT_USER.reg)
 set(defaults "\nODBCString=Provider=OraOLEDB[^\n]*\nminMass=60\nmaxMass=20\nS2N=10\n")
+
+# A hive that cannot be parsed: reads say where, changes (an import too) fail and leave it as
+# it was, and a new object starts with the defaults.
+file(WRITE ${hive} "not a hive\n")
+step(1 "" "HKEY_CURRENT_USER.reg: line 1: expected the header REGEDIT4: not a hive" reg query HKCU)
+step(1 "" "cannot be changed: .*line 1: expected the header REGEDIT4" reg add ${key} /v X /d y /f)
+step(1 "" "^ERROR: The registry cannot be changed: .*line 1: expected the header REGEDIT4: not a hive\n$"
+     reg import ${WORK}/export.reg)
+props("${defaults}")
+file(READ ${hive} after)
+if(NOT after STREQUAL "not a hive\n")
+    message(FATAL_ERROR "the unparsable hive was changed:\n${after}")
+endif()
 
 # A FIFO, a folder or a device at the hive path reads as an empty hive, at once, and takes no
 # change; it stays what it was.
