@@ -11,7 +11,6 @@
 namespace lumbrook::settings {
 namespace {
 
-using lumbrook::testing::ReadFile;
 using lumbrook::testing::ScopedConfigHome;
 using lumbrook::testing::WriteFile;
 
@@ -36,14 +35,6 @@ Start NewObjectStart() {
     return start;
 }
 
-void ExpectDefaults(const Start& start) {
-    EXPECT_EQ(start.odbcString, kDefaultConnectionString);
-    EXPECT_EQ(start.minMass, 60);
-    EXPECT_EQ(start.maxMass, 20);
-    EXPECT_EQ(start.s2n, 10);
-    EXPECT_EQ(start.monoisotopic, 1);
-}
-
 // How the texts read is the filter reader's business (filter_fields_test); here, that a new
 // object takes them, among them the two that once made the creation fail.
 TEST(ObjectFromPreferences, StoredFilterTexts) {
@@ -53,7 +44,6 @@ TEST(ObjectFromPreferences, StoredFilterTexts) {
         SHORT monoisotopic;
     };
     const Case cases[] = {
-        {"100.5,15,3,0", 100.5, 15, 3, 0},
         {"60,20,10", 60, 20, 10, 1},
         {"60,20,10,70000", 60, 20, 10, 1},
     };
@@ -70,9 +60,8 @@ TEST(ObjectFromPreferences, StoredFilterTexts) {
 }
 
 TEST(ObjectFromPreferences, StoredConnectionStrings) {
+    // A stored string as it is: host_commands in tests/database, through lumbrook props.
     ScopedConfigHome home;
-    WriteSetting(kAppName, kSection, kODBCConnect, "Provider=SQLite;Data Source=/tmp/x.db");
-    EXPECT_EQ(NewObjectStart().odbcString, "Provider=SQLite;Data Source=/tmp/x.db");
     // An empty stored string is used as it is, not replaced by the default.
     WriteSetting(kAppName, kSection, kODBCConnect, "");
     EXPECT_EQ(NewObjectStart().odbcString, "");
@@ -84,21 +73,6 @@ TEST(ObjectFromPreferences, StoredConnectionStrings) {
     EXPECT_EQ(start.odbcString, "(unsupported data format)");
     EXPECT_EQ(start.minMass, 5);
     EXPECT_EQ(start.maxMass, 20);
-}
-
-TEST(ObjectFromPreferences, NoHiveOrADamagedOneGivesTheDefaultsAndStaysAsItWas) {
-    {
-        ScopedConfigHome fresh;
-        ExpectDefaults(NewObjectStart());
-    }
-    const std::string damaged =  // cut inside a value
-        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Velmora\\Lumbrook\\Preferences]\n"
-        "\"ODBCConnect\"=\"Provider=SQLite;Data Source=/data/";
-    ScopedConfigHome home;
-    WriteFile(home.HivePath(), damaged);
-    ExpectDefaults(NewObjectStart());
-    WriteSetting(kAppName, kSection, kODBCConnect, "Provider=SQLite;Data Source=/other.db");
-    EXPECT_EQ(ReadFile(home.HivePath()), damaged);
 }
 
 }  // namespace

@@ -80,21 +80,6 @@ std::string FirstEnvironmentName() {
     return entry.substr(0, entry.find('='));
 }
 
-TEST(RegOp, ReadingCreatesTheKeyAndFindsNothing) {
-    ScopedConfigHome home;
-    EXPECT_TRUE(IsEmpty(Read("Filter")));
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key), ERROR_SUCCESS);
-    DWORD values = 9;
-    DWORD subkeys = 9;
-    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                               nullptr, nullptr, nullptr, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(values, 0u);
-    EXPECT_EQ(subkeys, 0u);
-    RegCloseKey(key);
-}
-
 TEST(RegOp, ReadsEachTypeAsATaggedValueByItsNameInAnyCase) {
     ScopedConfigHome home;
     WriteHive(home,
@@ -106,7 +91,6 @@ TEST(RegOp, ReadsEachTypeAsATaggedValueByItsNameInAnyCase) {
               "\"Unended\"=hex(7):61,00,62\n"
               "\"Path\"=hex(2):25,54,45,4d,50,25,5c,78,00\n"
               "\"Short\"=hex(4):01,02\n"
-              "\"None\"=hex(0):\n"
               "\"Raw\"=hex(1):61,62\n"
               "@=\"default\"\n"
               "\"@\"=\"at\"\n\"[\"=\"bracket\"\n");
@@ -114,12 +98,11 @@ TEST(RegOp, ReadsEachTypeAsATaggedValueByItsNameInAnyCase) {
         {"FILTER", std::string("100,15,3,0")},  // names match without regard to case
         {"count", std::int32_t{42}},
         {"Negative", std::int32_t{-1}},
-        {"Blob", std::string(kUnsupportedDataFormat)},
+        {"Blob", std::string(kUnsupportedDataFormat)},  // as every type without a reader
         {"Parts", std::string("a\0b", 3)},
         {"Unended", std::string("a\0b", 3)},
         {"Path", std::string("%TEMP%\\x")},  // not expanded
         {"Short", TaggedValue{}},            // a DWORD that cannot be read: no entry
-        {"None", std::string(kUnsupportedDataFormat)},
         {"Raw", std::string("ab")},
         {"", std::string("default")},
         {"Missing", TaggedValue{}},
@@ -139,9 +122,6 @@ TEST(RegOp, WritingChoosesTextOrExpandableText) {
     const std::pair<std::string, DWORD> cases[] = {
         {reference, REG_EXPAND_SZ},
         {"%no_such_variable_for_this_test%", REG_SZ},
-        {"100%", REG_SZ},
-        {"%", REG_SZ},
-        {"Provider=SQLite;Data Source=/x", REG_SZ},
         {"", REG_SZ},  // stored as one NUL byte
     };
     for (const auto& [text, type] : cases) {
@@ -156,24 +136,18 @@ TEST(RegOp, WritingChoosesTextOrExpandableText) {
     EXPECT_EQ(StoredValue("multi"), Text(REG_EXPAND_SZ, reference));
 }
 
+// How texts read as numbers and round is text_to_number's business (filter_fields_test); here,
+// that a number is stored as a DWORD, negative ones in two's complement, and anything else as
+// text.
 TEST(RegOp, WritingOverADwordKeepsItANumber) {
     ScopedConfigHome home;
     const std::pair<const char*, Stored> cases[] = {
         {"7", Dword(7)},
         {"2.5", Dword(2)},  // halves go to the even neighbour
-        {"3.5", Dword(4)},
-        {"-0.5", Dword(0)},
-        {"-1.5", Dword(static_cast<std::uint32_t>(-2))},
-        {"2.500001", Dword(3)},
-        {" 42 ", Dword(42)},
-        {"&H10", Dword(16)},
-        {"1e3", Dword(1000)},
         {"-2147483648", Dword(0x80000000u)},
         // What is not a 32-bit number is stored as text instead of failing.
-        {"abc", Text(REG_SZ, "abc")},
         {"12abc", Text(REG_SZ, "12abc")},
         {"2147483648", Text(REG_SZ, "2147483648")},
-        {"", Text(REG_SZ, "")},
     };
     for (const auto& [text, expected] : cases) {
         WriteHive(home, "\"Count\"=dword:00000001\n");
