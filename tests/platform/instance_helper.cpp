@@ -1,7 +1,7 @@
 // A second process for the instance tests:
 //   instance_helper TITLE HOLD_MS
-// claims TITLE and prints "first" or "other"; as the first, serves raise requests for
-// HOLD_MS milliseconds, printing "raised" for each, then exits.
+// claims TITLE and prints "first" or "other"; as the first, holds it for HOLD_MS milliseconds,
+// then exits.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -20,13 +20,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool otherRunning = false;
-    auto channel = lumbrook::platform::InstanceChannel::Claim(
-        argv[1],
-        [] {
-            std::printf("raised\n");
-            std::fflush(stdout);
-        },
-        otherRunning);
+    auto channel = lumbrook::platform::InstanceChannel::Claim(argv[1], {}, otherRunning);
     std::printf("%s\n", otherRunning ? "other" : "first");
     std::fflush(stdout);
     if (otherRunning)

@@ -57,24 +57,8 @@ struct MessageBoxRecorder {
     ~MessageBoxRecorder() { platform::SetMessageBoxResponder(nullptr); }
 };
 
-TEST(InstanceChannel, SecondClaimFindsTheFirstAndRaisesItWithoutAMessage) {
-    const std::string title = UniqueTitle("raise");
-    Helper first(title, 20000);
-    ASSERT_EQ(first.ReadLine(), "first");
-
-    bool otherRunning = false;
-    auto channel = platform::InstanceChannel::Claim(title, {}, otherRunning);
-    EXPECT_TRUE(otherRunning);
-    EXPECT_EQ(channel, nullptr);
-
-    MessageBoxRecorder boxes;
-    platform::SetAppTitle(title);
-    util::ActivatePrevInstance();
-    EXPECT_EQ(first.ReadLine(), "raised");
-    EXPECT_TRUE(boxes.seen.empty());
-    EXPECT_EQ(platform::AppTitle(), "unwanted instance");
-}
-
+// A second claim that finds the first and raises it is the browser's second-instance test
+// (frm_main_test), through the windows a user sees.
 TEST(InstanceChannel, UnreachableInstanceGivesOneMessageAndTheTitleStaysChanged) {
     MessageBoxRecorder boxes;
     platform::SetAppTitle(UniqueTitle("nobody"));

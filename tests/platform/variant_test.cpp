@@ -86,20 +86,12 @@ TEST(Variant, ByReferenceArgumentsAreFollowed) {
     ASSERT_EQ(VariantChangeType(&result.v, &source.v, 0, VT_BSTR), S_OK);
     EXPECT_EQ(Utf8FromBstr(result.v.u.bstrVal), "MS");
     SysFreeString(text);
-
-    VARIANT inner = Text("3");
-    Var outer;
-    outer.v.vt = VT_VARIANT | VT_BYREF;
-    outer.v.u.pvarVal = &inner;
-    Var number;
-    ASSERT_EQ(VariantChangeType(&number.v, &outer.v, 0, VT_I2), S_OK);
-    EXPECT_EQ(number.v.u.iVal, 3);
-    VariantClear(&inner);
+    // A VT_VARIANT reference is followed one level: abi_test, through the C interface.
 
     Var dangling;
     dangling.v.vt = VT_I4 | VT_BYREF;
     dangling.v.u.plVal = nullptr;
-    EXPECT_EQ(VariantChangeType(&number.v, &dangling.v, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(VariantChangeType(&result.v, &dangling.v, 0, VT_I4), DISP_E_TYPEMISMATCH);
 }
 
 TEST(Variant, BooleansFollowTheAutomationValues) {
