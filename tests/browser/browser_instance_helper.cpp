@@ -20,27 +20,19 @@
 #include "platform/app/app.h"
 #include "support/test_environment.h"
 
-namespace {
-
-void Say(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     using namespace lumbrook;
     if (argc != 3 || (std::strcmp(argv[2], "prompt") != 0 && std::strcmp(argv[2], "dialog") != 0))
         return 2;
     // Killed by the test, this process removes nothing: its folders are made in the test's
     // scratch folder (the test sets TMPDIR), which the test removes.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line reaches the test as it is printed
     const testing::ScopedConfigHome config;
     if (!testing::StartOffscreenSession("Lumbrook instance helper"))
         return 1;
     platform::SetAppTitle(argv[1]);
-    testing::StoreConnection(
-        testing::SqliteConnection(testing::ScratchFolder() + "/missing.sqlite"));
+    testing::StoreConnection("Provider=SQLite;Data Source=" + testing::ScratchFolder() +
+                             "/missing.sqlite");
     std::unique_ptr<testing::MessageBoxRecorder> okToPrompt;
     if (std::strcmp(argv[2], "dialog") == 0) {
         okToPrompt = std::make_unique<testing::MessageBoxRecorder>(
@@ -71,21 +63,21 @@ int main(int argc, char** argv) {
                 return;
             ready = true;
             lastActive = decoy;
-            Say("ready");
+            std::puts("ready");
             return;
         }
         QWidget* active = QApplication::activeWindow();
         if (active != lastActive && active != nullptr) {
             lastActive = active;
-            Say(std::string("active ") + active->metaObject()->className());
+            std::printf("active %s\n", active->metaObject()->className());
         }
         if (form.isVisible() && !browserShown) {
             browserShown = true;
-            Say("browser shown");
+            std::puts("browser shown");
         }
     });
     watch.start();
     form.Load();  // runs the prompt's and the dialog's modal loops until the process ends
-    Say("load ended");
+    std::puts("load ended");
     return 0;
 }

@@ -38,12 +38,8 @@ TEST(ConnectionChoice, EachKindGivesItsProviderAndKeysWithValuesQuotedAsNeeded) 
                              {&C::port, "5433"},
                              {&C::database, "lab"}}),
          "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5433;Database=lab;"},
-        {Choice(OracleService, {{&C::dataSource, "TSQUARED"}}),
-         "Provider=OraOLEDB.Oracle.1;Data Source=TSQUARED;"},
         {Choice(SqliteFile, {{&C::file, "/data/a;b\"c.sqlite"}}),
          "Provider=SQLite;Data Source=\"/data/a;b\"\"c.sqlite\";"},
-        {Choice(OdbcDataSource, {{&C::dataSource, "LAB"}, {&C::password, "x;y}z"}}),
-         "Provider=MSDASQL;DSN=LAB;PWD={x;y}}z};"},
         {Choice(OdbcDataSource, {{&C::dataSource, "LAB"}, {&C::password, "a};b"}}),
          "Provider=MSDASQL;DSN=LAB;PWD={a}};b};"},
         {Choice(OracleService, {{&C::dataSource, "LAB"}, {&C::password, " padded "}}),
@@ -56,11 +52,9 @@ TEST(ConnectionChoice, EachKindGivesItsProviderAndKeysWithValuesQuotedAsNeeded) 
 TEST(ConnectionChoice, MissingRequiredPartGivesNothing) {
     for (ConnectionKind kind : {ConnectionKind::SqliteFile, ConnectionKind::OdbcDataSource,
                                 ConnectionKind::OdbcDriver, ConnectionKind::OracleService}) {
-        ConnectionChoice choice;
-        choice.kind = kind;
-        choice.user = "someone";
-        choice.server = "host";
-        EXPECT_EQ(BuildConnectionString(choice), "") << static_cast<int>(kind);
+        EXPECT_EQ(
+            BuildConnectionString(Choice(kind, {{&C::user, "someone"}, {&C::server, "host"}})), "")
+            << static_cast<int>(kind);
     }
 }
 

@@ -1,15 +1,10 @@
 #include "fixture.h"
 
-#include <dlfcn.h>   // dlopen
 #include <unistd.h>  // getpid
 
-#include <QApplication>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 
 #include "platform/app/app.h"
 #include "platform/ui/application.h"
@@ -18,12 +13,6 @@
 #include "support/test_environment.h"
 
 namespace lumbrook::testing {
-namespace {
-
-// Debian's SQLite ODBC driver (package libsqliteodbc).
-constexpr const char* kSqliteOdbcDriver = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
-
-}  // namespace
 
 bool StartOffscreenSession(const std::string& name) {
     // The run under a real X server (run_under_x.sh) asks for its platform instead.
@@ -49,10 +38,6 @@ void ForgetPreferences() {
         std::filesystem::remove_all(std::filesystem::path(config) / "lumbrook");
 }
 
-std::string SqliteConnection(const std::string& path) {
-    return "Provider=SQLite;Data Source=" + path;
-}
-
 void StoreConnection(const std::string& text) {
     settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect, text);
 }
@@ -72,24 +57,6 @@ const QWidget* NextTabStop(const QWidget* widget) {
     return next;
 }
 
-void UseTsquaredDataSource(const std::string& path) {
-    // The driver and the driver manager's configuration library keep a few allocations
-    // until the process ends; held mapped, the leak checker can name them (tests/lsan.supp
-    // excuses them) after the driver manager has unloaded them.
-    static void* const keepDriver = dlopen(kSqliteOdbcDriver, RTLD_NOW | RTLD_NODELETE);
-    static void* const keepInstaller = dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_NODELETE);
-    (void)keepDriver;
-    (void)keepInstaller;
-    const std::string folder = ScratchFolder() + "/odbc";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder + "/odbcinst.ini") << "[SQLite3]\nDriver=" << kSqliteOdbcDriver
-                                            << "\n"
-                                               "CommLog=0\nUsageCount=1\n";
-    std::ofstream(folder + "/odbc.ini") << "[TSQUARED]\nDriver=SQLite3\nDatabase=" << path << "\n";
-    setenv("ODBCSYSINI", folder.c_str(), 1);
-    setenv("ODBCINI", (folder + "/odbc.ini").c_str(), 1);
-}
-
 MessageBoxRecorder::MessageBoxRecorder(
     std::function<platform::MessageResult(const platform::MessageBoxRequest&)> answer) {
     platform::SetMessageBoxResponder([this, answer](const platform::MessageBoxRequest& request) {
@@ -100,21 +67,6 @@ MessageBoxRecorder::MessageBoxRecorder(
 
 MessageBoxRecorder::~MessageBoxRecorder() {
     platform::SetMessageBoxResponder(nullptr);
-}
-
-void WhenModalWidget(std::function<bool(QWidget*)> tryAction) {
-    // Polls from the event loop: the dialog becomes active only once its own exec() runs.
-    auto attempts = std::make_shared<int>(0);
-    auto timer = new QTimer();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, attempts, tryAction] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if ((modal != nullptr && tryAction(modal)) || ++*attempts > 500) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start();
 }
 
 }  // namespace lumbrook::testing
