@@ -42,8 +42,6 @@ TEST(ConnectionChoice, EachKindGivesItsProviderAndKeysWithValuesQuotedAsNeeded) 
          "Provider=SQLite;Data Source=\"/data/a;b\"\"c.sqlite\";"},
         {Choice(OdbcDataSource, {{&C::dataSource, "LAB"}, {&C::password, "a};b"}}),
          "Provider=MSDASQL;DSN=LAB;PWD={a}};b};"},
-        {Choice(OracleService, {{&C::dataSource, "LAB"}, {&C::password, " padded "}}),
-         "Provider=OraOLEDB.Oracle.1;Password=\" padded \";Data Source=LAB;"},
     };
     for (const auto& [choice, expected] : cases)
         EXPECT_EQ(BuildConnectionString(choice), expected);

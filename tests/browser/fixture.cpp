@@ -3,14 +3,11 @@
 #include <unistd.h>  // getpid
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 
 #include "platform/app/app.h"
 #include "platform/ui/application.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
-#include "support/test_environment.h"
 
 namespace lumbrook::testing {
 
@@ -32,12 +29,6 @@ const std::string& ScratchFolder() {
     return folder;
 }
 
-void ForgetPreferences() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr)
-        std::filesystem::remove_all(std::filesystem::path(config) / "lumbrook");
-}
-
 void StoreConnection(const std::string& text) {
     settings::WriteSetting(settings::kAppName, settings::kSection, settings::kODBCConnect, text);
 }
@@ -48,13 +39,6 @@ QTreeWidgetItem* ChildNamed(QTreeWidgetItem* parent, const QString& text) {
             return parent->child(i);
     }
     return nullptr;
-}
-
-const QWidget* NextTabStop(const QWidget* widget) {
-    const QWidget* next = widget->nextInFocusChain();
-    while (next != nullptr && next->focusPolicy() == Qt::NoFocus)
-        next = next->nextInFocusChain();
-    return next;
 }
 
 MessageBoxRecorder::MessageBoxRecorder(

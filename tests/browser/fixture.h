@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/ui/message_box.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::testing {
 
@@ -26,17 +27,15 @@ bool StartOffscreenSession(const std::string& name);
 // removes it at the end (RemoveTree).
 const std::string& ScratchFolder();
 
-// Removes the stored preferences, so the next read finds nothing.
-void ForgetPreferences();
-
 // Stores `text` as the connection preference the browser reads on loading.
 void StoreConnection(const std::string& text);
 
 // The child of `parent` shown as `text`; nullptr when there is none.
 QTreeWidgetItem* ChildNamed(QTreeWidgetItem* parent, const QString& text);
 
-// The widget that Tab moves to from `widget`, skipping those that take no focus.
-const QWidget* NextTabStop(const QWidget* widget);
+// The first instance for the second-instance tests (frm_main_test.cpp), which start this
+// program as `browser_tests --first-instance TITLE prompt|dialog`; runs until it is killed.
+int RunFirstInstance(const std::string& title, const std::string& stage);
 
 // Answers message boxes with `answer` and keeps what they said.
 class MessageBoxRecorder {

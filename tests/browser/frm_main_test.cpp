@@ -15,7 +15,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "browse_fixture.h"
 #include "browser/image_list.h"
@@ -40,10 +42,7 @@ constexpr const char* kPrompt =
 
 class Browser : public ::testing::Test {
   protected:
-    void SetUp() override {
-        testing::ForgetPreferences();
-        title_ = platform::AppTitle();
-    }
+    void SetUp() override { title_ = platform::AppTitle(); }
     void TearDown() override { platform::SetAppTitle(title_); }
 
     // A window loaded on the fixture database.
@@ -54,6 +53,7 @@ class Browser : public ::testing::Test {
         return form;
     }
 
+    const testing::ScopedConfigHome config_;
     testing::FixtureDatabase db_{testing::BrowseRows()};
     std::string title_;
 };
@@ -142,14 +142,14 @@ TEST_F(Browser, PicturesAreSixteenSquareAndTransparentInTheMaskColour) {
     EXPECT_TRUE(TreePicture("unknown").isNull());
 }
 
-// Each way of closing ends the modal loop without a selection.
-TEST_F(Browser, EscCloseBoxAndCancelCloseWithoutASelection) {
+// Esc and Cancel end the modal loop without a selection (the close box: ShowDataBrowser's
+// close test).
+TEST_F(Browser, EscAndCancelCloseWithoutASelection) {
     const std::function<void(frmMain&)> ways[] = {
         [](frmMain& form) {
             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
             QApplication::sendEvent(&form, &esc);
         },
-        [](frmMain& form) { form.close(); },
         [](frmMain& form) { form.cmdExit()->click(); },
     };
     for (const auto& way : ways) {
@@ -237,8 +237,9 @@ TEST_P(SecondInstance, BringsForwardTheWindowTheFirstShowsWhileLoading) {
     const char* windowClass =
         stage == "prompt" ? "QMessageBox" : "lumbrook::connection_dialog::frmODBC";
     QProcess first;
-    first.start(LUMBROOK_BROWSER_INSTANCE_HELPER,
-                {QString::fromStdString(platform::AppTitle()), QString::fromStdString(stage)});
+    first.start(QCoreApplication::applicationFilePath(),
+                {"--first-instance", QString::fromStdString(platform::AppTitle()),
+                 QString::fromStdString(stage)});
     ASSERT_TRUE(first.waitForStarted(5000));
     QByteArrayList seen;
     ASSERT_TRUE(WaitForLine(first, "ready", seen))
@@ -265,3 +266,64 @@ INSTANTIATE_TEST_SUITE_P(WhileLoading, SecondInstance, ::testing::Values("prompt
 
 }  // namespace
 }  // namespace lumbrook::browser
+
+namespace lumbrook::testing {
+
+// A browser under the application title `title` with a database that does not exist, so
+// that it stops at its connection prompt ("prompt") or, with OK answered, in its connection
+// dialog ("dialog"). Once that window is up it shows and activates another window in front
+// of it (a window of the modal one, which its modality does not block), prints "ready", and
+// from then on prints "active CLASS" each time another window becomes the active one, and
+// "browser shown" should the browser window ever become visible.
+int RunFirstInstance(const std::string& title, const std::string& stage) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line reaches the test as it is printed
+    platform::SetAppTitle(title);
+    StoreConnection("Provider=SQLite;Data Source=" + ScratchFolder() + "/missing.sqlite");
+    std::optional<MessageBoxRecorder> okToPrompt;
+    if (stage == "dialog")
+        okToPrompt.emplace(
+            [](const platform::MessageBoxRequest&) { return platform::MessageResult::OK; });
+
+    browser::frmMain form(platform::Version{1, 0, 0});
+    QWidget* decoy = nullptr;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&form, &decoy] {
+        static bool ready = false;
+        static QWidget* lastActive = nullptr;
+        static bool browserShown = false;
+        if (!ready) {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || !modal->isVisible())
+                return;
+            if (decoy == nullptr) {
+                decoy = new QWidget(modal, Qt::Window);
+                decoy->setWindowTitle("decoy");
+                decoy->setGeometry(modal->geometry().translated(40, 40));
+                decoy->show();
+            }
+            decoy->raise();
+            decoy->activateWindow();
+            if (QApplication::activeWindow() != decoy)
+                return;
+            ready = true;
+            lastActive = decoy;
+            std::puts("ready");
+            return;
+        }
+        QWidget* active = QApplication::activeWindow();
+        if (active != lastActive && active != nullptr) {
+            lastActive = active;
+            std::printf("active %s\n", active->metaObject()->className());
+        }
+        if (form.isVisible() && !browserShown) {
+            browserShown = true;
+            std::puts("browser shown");
+        }
+    });
+    watch.start();
+    form.Load();  // runs the prompt's and the dialog's modal loops until the process ends
+    return 0;
+}
+
+}  // namespace lumbrook::testing

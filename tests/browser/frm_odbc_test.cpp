@@ -31,10 +31,17 @@ std::string StoredConnection() {
     return settings::IsEmpty(value) ? "<nothing>" : settings::ToText(value);
 }
 
+// The widget that Tab moves to from `widget`, skipping those that take no focus.
+const QWidget* NextTabStop(const QWidget* widget) {
+    const QWidget* next = widget->nextInFocusChain();
+    while (next != nullptr && next->focusPolicy() == Qt::NoFocus)
+        next = next->nextInFocusChain();
+    return next;
+}
+
 class ConnectionDialog : public ::testing::Test {
   protected:
     void SetUp() override {
-        testing::ForgetPreferences();
         Global().connectionStringInUse = "Provider=SQLite;Data Source=/old/path.sqlite";
     }
 
@@ -45,6 +52,7 @@ class ConnectionDialog : public ::testing::Test {
         dialog.exec();
     }
 
+    const testing::ScopedConfigHome config_;
     const testing::FixtureDatabase db_{testing::BrowseRows()};
 };
 
@@ -63,7 +71,7 @@ TEST_F(ConnectionDialog, LayoutCaptionButtonsTabOrderAndRestoreDefault) {
     const QWidget* order[] = {dialog.cmdSave(), dialog.cmdCancel(), dialog.cmdChange(),
                               dialog.cmdRestore(), dialog.txtODBC()};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        EXPECT_EQ(testing::NextTabStop(order[i]), order[i + 1]) << i;
+        EXPECT_EQ(NextTabStop(order[i]), order[i + 1]) << i;
     dialog.cmdRestore()->click();
     EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), settings::kDefaultConnectionString);
 }

@@ -57,11 +57,9 @@ void ExpectResetValues(_Lumbrook& o) {
 
 class ShowDataBrowser : public ::testing::Test {
   protected:
-    void SetUp() override {
-        testing::ForgetPreferences();
-        testing::StoreConnection(db_.ConnectionString());
-    }
+    void SetUp() override { testing::StoreConnection(db_.ConnectionString()); }
 
+    const testing::ScopedConfigHome config_;
     const testing::FixtureDatabase db_{testing::BrowseRows()};
 };
 
