@@ -175,7 +175,8 @@ TEST_F(Browse, NothingToSelectDisablesTheRightHandSide) {
 
 // A Shift-click on a record selector selects from the current row to the anchor, in either
 // direction; it follows that algorithm even as the first click on a fresh grid, and after a
-// refill with the anchor of an earlier list.
+// refill with the anchor of an earlier list. Shift held on another control does not count,
+// and with all spectra the grid keeps its own range.
 TEST_F(Browse, ShiftClickOnARecordSelectorRunsFromTheCurrentRowToTheAnchor) {
     ChooseAlphaSet();
     form_->optSelect(1)->click();
@@ -198,6 +199,20 @@ TEST_F(Browse, ShiftClickOnARecordSelectorRunsFromTheCurrentRowToTheAnchor) {
     form_->cboSpotSet()->setCurrentIndex(1);
     ShiftClickRow(1);  // towards an anchor beyond the two rows: only the rows that exist
     EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{1, 2}));
+
+    form_->cboSpotSet()->setCurrentIndex(0);
+    ClickRow(2);
+    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+    QApplication::sendEvent(form_->TreeView1(), &shift);
+    EXPECT_FALSE(form_->ShiftHeld());
+    ClickRow(4, Qt::ControlModifier);
+    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{2, 4}));
+
+    form_->optSelect(0)->click();
+    ClickRow(1);
+    ShiftClickRow(3);  // the grid's own range, not rebuilt
+    EXPECT_EQ(form_->SelectedBookmarks().size(), 3u);
+    EXPECT_FALSE(form_->ShiftHeld());
 }
 
 // Tab leaves the grid for the next control of the window's order; arrows move within it.
@@ -292,24 +307,6 @@ TEST_F(Browse, CutOffTextsShowWholeInATooltip) {
     EXPECT_TRUE(form_->cboSpotSet()->currentText().endsWith("reflector"));
     form_->cboSpotSet()->setCurrentIndex(1);
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), "");
-}
-
-TEST_F(Browse, ShiftOutsideTheGridOrWithAllSpectraMovesNoRows) {
-    ChooseAlphaSet();
-    form_->optSelect(1)->click();
-    ClickRow(2);
-    // Shift pressed on another control does not count.
-    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
-    QApplication::sendEvent(form_->TreeView1(), &shift);
-    EXPECT_FALSE(form_->ShiftHeld());
-    ClickRow(4, Qt::ControlModifier);
-    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{2, 4}));
-
-    form_->optSelect(0)->click();
-    ClickRow(1);
-    ShiftClickRow(3);  // the grid's own range, not rebuilt
-    EXPECT_EQ(form_->SelectedBookmarks().size(), 3u);
-    EXPECT_FALSE(form_->ShiftHeld());
 }
 
 TEST_F(Browse, SelectWithSelectedSpectraGivesEntriesInSelectionOrder) {

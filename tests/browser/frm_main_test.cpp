@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -146,10 +145,7 @@ TEST_F(Browser, PicturesAreSixteenSquareAndTransparentInTheMaskColour) {
 // close test).
 TEST_F(Browser, EscAndCancelCloseWithoutASelection) {
     const std::function<void(frmMain&)> ways[] = {
-        [](frmMain& form) {
-            QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-            QApplication::sendEvent(&form, &esc);
-        },
+        [](frmMain& form) { QTest::keyClick(&form, Qt::Key_Escape); },
         [](frmMain& form) { form.cmdExit()->click(); },
     };
     for (const auto& way : ways) {

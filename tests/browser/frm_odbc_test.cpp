@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -88,10 +86,7 @@ TEST_F(ConnectionDialog, LoadEmptiesTheStringInUseAndCancelRestoresItExactly) {
 
     frmODBC again;
     again.Load();
-    Run(again, [](frmODBC& d) {
-        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(&d, &esc);
-    });
+    Run(again, [](frmODBC& d) { QTest::keyClick(&d, Qt::Key_Escape); });
     EXPECT_EQ(Global().connectionStringInUse, before);  // Esc is the Cancel button
 
     frmODBC closed;  // the close box is not Cancel: the string stays empty

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
-#include <QApplication>
 #include <QItemSelectionModel>
 #include <QProcess>
 #include <QPushButton>
@@ -26,16 +25,6 @@ using platform::Bstr;
 
 platform::ComPtr<_Lumbrook> NewObject() {
     return platform::ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
-}
-
-// Gives every property that the browser hands back a value it would not choose.
-void Scribble(_Lumbrook& o) {
-    o.put_Descriptor(Bstr("Old/Choice").get());
-    o.put_MSType(Bstr("MS").get());
-    o.put_DescriptorList(Bstr("Old/Choice:5:6:False:MS").get());
-    o.put_JobRunID(5);
-    o.put_JobRunItemID(6);
-    o.put_AllSpectra(VARIANT_TRUE);
 }
 
 void ExpectResetValues(_Lumbrook& o) {
@@ -89,8 +78,13 @@ TEST_F(ShowDataBrowser, CloseDuringAnExportCancelsItAndTheNextClosesWithEverythi
     VARIANT_BOOL connected = VARIANT_FALSE;
     ASSERT_EQ(o->Connect(&connected), S_OK);
     ASSERT_EQ(connected, VARIANT_TRUE);
-    Scribble(*o);  // all spectra, of job run 17 as MS/MS:
+    // Every property the browser hands back holds a value it would not choose; the export
+    // reads all spectra of job run 17 as MS/MS.
+    o->put_Descriptor(Bstr("Old/Choice").get());
+    o->put_DescriptorList(Bstr("Old/Choice:5:6:False:MS").get());
+    o->put_JobRunItemID(6);
     o->put_JobRunID(17);
+    o->put_AllSpectra(VARIANT_TRUE);
     o->put_MSType(Bstr("MS-MS").get());
     const std::string file = db_.File("cancelled.qpk");
 
