@@ -2,12 +2,6 @@
 
 namespace lumbrook::testing {
 
-Rows SmallFolderTree() {
-    Rows rows;
-    rows.folders = {{2, {}, "Projects"}, {20, 2, "Gels"}, {21, 2, "Digest plate", kSpotSetType}};
-    return rows;
-}
-
 Rows BrowseRows() {
     Rows rows;
     rows.folders = {{2, {}, "Projects"},
@@ -39,15 +33,10 @@ Rows BrowseRows() {
             rows.peaks.push_back(
                 {500 + i, p, 100.5 + 150 * p + i, 1000.0 * p, 20.0 + p, p == 5 ? 0 : 1});
     }
-    // Job run 18 (MS): two complete items on spots 1 and 2.
-    rows.items.push_back({201, 18, 1, {}, "done", "done"});
-    rows.items.push_back({202, 18, 2, {}, "done", "done"});
-    rows.peakLists.push_back({601, 201});
-    rows.peakLists.push_back({602, 202});
+    // Job run 18 (MS): two complete items without peaks.
+    rows.Spectrum(201, 18, "C1", {}, 31).Spectrum(202, 18, "C2", {}, 31);
     // Job run 40 on the inner spot set has one item that is not complete.
-    rows.spots.push_back({50, 33, "B1"});
-    rows.items.push_back({401, 40, 50, 900.5, {}, {}, {}, 3});
-    rows.peakLists.push_back({701, 401});
+    rows.Spectrum(401, 40, "B1", 900.5, 33).items.back().status = 3;
     return rows;
 }
 

@@ -5,10 +5,6 @@
 
 namespace lumbrook::testing {
 
-// Folder 2 "Projects" with a folder "Gels" and a spot set "Digest plate": enough for the
-// window to open.
-Rows SmallFolderTree();
-
 // A small database for browsing: folders sorted out of insertion order, a spot set "Alpha
 // set" with job runs 17 (MS/MS, ten items 101..110 of which all but 105 are complete, each
 // with five peaks) and 18 (MS, finish time unknown), a nested spot set with an incomplete job

@@ -17,11 +17,9 @@
 #include "browser/frm_main.h"
 #include "browser/image_list.h"
 #include "database/connection.h"
-#include "database/demo/demo_database.h"
 #include "database/listing_queries.h"
 #include "fixture.h"
 #include "global/process_state.h"
-#include "support/test_environment.h"
 
 namespace lumbrook::browser {
 namespace {
@@ -31,7 +29,6 @@ using namespace std::string_literals;
 class Browse : public ::testing::Test {
   protected:
     void SetUp() override {
-        testing::ForgetPreferences();
         testing::StoreConnection(db_.ConnectionString());
         database::Connection::SetCommandObserver(
             [this](const std::string& text) { queries_.push_back(text); });
@@ -79,23 +76,25 @@ class Browse : public ::testing::Test {
     }
     void ChooseAlphaSet() { Click(Child(Root(), "Alpha set")); }
 
+    const testing::ScopedConfigHome config_;
     testing::FixtureDatabase db_{testing::BrowseRows()};
     std::vector<std::string> queries_;
     std::unique_ptr<frmMain> form_;
 };
 
+// One root, folder 2 "Projects", opened on loading.
 TEST_F(Browse, RootOpensWithItsFoldersAndSpotSetsSortedByName) {
+    ASSERT_EQ(form_->TreeView1()->topLevelItemCount(), 1);
     QTreeWidgetItem* root = Root();
+    EXPECT_EQ(root->text(0), "Projects");
+    EXPECT_EQ(frmMain::NodeKey(root), "folder_2");
     EXPECT_TRUE(root->isExpanded());
-    EXPECT_EQ(root->icon(0).pixmap(16, 16).toImage(), TreePicture(kOpenFolderPicture).toImage());
     QStringList names;
     for (int i = 0; i < root->childCount(); ++i)
         names << root->child(i)->text(0);
     EXPECT_EQ(names, QStringList({"Alpha set", "Empty set", "Middle", "Zeta folder"}));
     EXPECT_EQ(frmMain::NodeKey(Child(root, "Middle")), "folder_32");
     EXPECT_EQ(frmMain::NodeKey(Child(root, "Alpha set")), "spotset_31");
-    EXPECT_EQ(Child(root, "Alpha set")->icon(0).pixmap(16, 16).toImage(),
-              TreePicture(kSpotSetPicture).toImage());
     EXPECT_EQ(Ran(database::FolderChildrenQuery("2")), 1);
 }
 
@@ -128,19 +127,13 @@ TEST_F(Browse, SpotSetListsItsJobRunsAndTheFirstRunsCompletedItems) {
     EXPECT_TRUE(list->itemText(0).startsWith("1: Job run 17; "));
     EXPECT_TRUE(list->itemText(0).endsWith("; MS-MS 1 kV positive"));
     EXPECT_EQ(list->itemText(1), "2: Job run 18; ; MS reflector positive");  // NULL time
-    EXPECT_EQ(list->itemData(0).toInt(), 17);
-    EXPECT_EQ(list->currentIndex(), 0);
 
     QAbstractItemModel* grid = form_->DataGrid1()->model();
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->rowCount(), 9);  // item 105 is not complete
-    const QStringList headers = {
-        "SPOT_LABEL",      "SPOT_NAME",   "SPOT_TYPE",     "PRECURSOR_MASS",  "OPMODE_NAME",
-        "ACQ_STATUS",      "PROC_STATUS", "INTERP_STATUS", "JOB_SUBMIT_TIME", "JOB_START_TIME",
-        "JOB_FINISH_TIME", "SPOT_SET_ID", "SPOT_ID",       "JOB_RUN_ID",      "JOB_RUN_ITEM_ID"};
-    ASSERT_EQ(grid->columnCount(), headers.size());
-    for (int c = 0; c < headers.size(); ++c)
-        EXPECT_EQ(grid->headerData(c, Qt::Horizontal).toString(), headers[c]);
+    // The listing query's columns, named in the headers; the host's listing pins the names.
+    ASSERT_EQ(grid->columnCount(), 15);
+    EXPECT_EQ(grid->headerData(14, Qt::Horizontal).toString(), "JOB_RUN_ITEM_ID");
     EXPECT_EQ(grid->index(0, 3).data().toString(), "1001.123");  // rounded to 3 places
     EXPECT_EQ(grid->index(4, 14).data().toString(), "106");      // 105 is left out
     EXPECT_EQ(grid->index(0, 7).data().toString(), "");          // NULL
@@ -182,7 +175,8 @@ TEST_F(Browse, NothingToSelectDisablesTheRightHandSide) {
 
 // A Shift-click on a record selector selects from the current row to the anchor, in either
 // direction; it follows that algorithm even as the first click on a fresh grid, and after a
-// refill with the anchor of an earlier list.
+// refill with the anchor of an earlier list. Shift held on another control does not count,
+// and with all spectra the grid keeps its own range.
 TEST_F(Browse, ShiftClickOnARecordSelectorRunsFromTheCurrentRowToTheAnchor) {
     ChooseAlphaSet();
     form_->optSelect(1)->click();
@@ -205,6 +199,20 @@ TEST_F(Browse, ShiftClickOnARecordSelectorRunsFromTheCurrentRowToTheAnchor) {
     form_->cboSpotSet()->setCurrentIndex(1);
     ShiftClickRow(1);  // towards an anchor beyond the two rows: only the rows that exist
     EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{1, 2}));
+
+    form_->cboSpotSet()->setCurrentIndex(0);
+    ClickRow(2);
+    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+    QApplication::sendEvent(form_->TreeView1(), &shift);
+    EXPECT_FALSE(form_->ShiftHeld());
+    ClickRow(4, Qt::ControlModifier);
+    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{2, 4}));
+
+    form_->optSelect(0)->click();
+    ClickRow(1);
+    ShiftClickRow(3);  // the grid's own range, not rebuilt
+    EXPECT_EQ(form_->SelectedBookmarks().size(), 3u);
+    EXPECT_FALSE(form_->ShiftHeld());
 }
 
 // Tab leaves the grid for the next control of the window's order; arrows move within it.
@@ -233,22 +241,25 @@ TEST_F(Browse, TabLeavesTheGridAndArrowsMoveWithinIt) {
     EXPECT_EQ(QApplication::focusWidget(), form_->cmdExit());
 }
 
+// A spot set and the open root show their pictures, unchanged also when selected.
 TEST_F(Browse, SelectedNodeShowsItsOwnPictureUnchanged) {
     ChooseAlphaSet();
     QTreeWidgetItem* node = form_->TreeView1()->currentItem();
     ASSERT_EQ(node, Child(Root(), "Alpha set"));
     ASSERT_TRUE(node->isSelected());
-    for (const QIcon::State state : {QIcon::Off, QIcon::On}) {
-        EXPECT_EQ(node->icon(0).pixmap(QSize(16, 16), QIcon::Selected, state).toImage(),
-                  TreePicture(kSpotSetPicture).toImage());
-        EXPECT_EQ(Root()->icon(0).pixmap(QSize(16, 16), QIcon::Selected, state).toImage(),
-                  TreePicture(kOpenFolderPicture).toImage());
+    for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Selected}) {
+        for (const QIcon::State state : {QIcon::Off, QIcon::On}) {
+            EXPECT_EQ(node->icon(0).pixmap(QSize(16, 16), mode, state).toImage(),
+                      TreePicture(kSpotSetPicture).toImage());
+            EXPECT_EQ(Root()->icon(0).pixmap(QSize(16, 16), mode, state).toImage(),
+                      TreePicture(kOpenFolderPicture).toImage());
+        }
     }
 }
 
 // Every fill sizes the columns to their headers and contents; widths the user set stay
 // while the job run stays the same.
-TEST_F(Browse, ColumnsFitHeadersAndTimesAndKeepTheUsersWidthsForTheSameJobRun) {
+TEST_F(Browse, ColumnsFitHeadersAndContentsAndKeepTheUsersWidthsForTheSameJobRun) {
     ChooseAlphaSet();
     QTableView* grid = form_->DataGrid1();
     QHeaderView* header = grid->horizontalHeader();
@@ -259,10 +270,6 @@ TEST_F(Browse, ColumnsFitHeadersAndTimesAndKeepTheUsersWidthsForTheSameJobRun) {
         const QAbstractItemView* view = grid;  // the widest cell of the column
         EXPECT_GE(header->sectionSize(column), view->sizeHintForColumn(column)) << name;
     }
-    const int finish = 10;  // JOB_FINISH_TIME, "2026-03-01 10:30:00"
-    ASSERT_EQ(grid->model()->headerData(finish, Qt::Horizontal).toString(), "JOB_FINISH_TIME");
-    const QString time = grid->model()->index(0, finish).data().toString();
-    EXPECT_GT(header->sectionSize(finish), grid->fontMetrics().horizontalAdvance(time));
 
     const int fitted = header->sectionSize(0);
     header->resizeSection(0, fitted + 77);
@@ -302,24 +309,6 @@ TEST_F(Browse, CutOffTextsShowWholeInATooltip) {
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), "");
 }
 
-TEST_F(Browse, ShiftOutsideTheGridOrWithAllSpectraMovesNoRows) {
-    ChooseAlphaSet();
-    form_->optSelect(1)->click();
-    ClickRow(2);
-    // Shift pressed on another control does not count.
-    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
-    QApplication::sendEvent(form_->TreeView1(), &shift);
-    EXPECT_FALSE(form_->ShiftHeld());
-    ClickRow(4, Qt::ControlModifier);
-    EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{2, 4}));
-
-    form_->optSelect(0)->click();
-    ClickRow(1);
-    ShiftClickRow(3);  // the grid's own range, not rebuilt
-    EXPECT_EQ(form_->SelectedBookmarks().size(), 3u);
-    EXPECT_FALSE(form_->ShiftHeld());
-}
-
 TEST_F(Browse, SelectWithSelectedSpectraGivesEntriesInSelectionOrder) {
     ChooseAlphaSet();
     form_->optSelect(1)->click();
@@ -354,50 +343,6 @@ TEST_F(Browse, MsRowsAndAnEmptySelection) {
     EXPECT_FALSE(Global().BrowserHandover.AllSpectra);
     EXPECT_EQ(Global().BrowserHandover.JobRunItemID, 0);
     EXPECT_EQ(Global().BrowserHandover.MSType, "");
-}
-
-// The demo database, browsed as a person would: the spot set that holds job run 12 is found
-// by opening folders, and "Select" hands back the whole job run.
-TEST(BrowseDemo, JobRunTwelveIsFoundAndHandedBack) {
-    testing::ForgetPreferences();
-    const testing::TemporaryFolder folder;
-    database::demo::DemoOptions options;
-    options.path = folder.File("demo.sqlite");
-    database::demo::CreateDemoDatabase(options);
-    testing::StoreConnection(testing::SqliteConnection(options.path));
-    frmMain form(platform::Version{1, 0, 0});
-    ASSERT_TRUE(form.Load());
-    QTreeWidgetItem* root = form.TreeView1()->topLevelItem(0);
-    ASSERT_GT(root->childCount(), 0);
-
-    std::vector<QTreeWidgetItem*> pending{root};
-    bool found = false;
-    while (!pending.empty() && !found) {
-        QTreeWidgetItem* node = pending.back();
-        pending.pop_back();
-        node->setExpanded(true);
-        for (int i = 0; i < node->childCount() && !found; ++i) {
-            QTreeWidgetItem* child = node->child(i);
-            if (frmMain::NodeKey(child).startsWith("folder")) {
-                pending.push_back(child);
-                continue;
-            }
-            form.TreeView1()->setCurrentItem(child);
-            const int entry = form.cboSpotSet()->findData(12);
-            if (entry >= 0) {
-                form.cboSpotSet()->setCurrentIndex(entry);
-                found = true;
-            }
-        }
-    }
-    ASSERT_TRUE(found) << "no spot set lists job run 12";
-    ASSERT_NE(form.DataGrid1()->model(), nullptr);
-    EXPECT_GT(form.DataGrid1()->model()->rowCount(), 0);
-    form.cmdSave()->click();
-    const BrowserHandoverRecord& h = Global().BrowserHandover;
-    EXPECT_TRUE(h.Accepted);
-    EXPECT_EQ(h.JobRunID, 12);
-    EXPECT_EQ(h.DescriptorList, h.Descriptor + ":12:0:True:MS-MS");
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
-// What the browser tests share: a scratch folder for the process and its children, an ODBC
-// data source TSQUARED pointing at a fixture database, and a recorder for message boxes.
+// What the browser tests share: a scratch folder for the process and its children, a
+// recorder for message boxes and a way to act in modal dialogs.
 #pragma once
 
-#include <QDialog>
+#include <QApplication>
+#include <QTimer>
 #include <QTreeWidgetItem>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/ui/message_box.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::testing {
 
@@ -24,24 +27,15 @@ bool StartOffscreenSession(const std::string& name);
 // removes it at the end (RemoveTree).
 const std::string& ScratchFolder();
 
-// Removes the stored preferences, so the next read finds nothing.
-void ForgetPreferences();
-
-// "Provider=SQLite;Data Source=<path>".
-std::string SqliteConnection(const std::string& path);
-
 // Stores `text` as the connection preference the browser reads on loading.
 void StoreConnection(const std::string& text);
 
 // The child of `parent` shown as `text`; nullptr when there is none.
 QTreeWidgetItem* ChildNamed(QTreeWidgetItem* parent, const QString& text);
 
-// The widget that Tab moves to from `widget`, skipping those that take no focus.
-const QWidget* NextTabStop(const QWidget* widget);
-
-// Points the ODBC driver manager at private files in which the data source TSQUARED is the
-// SQLite database `path`, so the default connection string reaches it.
-void UseTsquaredDataSource(const std::string& path);
+// The first instance for the second-instance tests (frm_main_test.cpp), which start this
+// program as `browser_tests --first-instance TITLE prompt|dialog`; runs until it is killed.
+int RunFirstInstance(const std::string& title, const std::string& stage);
 
 // Answers message boxes with `answer` and keeps what they said.
 class MessageBoxRecorder {
@@ -56,22 +50,23 @@ class MessageBoxRecorder {
 };
 
 // Runs `action` on the first modal dialog of class T that becomes active, from the event
-// loop, within a few seconds; `action` is dropped if none appears.
-template <typename T>
-void WhenModal(std::function<void(T&)> action);
-
-// Implementation detail of WhenModal.
-void WhenModalWidget(std::function<bool(QWidget*)> tryAction);
-
+// loop, within a few seconds; `action` is dropped if none appears. It polls: the dialog
+// becomes active only once its own exec() runs.
 template <typename T>
 void WhenModal(std::function<void(T&)> action) {
-    WhenModalWidget([action](QWidget* widget) {
-        auto* dialog = qobject_cast<T*>(widget);
-        if (dialog == nullptr)
-            return false;
-        action(*dialog);
-        return true;
+    auto attempts = std::make_shared<int>(0);
+    auto timer = new QTimer();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, attempts, action] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (dialog != nullptr)
+            action(*dialog);
+        if (dialog != nullptr || ++*attempts > 500) {
+            timer->stop();
+            timer->deleteLater();
+        }
     });
+    timer->start();
 }
 
 }  // namespace lumbrook::testing

@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -31,10 +29,17 @@ std::string StoredConnection() {
     return settings::IsEmpty(value) ? "<nothing>" : settings::ToText(value);
 }
 
+// The widget that Tab moves to from `widget`, skipping those that take no focus.
+const QWidget* NextTabStop(const QWidget* widget) {
+    const QWidget* next = widget->nextInFocusChain();
+    while (next != nullptr && next->focusPolicy() == Qt::NoFocus)
+        next = next->nextInFocusChain();
+    return next;
+}
+
 class ConnectionDialog : public ::testing::Test {
   protected:
     void SetUp() override {
-        testing::ForgetPreferences();
         Global().connectionStringInUse = "Provider=SQLite;Data Source=/old/path.sqlite";
     }
 
@@ -45,28 +50,28 @@ class ConnectionDialog : public ::testing::Test {
         dialog.exec();
     }
 
-    const testing::FixtureDatabase db_{testing::SmallFolderTree()};
-    const std::string database_ = db_.Path();
+    const testing::ScopedConfigHome config_;
+    const testing::FixtureDatabase db_{testing::BrowseRows()};
 };
 
-TEST_F(ConnectionDialog, LayoutCaptionButtonsAndTabOrder) {
+// "Restore default" puts the default string in the text; saving a string is the Enter
+// test's, and the default string reaching its data source the database layer's.
+TEST_F(ConnectionDialog, LayoutCaptionButtonsTabOrderAndRestoreDefault) {
     frmODBC dialog;
     dialog.Load();
     EXPECT_EQ(dialog.windowTitle(), "ODBC Connection");
     EXPECT_EQ(dialog.size(), QSize(441, 211));  // 6615 by 3165 twips
     EXPECT_EQ(dialog.frame()->title(), "ODBC connection to 4000 series database");
-    EXPECT_EQ(dialog.txtODBC()->parentWidget(), dialog.frame());
-    EXPECT_EQ(dialog.txtODBC()->geometry(), QRect(16, 24, 393, 81));
     EXPECT_EQ(dialog.cmdRestore()->text(), "Restore default");
     EXPECT_EQ(dialog.cmdChange()->text(), "ODBC Wizard ...");
-    EXPECT_EQ(dialog.cmdCancel()->geometry(), QRect(176, 176, 121, 25));
-    EXPECT_EQ(dialog.cmdSave()->geometry(), QRect(312, 176, 121, 25));
     EXPECT_TRUE(dialog.cmdSave()->isDefault());
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinimizeButtonHint);
     const QWidget* order[] = {dialog.cmdSave(), dialog.cmdCancel(), dialog.cmdChange(),
                               dialog.cmdRestore(), dialog.txtODBC()};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        EXPECT_EQ(testing::NextTabStop(order[i]), order[i + 1]) << i;
+        EXPECT_EQ(NextTabStop(order[i]), order[i + 1]) << i;
+    dialog.cmdRestore()->click();
+    EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), settings::kDefaultConnectionString);
 }
 
 TEST_F(ConnectionDialog, LoadEmptiesTheStringInUseAndCancelRestoresItExactly) {
@@ -81,10 +86,7 @@ TEST_F(ConnectionDialog, LoadEmptiesTheStringInUseAndCancelRestoresItExactly) {
 
     frmODBC again;
     again.Load();
-    Run(again, [](frmODBC& d) {
-        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(&d, &esc);
-    });
+    Run(again, [](frmODBC& d) { QTest::keyClick(&d, Qt::Key_Escape); });
     EXPECT_EQ(Global().connectionStringInUse, before);  // Esc is the Cancel button
 
     frmODBC closed;  // the close box is not Cancel: the string stays empty
@@ -93,31 +95,11 @@ TEST_F(ConnectionDialog, LoadEmptiesTheStringInUseAndCancelRestoresItExactly) {
     EXPECT_EQ(Global().connectionStringInUse, "");
 }
 
-TEST_F(ConnectionDialog, RestoreDefaultThenSaveStoresTheDefault) {
-    testing::UseTsquaredDataSource(database_);
-    frmODBC dialog;
-    dialog.Load();
-    bool closedBySave = false;
-    Run(dialog, [&closedBySave](frmODBC& d) {
-        d.cmdRestore()->click();
-        EXPECT_EQ(d.txtODBC()->toPlainText().toStdString(), settings::kDefaultConnectionString);
-        d.cmdSave()->click();
-        closedBySave = !d.isVisible();
-        if (!closedBySave)
-            d.close();
-    });
-    unsetenv("ODBCSYSINI");
-    unsetenv("ODBCINI");
-    EXPECT_TRUE(closedBySave);
-    EXPECT_EQ(StoredConnection(), settings::kDefaultConnectionString);
-    EXPECT_EQ(Global().connectionStringInUse, settings::kDefaultConnectionString);
-}
-
 // Enter in the text box presses the default button, as Ctrl+Enter starts a new line; a string
 // that fails the check keeps the dialog open; Save takes line breaks, tabs and spaces off
 // both ends, never from inside.
 TEST_F(ConnectionDialog, EnterPressesSaveWhichChecksAndTrimsAndCtrlEnterStartsALine) {
-    const std::string good = testing::SqliteConnection(database_);
+    const std::string good = db_.ConnectionString();
     frmODBC dialog;
     dialog.Load();
     Run(dialog, [&](frmODBC& d) {
@@ -147,9 +129,7 @@ TEST_F(ConnectionDialog, EnterPressesSaveWhichChecksAndTrimsAndCtrlEnterStartsAL
 TEST_F(ConnectionDialog, FileChooserStartsInTheFolderTheProgramWasStartedIn) {
     // As the browser does on loading: the program's folder becomes the current directory.
     const std::string start = platform::StartDirectory();
-    ASSERT_FALSE(start.empty());
     platform::SetCurrentDirectory("/");
-    EXPECT_EQ(platform::StartDirectory(), start);
     ConnectionBuilder builder;
     QString shownFolder;
     testing::WhenModal<QFileDialog>([&shownFolder](QFileDialog& chooser) {
@@ -167,7 +147,7 @@ TEST_F(ConnectionDialog, BuilderFillsTheTextWithTheStringItComposedOrLeavesItAlo
     frmODBC dialog;
     dialog.Load();
     const QString before = dialog.txtODBC()->toPlainText();
-    const std::string path = database_;
+    const std::string path = db_.Path();
     Run(dialog, [&](frmODBC& d) {
         testing::WhenModal<ConnectionBuilder>([](ConnectionBuilder& b) { b.reject(); });
         d.cmdChange()->click();

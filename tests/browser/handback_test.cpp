@@ -7,7 +7,10 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(Handover, ThreeRowsGiveThreeEntriesWithTwoNuls) {
+// Browse.SelectWithSelectedSpectraGivesEntriesInSelectionOrder hands back MS/MS rows from the
+// window; here each row's MS type, which the browse fixture's rows do not vary, and all
+// spectra as one MS/MS entry whatever the rows' operating mode.
+TEST(Handover, EachRowGivesItsOwnMsTypeAndAllSpectraIsOneMsmsEntry) {
     BrowserHandoverRecord record;
     FillHandover(record, "Gels/Plate 1", 12, false,
                  {{"7", "MS-MS 1 kV"}, {"8", "MS reflector"}, {"9", "ms-ms lower case"}});
@@ -15,18 +18,12 @@ TEST(Handover, ThreeRowsGiveThreeEntriesWithTwoNuls) {
               "Gels/Plate 1:12:7:False:MS-MS\0"
               "Gels/Plate 1:12:8:False:MS\0"
               "Gels/Plate 1:12:9:False:MS"s);
-    EXPECT_EQ(record.JobRunItemID, 9);
     EXPECT_EQ(record.MSType, "MS");  // "MS-MS" is looked for with its case
-    EXPECT_FALSE(record.AllSpectra);
     EXPECT_FALSE(record.Accepted);
-}
 
-// All spectra is one MS/MS entry whatever the rows' operating mode.
-TEST(Handover, AllSpectraIsOneMsmsEntry) {
-    BrowserHandoverRecord all;
-    FillHandover(all, "F/S", 3, true, {{"1", "MS"}});
-    EXPECT_EQ(all.DescriptorList, "F/S:3:0:True:MS-MS");
-    EXPECT_EQ(all.JobRunItemID, 0);
+    FillHandover(record, "F/S", 3, true, {{"1", "MS"}});
+    EXPECT_EQ(record.DescriptorList, "F/S:3:0:True:MS-MS");
+    EXPECT_EQ(record.JobRunItemID, 0);
 }
 
 TEST(Handover, ItemIdTextReadsAsA32BitInteger) {

@@ -3,15 +3,12 @@
 //   browser_screenshot FILE.png
 // The README's picture is made with it; the test suite runs it once to keep it working.
 #include <QApplication>
-#include <QComboBox>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTreeWidget>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
 #include "browse_fixture.h"

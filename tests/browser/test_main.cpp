@@ -4,22 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "fixture.h"
-#include "support/test_environment.h"
 
 int main(int argc, char** argv) {
     using namespace lumbrook::testing;
     ::testing::InitGoogleTest(&argc, argv);
-    // The programs the tests start (the instance helpers, the host) make their temporary
+    // The programs the tests start (first instances, the host) make their temporary
     // folders in this process's scratch folder, which goes at the end with everything in it,
-    // also the folders of helpers that were killed.
-    setenv("TMPDIR", ScratchFolder().c_str(), 1);
+    // also the folders of first instances that were killed. A first instance keeps the
+    // test's temporary folder, where the instance channel's socket is.
+    const bool firstInstance = argc == 4 && std::strcmp(argv[1], "--first-instance") == 0;
+    if (!firstInstance)
+        setenv("TMPDIR", ScratchFolder().c_str(), 1);
     int status = 1;
     {
         const ScopedConfigHome config;
         if (StartOffscreenSession("Lumbrook test"))
-            status = RUN_ALL_TESTS();
+            status = firstInstance ? RunFirstInstance(argv[2], argv[3]) : RUN_ALL_TESTS();
     }
     RemoveTree(ScratchFolder());
     return status;
