@@ -40,22 +40,5 @@ TEST(ProbeSqlite, AnEmptyReadableFolderTableIsEnoughAndNoneIsRefused) {
     EXPECT_TRUE(useBaseViews);
 }
 
-TEST(ProbeSqlite, BothBaseViewsSetTheFlagAndAMissingOneClearsIt) {
-    FixtureDatabase full(lumbrook::testing::SampleRows(), /*baseViews=*/true);
-    bool useBaseViews = false;
-    EXPECT_TRUE(ProbeDatabase(full.ConnectionString(), useBaseViews));
-    EXPECT_TRUE(useBaseViews);
-    // Either view missing, or a BASE_PEAK_VIEW without APEX.
-    for (const char* change :
-         {"DROP VIEW BASE_PEAK_VIEW", "DROP VIEW BASE_JOB_RUN_ITEM_VIEW",
-          "DROP VIEW BASE_PEAK_VIEW; CREATE VIEW BASE_PEAK_VIEW AS SELECT * FROM PEAK_VIEW"}) {
-        FixtureDatabase db({}, /*baseViews=*/true);
-        db.Run(change);
-        useBaseViews = true;
-        EXPECT_TRUE(ProbeDatabase(db.ConnectionString(), useBaseViews)) << change;
-        EXPECT_FALSE(useBaseViews) << change;
-    }
-}
-
 }  // namespace
 }  // namespace lumbrook::database

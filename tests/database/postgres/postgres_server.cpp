@@ -10,7 +10,6 @@
 
 #include "database/connection.h"
 #include "database/schema.h"
-#include "support/fixture_database.h"
 
 namespace lumbrook::database::testing {
 namespace {
@@ -110,10 +109,6 @@ void PostgresDatabase::Run(const std::string& sql) {
     Connection connection;
     connection.Open(ConnectionString());
     RunAll(connection, sql);
-}
-
-void PostgresDatabase::AddSampleRows() {
-    Run(lumbrook::testing::InsertStatements(lumbrook::testing::SampleRows()));
 }
 
 std::string PostgresDatabase::ConnectionString() const {
