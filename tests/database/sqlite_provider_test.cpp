@@ -1,4 +1,5 @@
-// The connection, command and recordset layer on SQLite files built from the schema.
+// The connection, command and recordset layer, and the probe, on SQLite files built from the
+// schema.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -7,9 +8,11 @@
 
 #include "database/connection.h"
 #include "database/database_error.h"
+#include "database/probe.h"
 #include "database_errors.h"
 #include "provider_contract.h"
 #include "support/fixture_database.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::database {
 namespace testing {
@@ -123,6 +126,36 @@ TEST(SqliteOpen, ProvidersAreChosenByName) {
     EXPECT_EQ(ErrorOf([&] { other.Open("Provider=SQLite"); }),
               "The SQLite connection string names no Data Source");
     EXPECT_FALSE(other.IsOpen());
+}
+
+TEST(ProbeSqlite, AnInvalidStringGivesFalseAndLeavesTheFlag) {
+    for (bool before : {false, true}) {
+        bool useBaseViews = before;
+        std::string error;
+        EXPECT_FALSE(ProbeDatabase("Provider=Nowhere;Data Source=x", useBaseViews, &error));
+        EXPECT_EQ(useBaseViews, before);
+        EXPECT_NE(error.find("Nowhere"), std::string::npos) << error;
+        EXPECT_FALSE(ProbeDatabase("not a connection string", useBaseViews, &error));
+        EXPECT_EQ(useBaseViews, before);
+    }
+}
+
+// An empty FOLDER_OBJECT is enough; a database without one (an empty file is such a
+// database) is refused with the database's reason, and the flag stays as it was.
+TEST(ProbeSqlite, AnEmptyReadableFolderTableIsEnoughAndNoneIsRefused) {
+    FixtureDatabase db;
+    bool useBaseViews = true;
+    std::string error = "stale";
+    EXPECT_TRUE(ProbeDatabase(db.ConnectionString(), useBaseViews, &error));
+    EXPECT_FALSE(useBaseViews);
+    EXPECT_EQ(error, "");
+
+    lumbrook::testing::WriteFile(db.File("empty.sqlite"), "");
+    useBaseViews = true;
+    EXPECT_FALSE(ProbeDatabase("Provider=SQLite;Data Source=" + db.File("empty.sqlite"),
+                               useBaseViews, &error));
+    EXPECT_EQ(error, "no such table: FOLDER_OBJECT");
+    EXPECT_TRUE(useBaseViews);
 }
 
 }  // namespace

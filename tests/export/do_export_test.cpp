@@ -26,15 +26,7 @@ using lumbrook::testing::JobRunSpectra;
 using lumbrook::testing::ReadFile;
 using platform::Bstr;
 
-class DoExportTest : public testing::ObjectTest {
-  protected:
-    HRESULT Export(const std::string& path, VARIANT_BOOL& result) {
-        Bstr file(path);
-        BSTR argument = file.get();
-        result = 7;  // neither true nor false: the call must set it
-        return object_->DoExport(&argument, &result);
-    }
-};
+using DoExportTest = testing::ObjectTest;
 
 // The engine's error becomes the call's HRESULT, and the result is left alone; the host's
 // test (host.export.ms_job_run) pins the text the error info carries. File errors take the

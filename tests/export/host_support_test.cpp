@@ -34,10 +34,8 @@ class HostSupportTest : public testing::ObjectTest {
         EXPECT_EQ(object_->put_JobRunID(jobRun), S_OK);
         EXPECT_EQ(object_->put_JobRunItemID(item), S_OK);
         EXPECT_EQ(object_->put_AllSpectra(item == 0 ? VARIANT_TRUE : VARIANT_FALSE), S_OK);
-        Bstr file(out);
-        BSTR argument = file.get();
         VARIANT_BOOL result = VARIANT_FALSE;
-        EXPECT_EQ(object_->DoExport(&argument, &result), S_OK);
+        EXPECT_EQ(ObjectTest::Export(out, result), S_OK);
         Bstr message;
         EXPECT_EQ(support_->GetLastExportMessage(message.out()), S_OK);
         return {result, message.Utf8()};

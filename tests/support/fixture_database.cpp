@@ -34,6 +34,7 @@ class Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
+    // Runs SQL text of one or more statements, schema text too (as the demo generator does).
     void Exec(const std::string& sql) {
         char* error = nullptr;
         if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
@@ -41,12 +42,6 @@ class Session {
             sqlite3_free(error);
             throw std::runtime_error(message + " in: " + sql.substr(0, 200));
         }
-    }
-
-    // Runs the statements of schema text one at a time, as the program's loaders split it.
-    void ExecSchema(std::string_view text) {
-        for (const std::string& statement : database::SplitStatements(text))
-            Exec(statement);
     }
 
     // Inserts one row of `values` into `table`, through a statement prepared on first use.
@@ -212,9 +207,9 @@ FixtureDatabase::~FixtureDatabase() {
 void FixtureDatabase::Create(const Rows& rows, bool baseViews) {
     {
         Session session(path_);
-        session.ExecSchema(database::SchemaText(database::SchemaDialect::SQLite));
+        session.Exec(std::string(database::SchemaText(database::SchemaDialect::SQLite)));
         if (baseViews)
-            session.ExecSchema(database::BaseViewsText(database::SchemaDialect::SQLite));
+            session.Exec(std::string(database::BaseViewsText(database::SchemaDialect::SQLite)));
     }
     Add(rows);
 }
