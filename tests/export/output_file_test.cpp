@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "export/file_error.h"
 #include "support/test_environment.h"
 
 namespace lumbrook::exporting {
@@ -104,15 +103,6 @@ TEST_F(OutputFileTest, WhatIsNotARegularFileIsWrittenDirectly) {
     EXPECT_EQ(ReadFile(log), "first\nsecond\n");
     EXPECT_EQ(Names(), std::vector<std::string>{"append.log"});
 
-    // A device: written in place, with the device's own error.
-    OutputFile full("/dev/full");
-    try {
-        full.Write("x", 1);
-        ADD_FAILURE() << "no error from /dev/full";
-    } catch (const FileError& e) {
-        EXPECT_STREQ(e.what(), "Disk full: /dev/full");
-    }
-
     // A name so long that the hidden one beside it cannot be made: written in place.
     const std::string longName = Path(std::string(250, 'n') + ".qpk");
     {
@@ -122,14 +112,6 @@ TEST_F(OutputFileTest, WhatIsNotARegularFileIsWrittenDirectly) {
         file.Commit();
     }
     EXPECT_EQ(ReadFile(longName), "long");
-
-    // A folder that does not exist.
-    try {
-        OutputFile missing(Path("no/such/folder.qpk"));
-        ADD_FAILURE() << "no error for a missing folder";
-    } catch (const FileError& e) {
-        EXPECT_EQ(e.what(), "Path not found: " + Path("no/such/folder.qpk"));
-    }
 }
 
 }  // namespace

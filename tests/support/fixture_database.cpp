@@ -3,8 +3,9 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <concepts>
 #include <filesystem>
-#include <memory>
+#include <map>
 #include <stdexcept>
 
 #include "database/schema.h"
@@ -26,13 +27,14 @@ class Session {
         Exec("PRAGMA synchronous=OFF");
     }
     ~Session() {
-        for (sqlite3_stmt* statement : statements_)
+        for (const auto& [table, statement] : statements_)
             sqlite3_finalize(statement);
         sqlite3_close(db_);
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
+    // Runs SQL text of one or more statements, schema text too (as the demo generator does).
     void Exec(const std::string& sql) {
         char* error = nullptr;
         if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
@@ -42,23 +44,17 @@ class Session {
         }
     }
 
-    // Runs the statements of schema text one at a time, as the program's loaders split it.
-    void ExecSchema(std::string_view text) {
-        for (const std::string& statement : database::SplitStatements(text))
-            Exec(statement);
-    }
-
-    sqlite3_stmt* Prepare(const char* sql) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in: " + sql);
-        statements_.push_back(statement);
-        return statement;
-    }
-
-    // Binds the values to `statement` in order and runs it once.
+    // Inserts one row of `values` into `table`, through a statement prepared on first use.
     template <typename... Values>
-    void Insert(sqlite3_stmt* statement, const Values&... values) {
+    void Insert(const char* table, const Values&... values) {
+        sqlite3_stmt*& statement = statements_[table];
+        if (statement == nullptr) {
+            std::string sql = std::string("INSERT INTO ") + table + " VALUES (?";
+            for (std::size_t i = 1; i < sizeof...(values); ++i)
+                sql += ", ?";
+            if (sqlite3_prepare_v2(db_, (sql + ")").c_str(), -1, &statement, nullptr) != SQLITE_OK)
+                throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in: " + sql);
+        }
         sqlite3_reset(statement);
         int index = 0;
         (Bind(statement, ++index, values), ...);
@@ -68,8 +64,7 @@ class Session {
     }
 
   private:
-    static void Bind(sqlite3_stmt* s, int i, std::int64_t v) { sqlite3_bind_int64(s, i, v); }
-    static void Bind(sqlite3_stmt* s, int i, int v) { sqlite3_bind_int(s, i, v); }
+    static void Bind(sqlite3_stmt* s, int i, std::integral auto v) { sqlite3_bind_int64(s, i, v); }
     static void Bind(sqlite3_stmt* s, int i, double v) { sqlite3_bind_double(s, i, v); }
     static void Bind(sqlite3_stmt* s, int i, const std::string& v) {
         sqlite3_bind_text(s, i, v.c_str(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
@@ -83,14 +78,12 @@ class Session {
     }
 
     sqlite3* db_ = nullptr;
-    std::vector<sqlite3_stmt*> statements_;
+    // By table name, a literal of ForEachRow.
+    std::map<std::string_view, sqlite3_stmt*> statements_;
 };
 
 // SQL literals for InsertStatements.
-std::string Literal(std::int64_t value) {
-    return std::to_string(value);
-}
-std::string Literal(int value) {
+std::string Literal(std::integral auto value) {
     return std::to_string(value);
 }
 std::string Literal(double value) {
@@ -116,6 +109,30 @@ std::string ValueList(const Columns&... values) {
     return text;
 }
 
+// Calls add(table, values...) for every row of `rows`, table by table in the order of Rows,
+// each row's values in its table's column order. A peak numbered 0 takes the number after
+// the previous peak's.
+template <typename Add>
+void ForEachRow(const Rows& rows, Add&& add) {
+    for (const Folder& f : rows.folders)
+        add("FOLDER_OBJECT", f.id, f.parent, f.name, f.type, f.updateable);
+    for (const Spot& s : rows.spots)
+        add("SPOT", s.id, s.spotSet, s.label, s.name, s.type);
+    for (const JobRun& r : rows.jobRuns)
+        add("JOB_RUN", r.id, r.spotSet, r.opmode, r.submitted, r.started, r.finished);
+    for (const Item& i : rows.items) {
+        add("JOB_RUN_ITEM", i.id, i.jobRun, i.spot, i.precursor, i.acquired, i.processed,
+            i.interpreted, i.status);
+    }
+    for (const PeakList& l : rows.peakLists)
+        add("PEAK_LIST", l.id, l.item);
+    int number = 0;
+    for (const Peak& p : rows.peaks) {
+        number = p.number != 0 ? p.number : number + 1;
+        add("PEAK", p.list, number, p.centroid, p.area, p.signalToNoise, p.isotopicFlag, p.apex);
+    }
+}
+
 }  // namespace
 
 Rows& Rows::Spectrum(std::int64_t id, std::int64_t jobRun, const std::string& label,
@@ -132,39 +149,11 @@ Rows& Rows::Peaks(std::int64_t list, const std::vector<std::pair<double, Number>
     return *this;
 }
 
-Rows& Rows::operator+=(const Rows& more) {
-    folders.insert(folders.end(), more.folders.begin(), more.folders.end());
-    spots.insert(spots.end(), more.spots.begin(), more.spots.end());
-    jobRuns.insert(jobRuns.end(), more.jobRuns.begin(), more.jobRuns.end());
-    items.insert(items.end(), more.items.begin(), more.items.end());
-    peakLists.insert(peakLists.end(), more.peakLists.begin(), more.peakLists.end());
-    peaks.insert(peaks.end(), more.peaks.begin(), more.peaks.end());
-    return *this;
-}
-
 std::string InsertStatements(const Rows& rows) {
     std::string sql;
-    const auto add = [&sql](const char* table, const std::string& values) {
-        sql += std::string("INSERT INTO ") + table + " VALUES (" + values + ");\n";
-    };
-    for (const Folder& f : rows.folders)
-        add("FOLDER_OBJECT", ValueList(f.id, f.parent, f.name, f.type, f.updateable));
-    for (const Spot& s : rows.spots)
-        add("SPOT", ValueList(s.id, s.spotSet, s.label, s.name, s.type));
-    for (const JobRun& r : rows.jobRuns)
-        add("JOB_RUN", ValueList(r.id, r.spotSet, r.opmode, r.submitted, r.started, r.finished));
-    for (const Item& i : rows.items) {
-        add("JOB_RUN_ITEM", ValueList(i.id, i.jobRun, i.spot, i.precursor, i.acquired, i.processed,
-                                      i.interpreted, i.status));
-    }
-    for (const PeakList& l : rows.peakLists)
-        add("PEAK_LIST", ValueList(l.id, l.item));
-    int number = 0;
-    for (const Peak& p : rows.peaks) {
-        number = p.number != 0 ? p.number : number + 1;
-        add("PEAK",
-            ValueList(p.list, number, p.centroid, p.area, p.signalToNoise, p.isotopicFlag, p.apex));
-    }
+    ForEachRow(rows, [&sql](const char* table, const auto&... values) {
+        sql += std::string("INSERT INTO ") + table + " VALUES (" + ValueList(values...) + ");\n";
+    });
     return sql;
 }
 
@@ -194,25 +183,6 @@ Rows ProjectsWithSet1() {
     return rows;
 }
 
-Rows ListingTree() {
-    Rows rows;
-    rows.folders = {{20, 2, "\xC3\x84rchiv\t2026"},
-                    {21, 2, "Empty"},
-                    {22, 20, "Inner", kFolderType, 0},
-                    {30, 22, "Plate \"B\"", kSpotSetType},
-                    {31, 20, "No runs", kSpotSetType}};
-    rows.jobRuns = {
-        {40, 30, "MS-MS 1 kV", "2026-01-02 01:00:00", "2026-01-02 02:00:00", "2026-01-02 03:04:05"},
-        {41, 30, "MS Reflector Positive"}};
-    rows.spots = {{900001, 30, "A1", "Sample A1", "Sample"}, {900002, 30, "A2"}};
-    rows.items = {{900001, 40, 900001, 1234.56789, "Acquired", "Processed", {}, 9},
-                  {900002, 40, 900002, 999.5, {}, {}, {}, 5},
-                  {900003, 41, 900002, {}, {}, {}, {}, 9}};
-    rows.peakLists = {{900001, 900001}, {900002, 900002}, {900003, 900003}};
-    rows.peaks = {{900001, 0, 300.25, 12.5}};
-    return rows;
-}
-
 FixtureDatabase::FixtureDatabase(const Rows& rows, bool baseViews)
     : folder_(MakeTemporaryFolder()), path_(folder_ + "/test.sqlite"), ownsFolder_(true) {
     try {
@@ -237,9 +207,9 @@ FixtureDatabase::~FixtureDatabase() {
 void FixtureDatabase::Create(const Rows& rows, bool baseViews) {
     {
         Session session(path_);
-        session.ExecSchema(database::SchemaText(database::SchemaDialect::SQLite));
+        session.Exec(std::string(database::SchemaText(database::SchemaDialect::SQLite)));
         if (baseViews)
-            session.ExecSchema(database::BaseViewsText(database::SchemaDialect::SQLite));
+            session.Exec(std::string(database::BaseViewsText(database::SchemaDialect::SQLite)));
     }
     Add(rows);
 }
@@ -247,30 +217,9 @@ void FixtureDatabase::Create(const Rows& rows, bool baseViews) {
 void FixtureDatabase::Add(const Rows& rows) {
     Session session(path_);
     session.Exec("BEGIN");
-    sqlite3_stmt* folder = session.Prepare("INSERT INTO FOLDER_OBJECT VALUES (?, ?, ?, ?, ?)");
-    for (const lumbrook::testing::Folder& f : rows.folders)
-        session.Insert(folder, f.id, f.parent, f.name, f.type, f.updateable);
-    sqlite3_stmt* spot = session.Prepare("INSERT INTO SPOT VALUES (?, ?, ?, ?, ?)");
-    for (const Spot& s : rows.spots)
-        session.Insert(spot, s.id, s.spotSet, s.label, s.name, s.type);
-    sqlite3_stmt* jobRun = session.Prepare("INSERT INTO JOB_RUN VALUES (?, ?, ?, ?, ?, ?)");
-    for (const JobRun& r : rows.jobRuns)
-        session.Insert(jobRun, r.id, r.spotSet, r.opmode, r.submitted, r.started, r.finished);
-    sqlite3_stmt* item =
-        session.Prepare("INSERT INTO JOB_RUN_ITEM VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    for (const Item& i : rows.items) {
-        session.Insert(item, i.id, i.jobRun, i.spot, i.precursor, i.acquired, i.processed,
-                       i.interpreted, i.status);
-    }
-    sqlite3_stmt* list = session.Prepare("INSERT INTO PEAK_LIST VALUES (?, ?)");
-    for (const PeakList& l : rows.peakLists)
-        session.Insert(list, l.id, l.item);
-    sqlite3_stmt* peak = session.Prepare("INSERT INTO PEAK VALUES (?, ?, ?, ?, ?, ?, ?)");
-    for (const Peak& p : rows.peaks) {
-        lastPeakNumber_ = p.number != 0 ? p.number : lastPeakNumber_ + 1;
-        session.Insert(peak, p.list, lastPeakNumber_, p.centroid, p.area, p.signalToNoise,
-                       p.isotopicFlag, p.apex);
-    }
+    ForEachRow(rows, [&session](const char* table, const auto&... values) {
+        session.Insert(table, values...);
+    });
     session.Exec("COMMIT");
 }
 

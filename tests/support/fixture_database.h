@@ -61,7 +61,7 @@ struct PeakList {
     std::int64_t item;
 };
 
-// PEAK; a number of 0 takes the one after the last peak inserted.
+// PEAK; a number of 0 takes the one after the previous peak of the same Rows.
 struct Peak {
     std::int64_t list;
     int number;
@@ -88,7 +88,6 @@ struct Rows {
     // Peaks of peak list `list` with the next free numbers, each with the given centroid and
     // area and the default signal-to-noise and flag.
     Rows& Peaks(std::int64_t list, const std::vector<std::pair<double, Number>>& peaks);
-    Rows& operator+=(const Rows& more);
 };
 
 // The rows as INSERT statements, one a line, each ending with ";", in a form both SQLite
@@ -104,13 +103,6 @@ Rows SampleRows();
 
 // Folder 2 "Projects" and in it the spot set 3 "Set1", where Rows::Spectrum puts its spots.
 Rows ProjectsWithSet1();
-
-// Folders and spot sets for the listings, beside ProjectsWithSet1: in folder 2 an empty
-// folder "Empty" and a folder "Ärchiv<TAB>2026" holding the spot set 31 "No runs" (no job
-// run) and a folder "Inner" with the spot set 30 `Plate "B"`. Spot set 30 has job run 40
-// (MS/MS, finished 2026-01-02 03:04:05) with item 900001 completed and item 900002 not, and
-// job run 41 (MS) without times.
-Rows ListingTree();
 
 // An SQLite database built from the schema, with the BASE_ views when `baseViews` is set.
 // The object keeps no connection open between calls, so that a test that counts the
@@ -143,7 +135,6 @@ class FixtureDatabase {
     std::string folder_;
     std::string path_;
     bool ownsFolder_ = false;
-    int lastPeakNumber_ = 0;
 };
 
 }  // namespace lumbrook::testing

@@ -6,28 +6,14 @@
 
 #include <atomic>
 #include <fstream>
-#include <map>
 
 #include "database/connection.h"
 #include "database/schema.h"
-#include "support/fixture_database.h"
 
 namespace lumbrook::database::testing {
 namespace {
 
 const std::string kState = LUMBROOK_PG_STATE;
-
-std::map<std::string, std::string> ReadEnvFile(const std::string& path) {
-    std::map<std::string, std::string> values;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        const auto equals = line.find('=');
-        if (equals != std::string::npos)
-            values[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    return values;
-}
 
 void RunScript(const std::string& command) {
     const std::string line = "'" LUMBROOK_PG_SCRIPT "' " + command + " '" + kState + "'";
@@ -47,12 +33,19 @@ void UsePrivateOdbcFiles() {
 }
 
 const PostgresCluster& PostgresCluster::Get() {
+    // cluster.env: lines of port=, user= and password=.
     static const PostgresCluster cluster = [] {
         PostgresCluster result;
-        auto values = ReadEnvFile(kState + "/cluster.env");
-        result.port = values.count("port") != 0 ? std::stoi(values["port"]) : 0;
-        result.user = values["user"];
-        result.password = values["password"];
+        std::ifstream in(kState + "/cluster.env");
+        for (std::string line; std::getline(in, line);) {
+            const std::string value = line.substr(line.find('=') + 1);
+            if (line.starts_with("port="))
+                result.port = std::stoi(value);
+            else if (line.starts_with("user="))
+                result.user = value;
+            else if (line.starts_with("password="))
+                result.password = value;
+        }
         return result;
     }();
     if (cluster.port == 0)
@@ -110,10 +103,6 @@ void PostgresDatabase::Run(const std::string& sql) {
     Connection connection;
     connection.Open(ConnectionString());
     RunAll(connection, sql);
-}
-
-void PostgresDatabase::AddSampleRows() {
-    Run(lumbrook::testing::InsertStatements(lumbrook::testing::SampleRows()));
 }
 
 std::string PostgresDatabase::ConnectionString() const {

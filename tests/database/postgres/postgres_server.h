@@ -39,7 +39,6 @@ class PostgresDatabase {
 
     // Runs the statements of `sql` (each ending with ";" at a line's end).
     void Run(const std::string& sql);
-    void AddSampleRows();
 
     std::string ConnectionString() const;
     const std::string& Name() const { return name_; }
