@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libcli11-dev
     qt6-base-dev libgl-dev
     libsqlite3-dev sqlite3
-    unixodbc-dev odbc-postgresql postgresql libsqliteodbc
+    unixodbc-dev odbc-postgresql postgresql
     xvfb jwm
     help2man dpkg-dev file lintian
 )
