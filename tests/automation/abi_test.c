@@ -221,7 +221,6 @@ int main(int argc, char** argv) {
     LPFNGETCLASSOBJECT getClassObject;
     LPFNCANUNLOADNOW canUnloadNow;
     IClassFactory* factory = NULL;
-    IUnknown* unknown = NULL;
     IDispatch* dispatch = NULL;
     _Lumbrook* object = NULL;
     VARIANT_BOOL flag = 0x5A5A;
@@ -251,18 +250,17 @@ int main(int argc, char** argv) {
     CHECK(getClassObject(&CLSID_Lumbrook, &IID_IClassFactory, (void**)&factory) == S_OK);
     if (factory == NULL)
         return 1;
-    CHECK(factory->lpVtbl->CreateInstance(factory, NULL, &IID_IUnknown, (void**)&unknown) == S_OK);
+    CHECK(factory->lpVtbl->CreateInstance(factory, NULL, &IID__Lumbrook, (void**)&object) == S_OK);
     factory->lpVtbl->Release(factory);
-    if (unknown == NULL)
+    if (object == NULL)
         return 1;
     CHECK(canUnloadNow() == S_FALSE);
 
     /* IDispatch is the dual interface itself. */
-    CHECK(unknown->lpVtbl->QueryInterface(unknown, &IID_IDispatch, (void**)&dispatch) == S_OK);
-    CHECK(unknown->lpVtbl->QueryInterface(unknown, &IID__Lumbrook, (void**)&object) == S_OK);
+    CHECK(object->lpVtbl->QueryInterface(object, &IID_IDispatch, (void**)&dispatch) == S_OK);
     CHECK((void*)dispatch == (void*)object);
-    unknown->lpVtbl->Release(unknown);
-    dispatch->lpVtbl->Release((IDispatch*)dispatch);
+    if (dispatch != NULL)
+        dispatch->lpVtbl->Release(dispatch);
 
     CheckDefaults(object);
     CheckSetters(object);
