@@ -14,9 +14,7 @@ TEST(ClassFactory, CreatesObjectsAndRefusesAggregationAndUnknownInterfaces) {
     ComPtr<_Lumbrook> object;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID__Lumbrook, object.out_void()), S_OK);
     ASSERT_TRUE(object);
-    EXPECT_FALSE(CanUnload());
     object.reset();
-    EXPECT_TRUE(CanUnload());
 
     ComPtr<IUnknown> outer;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, outer.out_void()), S_OK);

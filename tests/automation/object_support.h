@@ -1,8 +1,7 @@
-// Helpers for the tests that drive the object: a fresh object, the thread's error info as
-// text, and a process without a display.
+// Helpers for the tests that drive the object: a fresh object and the thread's error info as
+// text.
 #pragma once
 
-#include <cstdlib>  // unsetenv
 #include <string>
 
 #include "automation/lumbrook_object.h"
@@ -16,7 +15,6 @@ inline platform::ComPtr<_Lumbrook> NewObject() {
 }
 
 struct ErrorText {
-    bool present = false;
     std::string source;
     std::string description;
 };
@@ -27,7 +25,6 @@ inline ErrorText TakeErrorInfo() {
     platform::ComPtr<IErrorInfo> info;
     if (GetErrorInfo(0, info.out()) != S_OK || !info)
         return result;
-    result.present = true;
     platform::Bstr source;
     platform::Bstr description;
     info->GetSource(source.out());
@@ -35,12 +32,6 @@ inline ErrorText TakeErrorInfo() {
     result.source = source.Utf8();
     result.description = description.Utf8();
     return result;
-}
-
-// Makes sure the browser finds no display, whatever the machine running the test has.
-inline void ForgetTheDisplay() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        unsetenv(name);
 }
 
 }  // namespace lumbrook::automation::testing

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "automation/lumbrook_object.h"
+#include "automation/type_library.h"
 #include "lumbrook/bstr.h"
 #include "lumbrook/lumbrook.h"
 #include "support/test_environment.h"
@@ -44,39 +45,21 @@ constexpr VARTYPE kTypes[] = {VT_EMPTY,   VT_NULL, VT_I2,       VT_I4,    VT_R4,
 
 // The members called: everything but Connect, DoExport and ShowDataBrowser, which reach a
 // database, a file or a window.
-constexpr const char16_t* kMembers[] = {
-    u"ODBCString", u"minMass",    u"maxMass",  u"S2N",          u"Monoisotopic",
-    u"Descriptor", u"MSType",     u"JobRunID", u"JobRunItemID", u"DescriptorList",
-    u"AllSpectra", u"DllVersion", u"Cancel"};
-constexpr const char16_t* kExcluded[] = {u"Connect", u"DoExport", u"ShowDataBrowser"};
+namespace dispid = lumbrook::automation::dispid;
+constexpr DISPID kMembers[] = {
+    dispid::ODBCString,   dispid::minMass,        dispid::maxMass,    dispid::S2N,
+    dispid::Monoisotopic, dispid::Descriptor,     dispid::MSType,     dispid::JobRunID,
+    dispid::JobRunItemID, dispid::DescriptorList, dispid::AllSpectra, dispid::DllVersion,
+    dispid::Cancel};
+constexpr DISPID kExcluded[] = {dispid::Connect, dispid::DoExport, dispid::ShowDataBrowser};
 
-struct Target {
-    _Lumbrook* object = nullptr;
-    std::vector<DISPID> members;
-    std::vector<DISPID> excluded;
-};
-
-DISPID IdOf(_Lumbrook* object, const char16_t* name) {
-    LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
-    DISPID id = DISPID_UNKNOWN;
-    if (object->GetIDsOfNames(GUID_NULL, names, 1, 0, &id) != S_OK)
-        __builtin_trap();
-    return id;
-}
-
-Target& TheTarget() {
-    static Target target = [] {
+_Lumbrook* TheObject() {
+    static _Lumbrook* const object = [] {
         // The object reads the preferences when it is made: never the real ones.
         static const lumbrook::testing::ScopedConfigHome home;
-        Target made;
-        made.object = static_cast<_Lumbrook*>(lumbrook::automation::LumbrookObject::Create());
-        for (const char16_t* name : kMembers)
-            made.members.push_back(IdOf(made.object, name));
-        for (const char16_t* name : kExcluded)
-            made.excluded.push_back(IdOf(made.object, name));
-        return made;
+        return static_cast<_Lumbrook*>(lumbrook::automation::LumbrookObject::Create());
     }();
-    return target;
+    return object;
 }
 
 // One argument with the storage a reference to it points at.
@@ -182,14 +165,13 @@ void CheckConversions(const VARIANT& argument) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Target& target = TheTarget();
     Input in(data, size);
     const std::uint8_t member = in.Byte();
-    DISPID id = target.members[member % target.members.size()];
+    DISPID id = kMembers[member % std::size(kMembers)];
     if (member >= 0xF0) {
         // Any other dispatch id, as long as it is none of the members left out.
         id = static_cast<DISPID>(static_cast<std::int8_t>(in.Byte()));
-        for (DISPID excluded : target.excluded) {
+        for (DISPID excluded : kExcluded) {
             if (id == excluded)
                 return 0;
         }
@@ -215,8 +197,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EXCEPINFO exception{};
     UINT argErr = 0;
     const HRESULT hr =
-        target.object->Invoke(id, GUID_NULL, 0, flags, &params,
-                              (shape & 0x80) != 0 ? nullptr : &result, &exception, &argErr);
+        TheObject()->Invoke(id, GUID_NULL, 0, flags, &params,
+                            (shape & 0x80) != 0 ? nullptr : &result, &exception, &argErr);
     if (!IsInvokeAnswer(hr))
         __builtin_trap();
     VariantClear(&result);

@@ -1,7 +1,6 @@
 #include "browse_choice.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>  // geteuid
 
 #include <filesystem>
 #include <fstream>
@@ -30,10 +29,7 @@ TEST(BrowseChoice, OnlyAnEmptyChoiceOfSelectedSpectraHasNothingToExport) {
 
 class Writable : public ::testing::Test {
   protected:
-    void TearDown() override {
-        std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
-        testing::RemoveTree(folder_);
-    }
+    void TearDown() override { testing::RemoveTree(folder_); }
     std::string Path(const char* name) const { return folder_ + "/" + name; }
     const std::string folder_ = testing::MakeTemporaryFolder();
 };
@@ -50,18 +46,12 @@ TEST_F(Writable, AWritableFileIsAcceptedAndNothingIsLeftOrChanged) {
     EXPECT_TRUE(std::filesystem::exists(Path("old.qpk.part")));
 }
 
-TEST_F(Writable, MissingFolderFolderNameAndReadOnlyFolderAreRefusedWithTheReason) {
-    EXPECT_EQ(WhyNotWritable(Path("missing/out.qpk")),
-              "cannot write " + Path("missing/out.qpk") + ": No such file or directory");
+// A reason from the system's refusal is the host's test of browse --export; a folder under
+// the file's name is refused before any system call would.
+TEST_F(Writable, AFolderUnderTheFilesNameIsRefused) {
     std::filesystem::create_directory(Path("folder.qpk"));
     EXPECT_EQ(WhyNotWritable(Path("folder.qpk")),
               "cannot write " + Path("folder.qpk") + ": Is a directory");
-    if (::geteuid() != 0) {  // the superuser writes anywhere
-        std::filesystem::permissions(
-            folder_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-        EXPECT_EQ(WhyNotWritable(Path("out.qpk")),
-                  "cannot write " + Path("out.qpk") + ": Permission denied");
-    }
 }
 
 }  // namespace

@@ -5,5 +5,6 @@ if(NOT status EQUAL 0)
 endif()
 file(READ ${EXPECTED} expected)
 if(NOT output STREQUAL expected)
-    message(FATAL_ERROR "lumbrook typelib differs from ${EXPECTED}")
+    message(FATAL_ERROR "lumbrook typelib differs from ${EXPECTED}; regenerate with: "
+                        "build/bin/lumbrook typelib > include/lumbrook/lumbrook.idl")
 endif()

@@ -26,21 +26,20 @@ TEST(HideSecrets, HidesPasswordsWhateverTheirCaseOrQuoting) {
     EXPECT_EQ(HideSecrets("UserPwd=seen"), "UserPwd=seen");
 }
 
-TEST(ParseListingText, UnescapesAndKeepsKinds) {
+TEST(ParseListingText, UnescapesAndRefusesMalformedText) {
     const Table table =
         ParseListingText("ID\tNA\\tME\nI7\tTa\\\\b\\tc\\nd\nN\tD2026-01-02T03:04:05\n");
     ASSERT_EQ(table.columns, (std::vector<std::string>{"ID", "NA\tME"}));
     ASSERT_EQ(table.rows.size(), 2u);
-    EXPECT_EQ(table.rows[0][0].kind, 'I');
     EXPECT_EQ(table.rows[0][1].text, "a\\b\tc\nd");
-    EXPECT_EQ(table.rows[1][0].kind, 'N');
-    EXPECT_EQ(table.Column("NA\tME"), 1);
     EXPECT_EQ(table.Column("nope"), -1);
     for (const char* bad : {"A\nI1\tI2\n", "A\nX1\n", "A\nTx\\q\n", "A\nI1"})
         EXPECT_THROW(ParseListingText(bad), std::runtime_error) << bad;
 }
 
-TEST(TableOutput, TextAlignsByCharactersTsvBlanksBreaksJsonKeepsKinds) {
+// The listings' committed expected outputs pin the three formats on real rows; here, what
+// those rows lack: a non-ASCII value in an aligned column, an infinite number, no rows.
+TEST(TableOutput, TextAlignsByCharactersJsonHasNoInfinity) {
     Table table;
     table.columns = {"NAME", "MASS", "WHEN"};
     table.rows = {{{'T', "\xC3\x84rchiv\tA"}, {'R', "1234.5"}, {'D', "2026-01-02T03:04:05"}},
@@ -51,10 +50,6 @@ TEST(TableOutput, TextAlignsByCharactersTsvBlanksBreaksJsonKeepsKinds) {
               "NAME      MASS    WHEN\n"
               "\xC3\x84rchiv A  1234.5  2026-01-02 03:04:05\n"
               "b         inf\n");
-    std::ostringstream tsv;
-    WriteTsv(tsv, table);
-    EXPECT_EQ(tsv.str(),
-              "NAME\tMASS\tWHEN\n\xC3\x84rchiv A\t1234.5\t2026-01-02T03:04:05\nb\tinf\t\n");
     std::ostringstream json;
     WriteJson(json, table);
     EXPECT_EQ(json.str(),

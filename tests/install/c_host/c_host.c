@@ -13,16 +13,11 @@
 
 /* A BSTR from UTF-8 text that is ASCII (connection strings and paths of the test). */
 static BSTR Ascii(const char* text) {
-    size_t n = strlen(text);
-    OLECHAR* buffer = malloc((n + 1) * sizeof(OLECHAR));
-    BSTR result;
     size_t i;
-    if (buffer == NULL)
-        return NULL;
-    for (i = 0; i < n; ++i)
-        buffer[i] = (OLECHAR)(unsigned char)text[i];
-    result = SysAllocStringLen(buffer, (UINT)n);
-    free(buffer);
+    size_t n = strlen(text);
+    BSTR result = SysAllocStringLen(NULL, (UINT)n);
+    for (i = 0; result != NULL && i < n; ++i)
+        result[i] = (OLECHAR)(unsigned char)text[i];
     return result;
 }
 
@@ -45,8 +40,7 @@ static int QtLoaded(void) {
 }
 
 int main(int argc, char** argv) {
-    static const OLECHAR progId[] = {'L', 'u', 'm', 'b', 'r', 'o', 'o', 'k', 'D', 'L', 'L',
-                                     '.', 'L', 'u', 'm', 'b', 'r', 'o', 'o', 'k', 0};
+    static const OLECHAR progId[] = u"" LUMBROOK_PROGID;
     CLSID clsid;
     _Lumbrook* object = NULL;
     VARIANT_BOOL ok = VARIANT_FALSE;
