@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "automation/lumbrook_object.h"
+#include "export/object_fixture.h"
 #include "global/process_state.h"
 #include "lumbrook/bstr.h"
-#include "lumbrook/com_ptr.h"
 #include "support/fixture_database.h"
 
 namespace lumbrook::automation {
@@ -29,12 +29,10 @@ int OpenHandles(const std::string& path) {
     return count;
 }
 
-class ConnectTest : public ::testing::Test {
+class ConnectTest : public testing::ObjectTest {
   protected:
     void SetUp() override {
-        object_ =
-            platform::ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
-        ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport, support_.out_void()), S_OK);
+        ObjectTest::SetUp();
         Global().useBaseViews = false;
     }
 
@@ -57,9 +55,6 @@ class ConnectTest : public ::testing::Test {
         EXPECT_EQ(support_->get_UsesBaseViews(&flag), S_OK);
         return flag == VARIANT_TRUE;
     }
-
-    platform::ComPtr<_Lumbrook> object_;
-    platform::ComPtr<ILumbrookHostSupport> support_;
 };
 
 TEST_F(ConnectTest, ARejectedStringKeepsTheOwnConnectionAndAnAcceptedOneReplacesIt) {
@@ -110,11 +105,7 @@ TEST_F(ConnectTest, AFailingOpenAfterTheProbeRaisesTheDatabasesError) {
     EXPECT_EQ(result, 0x1234);
     const std::string expected = "unable to open database file: " + vanishing;
     EXPECT_EQ(LastError(), expected);
-    platform::ComPtr<IErrorInfo> info;
-    ASSERT_EQ(GetErrorInfo(0, info.out()), S_OK);
-    platform::Bstr description;
-    info->GetDescription(description.out());
-    EXPECT_EQ(description.Utf8(), expected);
+    EXPECT_EQ(testing::TakeErrorInfo().description, expected);
     EXPECT_EQ(OpenHandles(first.Path()), 0);
 }
 

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "database/database_error.h"
+#include "database_errors.h"
 
 namespace lumbrook::database {
 namespace {
 
-TEST(ConnectionString, TheDefaultStringReadsAsItsPairs) {
+TEST(ConnectionString, PairsInAnyCaseWithQuotesBracesBlanksAndRepeatedKeys) {
     const auto parsed = ConnectionString::Parse(
         "Provider=OraOLEDB.Oracle.1;Persist Security Info=True;User ID=tsquared;password=qx;"
         "Data Source=TSQUARED;");
@@ -17,18 +17,16 @@ TEST(ConnectionString, TheDefaultStringReadsAsItsPairs) {
     EXPECT_EQ(parsed.Get("Password"), "qx");
     EXPECT_EQ(parsed.Get("data source"), "TSQUARED");
     EXPECT_EQ(parsed.Get("Server"), std::nullopt);
-}
 
-TEST(ConnectionString, QuotesBracesBlanksAndRepeatedKeys) {
-    const auto parsed = ConnectionString::Parse(
+    const auto quoted = ConnectionString::Parse(
         "  Data Source = \"/tmp/a;b.sqlite\" ; Password='it''s';Driver={PostgreSQL Unicode};"
         ";Key=first;key=second;Empty=;Trailing=  x y  ");
-    EXPECT_EQ(parsed.Get("Data Source"), "/tmp/a;b.sqlite");
-    EXPECT_EQ(parsed.Get("Password"), "it's");
-    EXPECT_EQ(parsed.Get("Driver"), "PostgreSQL Unicode");
-    EXPECT_EQ(parsed.Get("Key"), "first");  // the first of repeated keys counts
-    EXPECT_EQ(parsed.Get("Empty"), "");
-    EXPECT_EQ(parsed.Get("Trailing"), "x y");
+    EXPECT_EQ(quoted.Get("Data Source"), "/tmp/a;b.sqlite");
+    EXPECT_EQ(quoted.Get("Password"), "it's");
+    EXPECT_EQ(quoted.Get("Driver"), "PostgreSQL Unicode");
+    EXPECT_EQ(quoted.Get("Key"), "first");  // the first of repeated keys counts
+    EXPECT_EQ(quoted.Get("Empty"), "");
+    EXPECT_EQ(quoted.Get("Trailing"), "x y");
 }
 
 // What goes on to the driver manager is the text as written, escapes and all; reading the
@@ -55,13 +53,8 @@ TEST(ConnectionString, MalformedTextIsRefusedWithItsReason) {
         {"PWD={a}b;UID=x", "text follows the braced value of \"PWD\""},
     };
     for (const auto& [text, reason] : cases) {
-        try {
-            ConnectionString::Parse(text);
-            ADD_FAILURE() << "accepted: " << text;
-        } catch (const DatabaseError& e) {
-            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos)
-                << text << " -> " << e.what();
-        }
+        const std::string error = testing::ErrorOf([&] { ConnectionString::Parse(text); });
+        EXPECT_NE(error.find(reason), std::string::npos) << text << " -> " << error;
     }
 }
 

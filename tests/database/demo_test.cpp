@@ -30,29 +30,26 @@ long Count(Connection& connection, const std::string& sql) {
     return static_cast<long>(std::get<std::int64_t>(connection.Execute(sql).Field(0)));
 }
 
-class DemoDatabase : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        folder_ = new TemporaryFolder;
-        DemoOptions options;
-        options.path = folder_->File("demo.sqlite");
-        summary_ = CreateDemoDatabase(options);
-    }
-    static void TearDownTestSuite() {
-        delete folder_;
-        folder_ = nullptr;
-    }
-    void SetUp() override {
-        connection_.Open("Provider=SQLite;Data Source=" + folder_->File("demo.sqlite"));
-    }
-
-    static TemporaryFolder* folder_;
-    static DemoSummary summary_;
-    Connection connection_;
+// The demo database with the default options, built once for the suite, and its summary.
+struct Demo {
+    TemporaryFolder folder;
+    DemoSummary summary = CreateDemoDatabase({.path = folder.File("demo.sqlite")});
 };
 
-TemporaryFolder* DemoDatabase::folder_ = nullptr;
-DemoSummary DemoDatabase::summary_;
+class DemoDatabase : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        connection_.Open("Provider=SQLite;Data Source=" + demo_.folder.File("demo.sqlite"));
+    }
+
+    static const Demo& Built() {
+        static const Demo demo;
+        return demo;
+    }
+    const Demo& demo_ = Built();
+    const DemoSummary& summary_ = demo_.summary;
+    Connection connection_;
+};
 
 TEST_F(DemoDatabase, HasTheFoldersSpotSetsJobRunsAndItemsOfAnInstrument) {
     const long peptides = static_cast<long>(DemoPeptides().size());

@@ -128,18 +128,6 @@ TEST(SqliteOpen, ProvidersAreChosenByName) {
     EXPECT_FALSE(other.IsOpen());
 }
 
-TEST(ProbeSqlite, AnInvalidStringGivesFalseAndLeavesTheFlag) {
-    for (bool before : {false, true}) {
-        bool useBaseViews = before;
-        std::string error;
-        EXPECT_FALSE(ProbeDatabase("Provider=Nowhere;Data Source=x", useBaseViews, &error));
-        EXPECT_EQ(useBaseViews, before);
-        EXPECT_NE(error.find("Nowhere"), std::string::npos) << error;
-        EXPECT_FALSE(ProbeDatabase("not a connection string", useBaseViews, &error));
-        EXPECT_EQ(useBaseViews, before);
-    }
-}
-
 // An empty FOLDER_OBJECT is enough; a database without one (an empty file is such a
 // database) is refused with the database's reason, and the flag stays as it was.
 TEST(ProbeSqlite, AnEmptyReadableFolderTableIsEnoughAndNoneIsRefused) {

@@ -21,7 +21,7 @@ using namespace lumbrook::testing;
 void AddListingTree(Rows& rows) {
     rows.folders.insert(rows.folders.end(), {{20, 2, "\xC3\x84rchiv\t2026"},
                                              {21, 2, "Empty"},
-                                             {22, 20, "Inner", kFolderType, 0},
+                                             {22, 20, "Inner"},
                                              {30, 22, "Plate \"B\"", kSpotSetType},
                                              {31, 20, "No runs", kSpotSetType}});
     rows.jobRuns.insert(rows.jobRuns.end(), {{40, 30, "MS-MS 1 kV", "2026-01-02 01:00:00",

@@ -1,6 +1,7 @@
 // The same job run in SQLite and in PostgreSQL (through ODBC) exports to the same bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "job_run_fixture.h"
@@ -67,16 +68,14 @@ TEST(ExportFromPostgres, GivesTheSameBytesAsFromSqlite) {
     EXPECT_NE(fromSqlite.find("TITLE=Label: Ä5, left Spot_Id: 5,"), std::string::npos);
     EXPECT_NE(fromSqlite.find("\t0.012\r\n"), std::string::npos);
     EXPECT_NE(fromSqlite.find("PEPMASS=950\r\n"), std::string::npos);
-    if (fromSqlite != fromPostgres) {
-        std::size_t at = 0;
-        while (at < fromSqlite.size() && at < fromPostgres.size() &&
-               fromSqlite[at] == fromPostgres[at])
-            ++at;
-        const std::size_t from = at < 200 ? 0 : at - 200;
-        ADD_FAILURE() << "the files differ at byte " << at << "\nSQLite:\n"
-                      << fromSqlite.substr(from, 300) << "\nPostgreSQL:\n"
-                      << fromPostgres.substr(from, 300);
-    }
+    // The stretch around the first byte that differs, or the ends of equal files, and then
+    // the sizes: together an exact comparison that shows where the files part.
+    const auto differ = std::mismatch(fromSqlite.begin(), fromSqlite.end(), fromPostgres.begin(),
+                                      fromPostgres.end());
+    const auto from =
+        static_cast<std::size_t>(std::max(differ.first - fromSqlite.begin() - 200, 0L));
+    EXPECT_EQ(fromSqlite.substr(from, 300), fromPostgres.substr(from, 300));
+    EXPECT_EQ(fromSqlite.size(), fromPostgres.size());
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "database/database_error.h"
 #include "job_run_fixture.h"
 #include "lumbrook/bstr.h"
-#include "lumbrook/com_ptr.h"
 #include "object_fixture.h"
 #include "support/fixture_database.h"
 #include "support/test_environment.h"
@@ -18,15 +17,9 @@ namespace {
 using lumbrook::testing::FixtureDatabase;
 using lumbrook::testing::ReadFile;
 using platform::Bstr;
-using platform::ComPtr;
 
 class HostSupportTest : public testing::ObjectTest {
   protected:
-    void SetUp() override {
-        ObjectTest::SetUp();
-        ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport, support_.out_void()), S_OK);
-    }
-
     // Exports job run `jobRun` (or item `item`) into `out`; returns the result and the
     // object's message.
     std::pair<VARIANT_BOOL, std::string> Export(const std::string& out, LONG jobRun,
@@ -40,8 +33,6 @@ class HostSupportTest : public testing::ObjectTest {
         EXPECT_EQ(support_->GetLastExportMessage(message.out()), S_OK);
         return {result, message.Utf8()};
     }
-
-    ComPtr<ILumbrookHostSupport> support_;
 };
 
 // The listings' text, on a connected object, is the host's: its listing tests compare it in

@@ -38,16 +38,13 @@ TEST(NumberText, HalvesGoToTheEvenDigitAfterScalingInDoubles) {
                    {1000.0015, 3, "1000.002"}});
 }
 
-TEST(NumberText, WholeValuesZeroAndNegatives) {
+// Ordinary values, negative ones and trailing zeros are the comparison with the slow route's.
+TEST(NumberText, ZeroesAndACarryIntoTheNextPower) {
     ExpectRounded({{0, 6, "0"},
                    {-0.0, 6, "0"},
                    {-0.0000001, 6, "0"},  // rounds to a negative zero: no sign
                    {-0.0000006, 6, "-0.000001"},
-                   {100, 3, "100"},
-                   {99.9999999, 6, "100"},
-                   {-175.25, 6, "-175.25"},
-                   {1.1, 6, "1.1"},
-                   {-1e-3, 3, "-0.001"}});
+                   {99.9999999, 6, "100"}});
 }
 
 TEST(NumberText, FifteenSignificantDigitsAndNoExponent) {

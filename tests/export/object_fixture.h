@@ -1,6 +1,6 @@
-// A new Lumbrook object connected to a fixture database, for the tests that export through
-// the object. The suite's main gives the whole run a configuration folder of its own, so the
-// object starts from the default preferences.
+// A new Lumbrook object, and a fixture database to connect it to, for the tests that connect
+// and export through the object. The suite's main gives the whole run a configuration folder of its
+// own, so the object starts from the default preferences.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,7 +12,10 @@ namespace lumbrook::automation::testing {
 
 class ObjectTest : public ::testing::Test {
   protected:
-    void SetUp() override { object_ = NewObject(); }
+    void SetUp() override {
+        object_ = NewObject();
+        ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport, support_.out_void()), S_OK);
+    }
 
     // Points the object at `db` and connects it; the test stops when that fails.
     void Connect(const lumbrook::testing::FixtureDatabase& db) {
@@ -33,6 +36,7 @@ class ObjectTest : public ::testing::Test {
     }
 
     platform::ComPtr<_Lumbrook> object_;
+    platform::ComPtr<ILumbrookHostSupport> support_;  // the same object, as hosts see it
 };
 
 }  // namespace lumbrook::automation::testing

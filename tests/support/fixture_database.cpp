@@ -1,86 +1,14 @@
 #include "support/fixture_database.h"
 
-#include <sqlite3.h>
-
 #include <charconv>
 #include <concepts>
 #include <filesystem>
-#include <map>
-#include <stdexcept>
 
+#include "database/demo/demo_writer.h"
 #include "database/schema.h"
-#include "support/test_environment.h"
 
 namespace lumbrook::testing {
 namespace {
-
-// A session on the fixture's file for one call, with its statements, closed again at the end.
-class Session {
-  public:
-    explicit Session(const std::string& path) {
-        if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) {
-            const std::string message = sqlite3_errmsg(db_);
-            sqlite3_close(db_);
-            throw std::runtime_error("cannot open " + path + ": " + message);
-        }
-        // A fixture is rebuilt rather than recovered: no flush to the disk after each commit.
-        Exec("PRAGMA synchronous=OFF");
-    }
-    ~Session() {
-        for (const auto& [table, statement] : statements_)
-            sqlite3_finalize(statement);
-        sqlite3_close(db_);
-    }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    // Runs SQL text of one or more statements, schema text too (as the demo generator does).
-    void Exec(const std::string& sql) {
-        char* error = nullptr;
-        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-            const std::string message = error != nullptr ? error : sqlite3_errmsg(db_);
-            sqlite3_free(error);
-            throw std::runtime_error(message + " in: " + sql.substr(0, 200));
-        }
-    }
-
-    // Inserts one row of `values` into `table`, through a statement prepared on first use.
-    template <typename... Values>
-    void Insert(const char* table, const Values&... values) {
-        sqlite3_stmt*& statement = statements_[table];
-        if (statement == nullptr) {
-            std::string sql = std::string("INSERT INTO ") + table + " VALUES (?";
-            for (std::size_t i = 1; i < sizeof...(values); ++i)
-                sql += ", ?";
-            if (sqlite3_prepare_v2(db_, (sql + ")").c_str(), -1, &statement, nullptr) != SQLITE_OK)
-                throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in: " + sql);
-        }
-        sqlite3_reset(statement);
-        int index = 0;
-        (Bind(statement, ++index, values), ...);
-        if (sqlite3_step(statement) != SQLITE_DONE)
-            throw std::runtime_error(std::string(sqlite3_errmsg(db_)) +
-                                     " in: " + sqlite3_sql(statement));
-    }
-
-  private:
-    static void Bind(sqlite3_stmt* s, int i, std::integral auto v) { sqlite3_bind_int64(s, i, v); }
-    static void Bind(sqlite3_stmt* s, int i, double v) { sqlite3_bind_double(s, i, v); }
-    static void Bind(sqlite3_stmt* s, int i, const std::string& v) {
-        sqlite3_bind_text(s, i, v.c_str(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-    }
-    template <typename T>
-    static void Bind(sqlite3_stmt* s, int i, const std::optional<T>& v) {
-        if (v)
-            Bind(s, i, *v);
-        else
-            sqlite3_bind_null(s, i);
-    }
-
-    sqlite3* db_ = nullptr;
-    // By table name, a literal of ForEachRow.
-    std::map<std::string_view, sqlite3_stmt*> statements_;
-};
 
 // SQL literals for InsertStatements.
 std::string Literal(std::integral auto value) {
@@ -109,28 +37,52 @@ std::string ValueList(const Columns&... values) {
     return text;
 }
 
-// Calls add(table, values...) for every row of `rows`, table by table in the order of Rows,
-// each row's values in its table's column order. A peak numbered 0 takes the number after
-// the previous peak's.
-template <typename Add>
-void ForEachRow(const Rows& rows, Add&& add) {
+// The rows as INSERT text, taking the calls the demo writer takes.
+struct InsertText {
+    template <typename... Columns>
+    void Row(const char* table, const Columns&... values) {
+        sql += std::string("INSERT INTO ") + table + " VALUES (" + ValueList(values...) + ");\n";
+    }
+    // IS_UPDATEABLE is 1, as the demo writer writes it.
+    void AddFolder(const auto&... values) { Row("FOLDER_OBJECT", values..., 1); }
+    void AddSpot(const auto&... values) { Row("SPOT", values...); }
+    void AddJobRun(const auto&... values) { Row("JOB_RUN", values...); }
+    void AddItem(const auto&... values) { Row("JOB_RUN_ITEM", values...); }
+    void AddPeakList(const auto&... values) { Row("PEAK_LIST", values...); }
+    void AddPeak(const auto&... values) { Row("PEAK", values...); }
+
+    std::string sql;
+};
+
+// Hands every row of `rows` to `writer` (a DemoWriter or an InsertText), table by table in
+// the order of Rows. A peak numbered 0 takes the number after the previous peak's.
+template <typename Writer>
+void WriteRows(const Rows& rows, Writer& writer) {
     for (const Folder& f : rows.folders)
-        add("FOLDER_OBJECT", f.id, f.parent, f.name, f.type, f.updateable);
+        writer.AddFolder(f.id, f.parent, f.name, f.type);
     for (const Spot& s : rows.spots)
-        add("SPOT", s.id, s.spotSet, s.label, s.name, s.type);
+        writer.AddSpot(s.id, s.spotSet, s.label, s.name, s.type);
     for (const JobRun& r : rows.jobRuns)
-        add("JOB_RUN", r.id, r.spotSet, r.opmode, r.submitted, r.started, r.finished);
+        writer.AddJobRun(r.id, r.spotSet, r.opmode, r.submitted, r.started, r.finished);
     for (const Item& i : rows.items) {
-        add("JOB_RUN_ITEM", i.id, i.jobRun, i.spot, i.precursor, i.acquired, i.processed,
-            i.interpreted, i.status);
+        writer.AddItem(i.id, i.jobRun, i.spot, i.precursor, i.acquired, i.processed, i.interpreted,
+                       i.status);
     }
     for (const PeakList& l : rows.peakLists)
-        add("PEAK_LIST", l.id, l.item);
+        writer.AddPeakList(l.id, l.item);
     int number = 0;
     for (const Peak& p : rows.peaks) {
         number = p.number != 0 ? p.number : number + 1;
-        add("PEAK", p.list, number, p.centroid, p.area, p.signalToNoise, p.isotopicFlag, p.apex);
+        writer.AddPeak(p.list, number, p.centroid, p.area, p.signalToNoise, p.isotopicFlag, p.apex);
     }
+}
+
+// Writes `rows` into the database at `path`: a new one from `schema`, or with no schema the
+// one there.
+void Write(const std::string& path, std::string_view schema, const Rows& rows) {
+    database::demo::DemoWriter writer(path, schema);
+    WriteRows(rows, writer);
+    writer.Finish();
 }
 
 }  // namespace
@@ -150,19 +102,15 @@ Rows& Rows::Peaks(std::int64_t list, const std::vector<std::pair<double, Number>
 }
 
 std::string InsertStatements(const Rows& rows) {
-    std::string sql;
-    ForEachRow(rows, [&sql](const char* table, const auto&... values) {
-        sql += std::string("INSERT INTO ") + table + " VALUES (" + ValueList(values...) + ");\n";
-    });
-    return sql;
+    InsertText text;
+    WriteRows(rows, text);
+    return text.sql;
 }
 
 Rows SampleRows() {
     Rows rows;
-    rows.folders = {{1, {}, "Root", kFolderType, 0},
-                    {2, 1, "Projects"},
-                    {3, 2, "Proj"},
-                    {4, 3, "Set1", kSpotSetType}};
+    rows.folders = {
+        {1, {}, "Root"}, {2, 1, "Projects"}, {3, 2, "Proj"}, {4, 3, "Set1", kSpotSetType}};
     rows.spots = {{40, 4, "A1", "digest", "Sample"}, {41, 4, "A2", {}, {}}};
     rows.jobRuns = {{12, 4, "MS-MS 1 kV Positive", "2026-03-02 09:00:00", "2026-03-02 09:05:00",
                      "2026-03-02 10:15:30"},
@@ -184,13 +132,8 @@ Rows ProjectsWithSet1() {
 }
 
 FixtureDatabase::FixtureDatabase(const Rows& rows, bool baseViews)
-    : folder_(MakeTemporaryFolder()), path_(folder_ + "/test.sqlite"), ownsFolder_(true) {
-    try {
-        Create(rows, baseViews);
-    } catch (...) {
-        RemoveTree(folder_);
-        throw;
-    }
+    : owned_(std::in_place), folder_(owned_->path()), path_(folder_ + "/test.sqlite") {
+    Create(rows, baseViews);
 }
 
 FixtureDatabase::FixtureDatabase(const std::string& path, const Rows& rows, bool baseViews)
@@ -199,32 +142,21 @@ FixtureDatabase::FixtureDatabase(const std::string& path, const Rows& rows, bool
     Create(rows, baseViews);
 }
 
-FixtureDatabase::~FixtureDatabase() {
-    if (ownsFolder_)
-        RemoveTree(folder_);
-}
-
 void FixtureDatabase::Create(const Rows& rows, bool baseViews) {
-    {
-        Session session(path_);
-        session.Exec(std::string(database::SchemaText(database::SchemaDialect::SQLite)));
-        if (baseViews)
-            session.Exec(std::string(database::BaseViewsText(database::SchemaDialect::SQLite)));
-    }
-    Add(rows);
+    std::string schema(database::SchemaText(database::SchemaDialect::SQLite));
+    if (baseViews)
+        schema += database::BaseViewsText(database::SchemaDialect::SQLite);
+    Write(path_, schema, rows);
 }
 
 void FixtureDatabase::Add(const Rows& rows) {
-    Session session(path_);
-    session.Exec("BEGIN");
-    ForEachRow(rows, [&session](const char* table, const auto&... values) {
-        session.Insert(table, values...);
-    });
-    session.Exec("COMMIT");
+    Write(path_, {}, rows);
 }
 
 void FixtureDatabase::Run(const std::string& sql) {
-    Session(path_).Exec(sql);
+    database::demo::DemoWriter writer(path_, {});
+    writer.Execute(sql);
+    writer.Finish();
 }
 
 }  // namespace lumbrook::testing

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/test_environment.h"
+
 namespace lumbrook::testing {
 
 // A column that may hold NULL.
@@ -24,7 +26,6 @@ struct Folder {
     std::optional<std::int64_t> parent = {};
     std::string name;
     int type = kFolderType;
-    int updateable = 1;
 };
 
 struct Spot {
@@ -114,13 +115,12 @@ class FixtureDatabase {
     explicit FixtureDatabase(const Rows& rows = {}, bool baseViews = false);
     // A new database at `path`, replacing a file there, and kept.
     FixtureDatabase(const std::string& path, const Rows& rows, bool baseViews = false);
-    ~FixtureDatabase();
     FixtureDatabase(const FixtureDatabase&) = delete;
     FixtureDatabase& operator=(const FixtureDatabase&) = delete;
 
     // Inserts the rows in one transaction; throws std::runtime_error with SQLite's message.
     void Add(const Rows& rows);
-    // Runs SQL statements as they are.
+    // Runs SQL statements as they are, in one transaction.
     void Run(const std::string& sql);
 
     const std::string& Path() const { return path_; }
@@ -132,9 +132,9 @@ class FixtureDatabase {
   private:
     void Create(const Rows& rows, bool baseViews);
 
+    std::optional<TemporaryFolder> owned_;  // the folder of the first constructor
     std::string folder_;
     std::string path_;
-    bool ownsFolder_ = false;
 };
 
 }  // namespace lumbrook::testing

@@ -163,7 +163,7 @@ class DemoBuilder {
 
   private:
     // Writes a FOLDER_OBJECT row and counts it among the folders or the spot sets.
-    void Folder(long id, long parent, const std::string& name, int type) {
+    void Folder(long id, std::optional<long> parent, const std::string& name, int type) {
         writer_.AddFolder(id, parent, name, type);
         if (type == kFolder)
             ++summary_.folders;
@@ -172,7 +172,7 @@ class DemoBuilder {
     }
 
     void AddFolders() {
-        Folder(1, 0, "Root", kFolder);
+        Folder(1, std::nullopt, "Root", kFolder);
         Folder(2, 1, "Projects", kFolder);
         Folder(3, 2, "Proteomics", kFolder);
         Folder(4, 2, "Calibration", kFolder);
@@ -214,7 +214,7 @@ class DemoBuilder {
 
     // Writes a job run item under the next item id: a complete one has been processed and
     // interpreted (numeric status 9), any other is still pending (3).
-    long NewItem(long jobRun, long spot, double precursor, bool complete) {
+    long NewItem(long jobRun, long spot, std::optional<double> precursor, bool complete) {
         const long id = nextItem_++;
         writer_.AddItem(id, jobRun, spot, precursor, "Acquired", complete ? "Processed" : "Pending",
                         complete ? "Interpreted" : "Not interpreted", complete ? 9 : 3);
@@ -236,7 +236,7 @@ class DemoBuilder {
 
     // An MS item with a peak list of its own, a spectrum showing `precursors`.
     void MsItem(long jobRun, long spot, std::vector<double> precursors) {
-        const long item = NewItem(jobRun, spot, 0, true);
+        const long item = NewItem(jobRun, spot, std::nullopt, true);  // no precursor
         PeakListPlan plan;
         plan.id = ForeignId();
         plan.item = item;

@@ -10,10 +10,22 @@ DatabaseError ErrorOf(sqlite3* db, const std::string& what) {
     return DatabaseError(what + ": " + sqlite3_errmsg(db), {}, sqlite3_extended_errcode(db));
 }
 
-// Binds a copy of `text`, so that the caller's string may go before the step.
-void BindText(sqlite3_stmt* statement, int index, const std::string& text) {
-    sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()),
-                      SQLITE_TRANSIENT);
+// Binds a copy of `text`, so that the caller's string may go before the step; no text is
+// NULL.
+void BindText(sqlite3_stmt* statement, int index, DemoWriter::Text text) {
+    if (text)
+        sqlite3_bind_text(statement, index, text->data(), static_cast<int>(text->size()),
+                          SQLITE_TRANSIENT);
+    else
+        sqlite3_bind_null(statement, index);
+}
+
+// Binds `number`, or NULL when there is none.
+void BindNumber(sqlite3_stmt* statement, int index, DemoWriter::Number number) {
+    if (number)
+        sqlite3_bind_double(statement, index, *number);
+    else
+        sqlite3_bind_null(statement, index);
 }
 
 }  // namespace
@@ -73,19 +85,19 @@ void DemoWriter::Step(sqlite3_stmt* statement) {
     sqlite3_reset(statement);
 }
 
-void DemoWriter::AddFolder(long id, long parent, const std::string& name, int objectType) {
+void DemoWriter::AddFolder(long id, std::optional<long> parent, const std::string& name,
+                           int objectType) {
     sqlite3_bind_int64(folder_, 1, id);
-    if (parent == 0)
-        sqlite3_bind_null(folder_, 2);
+    if (parent)
+        sqlite3_bind_int64(folder_, 2, *parent);
     else
-        sqlite3_bind_int64(folder_, 2, parent);
+        sqlite3_bind_null(folder_, 2);
     BindText(folder_, 3, name);
     sqlite3_bind_int(folder_, 4, objectType);
     Step(folder_);
 }
 
-void DemoWriter::AddSpot(long id, long spotSet, const std::string& label, const std::string& name,
-                         const std::string& type) {
+void DemoWriter::AddSpot(long id, long spotSet, const std::string& label, Text name, Text type) {
     sqlite3_bind_int64(spot_, 1, id);
     sqlite3_bind_int64(spot_, 2, spotSet);
     BindText(spot_, 3, label);
@@ -94,9 +106,8 @@ void DemoWriter::AddSpot(long id, long spotSet, const std::string& label, const 
     Step(spot_);
 }
 
-void DemoWriter::AddJobRun(long id, long spotSet, const std::string& opmode,
-                           const std::string& submit, const std::string& start,
-                           const std::string& finish) {
+void DemoWriter::AddJobRun(long id, long spotSet, const std::string& opmode, Text submit,
+                           Text start, Text finish) {
     sqlite3_bind_int64(jobRun_, 1, id);
     sqlite3_bind_int64(jobRun_, 2, spotSet);
     BindText(jobRun_, 3, opmode);
@@ -106,16 +117,12 @@ void DemoWriter::AddJobRun(long id, long spotSet, const std::string& opmode,
     Step(jobRun_);
 }
 
-void DemoWriter::AddItem(long id, long jobRun, long spot, double precursorMass,
-                         const std::string& acq, const std::string& proc, const std::string& interp,
-                         int numericStatus) {
+void DemoWriter::AddItem(long id, long jobRun, long spot, Number precursorMass, Text acq, Text proc,
+                         Text interp, int numericStatus) {
     sqlite3_bind_int64(item_, 1, id);
     sqlite3_bind_int64(item_, 2, jobRun);
     sqlite3_bind_int64(item_, 3, spot);
-    if (precursorMass > 0)
-        sqlite3_bind_double(item_, 4, precursorMass);
-    else
-        sqlite3_bind_null(item_, 4);  // an MS item has no precursor
+    BindNumber(item_, 4, precursorMass);
     BindText(item_, 5, acq);
     BindText(item_, 6, proc);
     BindText(item_, 7, interp);
@@ -129,15 +136,15 @@ void DemoWriter::AddPeakList(long id, long item) {
     Step(peakList_);
 }
 
-void DemoWriter::AddPeak(long peakList, int number, double centroid, double area,
-                         double signalToNoise, int isotopicFlag, double apex) {
+void DemoWriter::AddPeak(long peakList, int number, double centroid, Number area,
+                         Number signalToNoise, int isotopicFlag, Number apex) {
     sqlite3_bind_int64(peak_, 1, peakList);
     sqlite3_bind_int(peak_, 2, number);
     sqlite3_bind_double(peak_, 3, centroid);
-    sqlite3_bind_double(peak_, 4, area);
-    sqlite3_bind_double(peak_, 5, signalToNoise);
+    BindNumber(peak_, 4, area);
+    BindNumber(peak_, 5, signalToNoise);
     sqlite3_bind_int(peak_, 6, isotopicFlag);
-    sqlite3_bind_double(peak_, 7, apex);
+    BindNumber(peak_, 7, apex);
     Step(peak_);
 }
 

@@ -1,10 +1,11 @@
 // Writes the rows of a demo database into a new SQLite file, as fast as SQLite allows:
-// prepared statements, one transaction, no journal. Only the demo generator writes a
-// database; the program itself opens every database read-only.
+// prepared statements, one transaction, no journal. Only the demo generator and the tests'
+// fixtures write a database; the program itself opens every database read-only.
 #pragma once
 
 #include <sqlite3.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,7 +13,12 @@ namespace lumbrook::database::demo {
 
 class DemoWriter {
   public:
-    // Creates `path`, which must not exist yet, with the schema text given.
+    // Columns that may be NULL.
+    using Text = std::optional<std::string_view>;
+    using Number = std::optional<double>;
+
+    // Creates `path`, which must not exist yet, with the schema text given. With no schema,
+    // a database already at `path` is opened for more rows.
     DemoWriter(const std::string& path, std::string_view schema);
     // Closes the file; one that was not finished is left incomplete for the caller to
     // remove.
@@ -25,18 +31,17 @@ class DemoWriter {
     void Execute(std::string_view sql);
 
     // Each Add writes one row of the table it names, the arguments in the table's column
-    // order; DatabaseError when SQLite refuses it. A parent of 0 is NULL.
-    void AddFolder(long id, long parent, const std::string& name, int objectType);
-    void AddSpot(long id, long spotSet, const std::string& label, const std::string& name,
-                 const std::string& type);
+    // order; DatabaseError when SQLite refuses it. An empty optional is NULL.
+    void AddFolder(long id, std::optional<long> parent, const std::string& name, int objectType);
+    void AddSpot(long id, long spotSet, const std::string& label, Text name, Text type);
     // Times as "YYYY-MM-DD HH:MM:SS".
-    void AddJobRun(long id, long spotSet, const std::string& opmode, const std::string& submit,
-                   const std::string& start, const std::string& finish);
-    void AddItem(long id, long jobRun, long spot, double precursorMass, const std::string& acq,
-                 const std::string& proc, const std::string& interp, int numericStatus);
+    void AddJobRun(long id, long spotSet, const std::string& opmode, Text submit, Text start,
+                   Text finish);
+    void AddItem(long id, long jobRun, long spot, Number precursorMass, Text acq, Text proc,
+                 Text interp, int numericStatus);
     void AddPeakList(long id, long item);
-    void AddPeak(long peakList, int number, double centroid, double area, double signalToNoise,
-                 int isotopicFlag, double apex);
+    void AddPeak(long peakList, int number, double centroid, Number area, Number signalToNoise,
+                 int isotopicFlag, Number apex);
 
     // Commits and closes; DatabaseError when SQLite reports a failure.
     void Finish();

@@ -161,7 +161,7 @@ TEST(OdbcServerLoss, TheServerStoppedInMidQueryGivesItsErrorAndTheNextCommandFai
     connection.Open(db.ConnectionString());
     std::thread stopper([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        PostgresCluster::Stop();
+        PostgresCluster::Control("stop");
     });
     const auto start = Clock::now();
     const std::string error = ErrorOf([&] { connection.Execute("SELECT pg_sleep(20)"); });
@@ -173,7 +173,7 @@ TEST(OdbcServerLoss, TheServerStoppedInMidQueryGivesItsErrorAndTheNextCommandFai
     const std::string next = ErrorOf([&] { connection.Execute("SELECT 1"); });
     EXPECT_NE(next, "(no error)");
     EXPECT_FALSE(next.empty());
-    PostgresCluster::Start();
+    PostgresCluster::Control("start");
     // A new connection works once the server is back.
     Connection again;
     again.Open(db.ConnectionString());

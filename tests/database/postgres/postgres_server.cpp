@@ -15,11 +15,6 @@ namespace {
 
 const std::string kState = LUMBROOK_PG_STATE;
 
-void RunScript(const std::string& command) {
-    const std::string line = "'" LUMBROOK_PG_SCRIPT "' " + command + " '" + kState + "'";
-    ASSERT_EQ(std::system(line.c_str()), 0) << line;
-}
-
 void RunAll(Connection& connection, std::string_view sql) {
     for (const std::string& statement : SplitStatements(sql))
         connection.Execute(statement);
@@ -27,14 +22,12 @@ void RunAll(Connection& connection, std::string_view sql) {
 
 }  // namespace
 
-void UsePrivateOdbcFiles() {
-    setenv("ODBCSYSINI", kState.c_str(), 1);
-    setenv("ODBCINI", (kState + "/odbc.ini").c_str(), 1);
-}
-
 const PostgresCluster& PostgresCluster::Get() {
-    // cluster.env: lines of port=, user= and password=.
+    // cluster.env: lines of port=, user= and password=. Every test asks for the cluster before
+    // its first connection, so the driver manager reads the private ODBC files from the start.
     static const PostgresCluster cluster = [] {
+        setenv("ODBCSYSINI", kState.c_str(), 1);
+        setenv("ODBCINI", (kState + "/odbc.ini").c_str(), 1);
         PostgresCluster result;
         std::ifstream in(kState + "/cluster.env");
         for (std::string line; std::getline(in, line);) {
@@ -63,12 +56,9 @@ std::string PostgresCluster::OracleString() const {
            ";Password=" + password + ";Data Source=TSQUARED";
 }
 
-void PostgresCluster::Stop() {
-    RunScript("stop");
-}
-
-void PostgresCluster::Start() {
-    RunScript("start");
+void PostgresCluster::Control(const std::string& command) {
+    const std::string line = "'" LUMBROOK_PG_SCRIPT "' " + command + " '" + kState + "'";
+    ASSERT_EQ(std::system(line.c_str()), 0) << line;
 }
 
 PostgresDatabase::PostgresDatabase(bool baseViews) {

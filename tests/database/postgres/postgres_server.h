@@ -11,7 +11,8 @@ struct PostgresCluster {
     std::string user;
     std::string password;
 
-    // The running cluster of this build tree; fails the test when the fixture is missing.
+    // The running cluster of this build tree; fails the test when the fixture is missing. The
+    // first call points the driver manager at the fixture's private odbc.ini and odbcinst.ini.
     static const PostgresCluster& Get();
 
     // A DSN-less string for `database` through the PostgreSQL Unicode driver.
@@ -19,14 +20,10 @@ struct PostgresCluster {
     // The Oracle provider's form, through the data source TSQUARED of the private odbc.ini.
     std::string OracleString() const;
 
-    // Stops and starts the server (pg_ctl), for the test that loses it in mid-query.
-    static void Stop();
-    static void Start();
+    // Runs pg_cluster.sh's "stop" or "start" (pg_ctl), for the test that loses the server in
+    // mid-query.
+    static void Control(const std::string& command);
 };
-
-// Points the driver manager at the fixture's private odbc.ini and odbcinst.ini. Called by
-// the suite's main before any test runs.
-void UsePrivateOdbcFiles();
 
 class PostgresDatabase {
   public:
