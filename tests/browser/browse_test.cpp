@@ -13,7 +13,6 @@
 #include <QToolTip>
 #include <QTreeWidget>
 
-#include "browse_fixture.h"
 #include "browser/frm_main.h"
 #include "browser/image_list.h"
 #include "database/connection.h"

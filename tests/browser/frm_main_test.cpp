@@ -18,7 +18,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "browse_fixture.h"
 #include "browser/image_list.h"
 #include "connection_dialog/frm_odbc.h"
 #include "database/connection.h"

@@ -12,7 +12,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "browse_fixture.h"
 #include "connection_dialog/connection_builder.h"
 #include "fixture.h"
 #include "global/process_state.h"
