@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QHelpEvent>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -63,15 +62,11 @@ class Browse : public ::testing::Test {
             selectors->sectionViewportPosition(row - 1) + selectors->sectionSize(row - 1) / 2;
         QTest::mouseClick(selectors->viewport(), Qt::LeftButton, modifiers, QPoint(5, y));
     }
-    void Key(QEvent::Type type, int key) {
-        QKeyEvent event(type, key, Qt::NoModifier);
-        QApplication::sendEvent(form_->DataGrid1(), &event);
-    }
     // Shift held in the grid while a record selector is clicked.
     void ShiftClickRow(int row) {
-        Key(QEvent::KeyPress, Qt::Key_Shift);
+        QTest::keyPress(form_->DataGrid1(), Qt::Key_Shift);
         ClickRow(row, Qt::ShiftModifier);
-        Key(QEvent::KeyRelease, Qt::Key_Shift);
+        QTest::keyRelease(form_->DataGrid1(), Qt::Key_Shift);
     }
     void ChooseAlphaSet() { Click(Child(Root(), "Alpha set")); }
 
@@ -92,8 +87,6 @@ TEST_F(Browse, RootOpensWithItsFoldersAndSpotSetsSortedByName) {
     for (int i = 0; i < root->childCount(); ++i)
         names << root->child(i)->text(0);
     EXPECT_EQ(names, QStringList({"Alpha set", "Empty set", "Middle", "Zeta folder"}));
-    EXPECT_EQ(frmMain::NodeKey(Child(root, "Middle")), "folder_32");
-    EXPECT_EQ(frmMain::NodeKey(Child(root, "Alpha set")), "spotset_31");
     EXPECT_EQ(Ran(database::FolderChildrenQuery("2")), 1);
 }
 
@@ -136,17 +129,15 @@ TEST_F(Browse, SpotSetListsItsJobRunsAndTheFirstRunsCompletedItems) {
     EXPECT_EQ(grid->index(0, 3).data().toString(), "1001.123");  // rounded to 3 places
     EXPECT_EQ(grid->index(4, 14).data().toString(), "106");      // 105 is left out
     EXPECT_EQ(grid->index(0, 7).data().toString(), "");          // NULL
-    EXPECT_TRUE(form_->DataGrid1()->isEnabled());
-    EXPECT_TRUE(form_->cmdSave()->isEnabled());
-    EXPECT_TRUE(form_->optSelect(1)->isEnabled());
     EXPECT_EQ(Ran(database::CompletedItemsQuery(17)), 1);
 
     list->setCurrentIndex(1);  // job run 18
     EXPECT_EQ(form_->DataGrid1()->model()->rowCount(), 2);
 }
 
-// A folder, a spot set without job runs and a job run without completed items leave nothing
-// to select: no grid, and Select and the options disabled.
+// The loaded window (the root folder chosen), a folder, a spot set without job runs and a job
+// run without completed items leave nothing to select: no grid, and Select and the options
+// disabled.
 TEST_F(Browse, NothingToSelectDisablesTheRightHandSide) {
     const auto expectNothingToSelect = [this](const char* after) {
         EXPECT_EQ(form_->DataGrid1()->model(), nullptr) << after;
@@ -155,6 +146,8 @@ TEST_F(Browse, NothingToSelectDisablesTheRightHandSide) {
         EXPECT_FALSE(form_->optSelect(0)->isEnabled()) << after;
         EXPECT_FALSE(form_->optSelect(1)->isEnabled()) << after;
     };
+    EXPECT_FALSE(form_->cboSpotSet()->isEnabled());
+    expectNothingToSelect("loading");
     ChooseAlphaSet();
     Click(Child(Root(), "Middle"));
     EXPECT_EQ(form_->cboSpotSet()->count(), 0);
@@ -201,8 +194,7 @@ TEST_F(Browse, ShiftClickOnARecordSelectorRunsFromTheCurrentRowToTheAnchor) {
 
     form_->cboSpotSet()->setCurrentIndex(0);
     ClickRow(2);
-    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
-    QApplication::sendEvent(form_->TreeView1(), &shift);
+    QTest::keyPress(form_->TreeView1(), Qt::Key_Shift);
     EXPECT_FALSE(form_->ShiftHeld());
     ClickRow(4, Qt::ControlModifier);
     EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{2, 4}));
@@ -303,7 +295,6 @@ TEST_F(Browse, CutOffTextsShowWholeInATooltip) {
         "resolution, reflector' WHERE JOB_RUN_ID = 17");
     ChooseAlphaSet();  // the job runs are read again
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), form_->cboSpotSet()->currentText());
-    EXPECT_TRUE(form_->cboSpotSet()->currentText().endsWith("reflector"));
     form_->cboSpotSet()->setCurrentIndex(1);
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), "");
 }
@@ -314,7 +305,6 @@ TEST_F(Browse, SelectWithSelectedSpectraGivesEntriesInSelectionOrder) {
     ClickRow(5);
     ClickRow(2, Qt::ControlModifier);
     ClickRow(9, Qt::ControlModifier);
-    ASSERT_EQ(form_->SelectedBookmarks(), (std::vector<long>{5, 2, 9}));
     form_->cmdSave()->click();
     const BrowserHandoverRecord& h = Global().BrowserHandover;
     EXPECT_TRUE(h.Accepted);
@@ -329,19 +319,6 @@ TEST_F(Browse, SelectWithSelectedSpectraGivesEntriesInSelectionOrder) {
               "Projects/Alpha set:17:110:False:MS-MS"s);
     EXPECT_EQ(h.JobRunItemID, 110);
     EXPECT_EQ(h.MSType, "MS-MS");
-}
-
-TEST_F(Browse, MsRowsAndAnEmptySelection) {
-    ChooseAlphaSet();
-    form_->cboSpotSet()->setCurrentIndex(1);  // job run 18, MS
-    form_->optSelect(1)->click();
-    Global().BrowserHandover.Reset();
-    form_->cmdSave()->click();  // nothing selected
-    EXPECT_TRUE(Global().BrowserHandover.Accepted);
-    EXPECT_EQ(Global().BrowserHandover.DescriptorList, "");
-    EXPECT_FALSE(Global().BrowserHandover.AllSpectra);
-    EXPECT_EQ(Global().BrowserHandover.JobRunItemID, 0);
-    EXPECT_EQ(Global().BrowserHandover.MSType, "");
 }
 
 }  // namespace

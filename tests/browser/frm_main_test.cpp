@@ -96,7 +96,7 @@ TEST_F(Browser, OkThenAWorkingStringInTheDialogOpensWithoutASecondPrompt) {
     EXPECT_TRUE(Global().sharedConnection->IsOpen());
 }
 
-TEST_F(Browser, LoadedWindowHasItsCaptionLayoutAndTextsAndNothingToSelect) {
+TEST_F(Browser, LoadedWindowHasItsCaptionLayoutAndTexts) {
     auto form = LoadedWindow();
     EXPECT_EQ(form->windowTitle(), "Lumbrook 1.0.0");
     EXPECT_EQ(form->width(), 857);  // 12855 twips at 96 dots per inch
@@ -114,13 +114,6 @@ TEST_F(Browser, LoadedWindowHasItsCaptionLayoutAndTextsAndNothingToSelect) {
     EXPECT_EQ(form->cmdExit()->text(), "Cancel");
     EXPECT_FALSE(form->cmdSave()->isDefault());
     EXPECT_FALSE(form->cmdExit()->isDefault());
-
-    // The tree is Browse's; the right-hand side is disabled until a spot set is chosen.
-    EXPECT_FALSE(form->cboSpotSet()->isEnabled());
-    EXPECT_FALSE(form->DataGrid1()->isEnabled());
-    EXPECT_FALSE(form->cmdSave()->isEnabled());
-    EXPECT_FALSE(form->optSelect(0)->isEnabled());
-    EXPECT_FALSE(form->optSelect(1)->isEnabled());
 }
 
 TEST_F(Browser, PicturesAreSixteenSquareAndTransparentInTheMaskColour) {
