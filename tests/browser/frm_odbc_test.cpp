@@ -73,25 +73,24 @@ TEST_F(ConnectionDialog, LayoutCaptionButtonsTabOrderAndRestoreDefault) {
     EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), settings::kDefaultConnectionString);
 }
 
+// Cancel and Esc, which is the Cancel button, restore the string in use; the close box is not
+// Cancel: the string stays empty.
 TEST_F(ConnectionDialog, LoadEmptiesTheStringInUseAndCancelRestoresItExactly) {
     const std::string before = Global().connectionStringInUse;
-    frmODBC dialog;
-    dialog.Load();
-    EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), before);
-    EXPECT_EQ(Global().connectionStringInUse, "");
-    Run(dialog, [](frmODBC& d) { d.cmdCancel()->click(); });
-    EXPECT_EQ(Global().connectionStringInUse, before);
+    const std::pair<std::function<void(frmODBC&)>, std::string> ways[] = {
+        {[](frmODBC& d) { d.cmdCancel()->click(); }, before},
+        {[](frmODBC& d) { QTest::keyClick(&d, Qt::Key_Escape); }, before},
+        {[](frmODBC& d) { d.close(); }, ""},
+    };
+    for (const auto& [way, after] : ways) {
+        frmODBC dialog;
+        dialog.Load();
+        EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), before);
+        EXPECT_EQ(Global().connectionStringInUse, "");
+        Run(dialog, way);
+        EXPECT_EQ(Global().connectionStringInUse, after);
+    }
     EXPECT_EQ(StoredConnection(), "<nothing>");
-
-    frmODBC again;
-    again.Load();
-    Run(again, [](frmODBC& d) { QTest::keyClick(&d, Qt::Key_Escape); });
-    EXPECT_EQ(Global().connectionStringInUse, before);  // Esc is the Cancel button
-
-    frmODBC closed;  // the close box is not Cancel: the string stays empty
-    closed.Load();
-    Run(closed, [](frmODBC& d) { d.close(); });
-    EXPECT_EQ(Global().connectionStringInUse, "");
 }
 
 // Enter in the text box presses the default button, as Ctrl+Enter starts a new line; a string
@@ -148,12 +147,11 @@ TEST_F(ConnectionDialog, BuilderFillsTheTextWithTheStringItComposedOrLeavesItAlo
     const QString before = dialog.txtODBC()->toPlainText();
     const std::string path = db_.Path();
     Run(dialog, [&](frmODBC& d) {
-        testing::WhenModal<ConnectionBuilder>([](ConnectionBuilder& b) { b.reject(); });
-        d.cmdChange()->click();
-        EXPECT_EQ(d.txtODBC()->toPlainText(), before);
-        testing::WhenModal<ConnectionBuilder>([](ConnectionBuilder& b) { b.accept(); });
-        d.cmdChange()->click();
-        EXPECT_EQ(d.txtODBC()->toPlainText(), before);
+        for (const auto leave : {&ConnectionBuilder::reject, &ConnectionBuilder::accept}) {
+            testing::WhenModal<ConnectionBuilder>([leave](ConnectionBuilder& b) { (b.*leave)(); });
+            d.cmdChange()->click();
+            EXPECT_EQ(d.txtODBC()->toPlainText(), before);
+        }
 
         testing::WhenModal<ConnectionBuilder>([path](ConnectionBuilder& b) {
             b.findChild<QLineEdit*>("file")->setText(QString::fromStdString(path));
