@@ -142,8 +142,7 @@ TEST_F(Browser, EscAndCancelCloseWithoutASelection) {
     };
     for (const auto& way : ways) {
         auto form = LoadedWindow();
-        frmMain* raw = form.get();
-        QTimer::singleShot(0, [raw, way] { way(*raw); });
+        testing::WhenModal<frmMain>(way);
         form->exec();
         EXPECT_FALSE(form->isVisible());
         EXPECT_FALSE(Global().BrowserHandover.Accepted);

@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "connection_dialog/connection_builder.h"
 #include "fixture.h"
@@ -40,13 +38,6 @@ class ConnectionDialog : public ::testing::Test {
   protected:
     void SetUp() override {
         Global().connectionStringInUse = "Provider=SQLite;Data Source=/old/path.sqlite";
-    }
-
-    // Shows `dialog` modally and runs `action` once it is up.
-    static void Run(frmODBC& dialog, std::function<void(frmODBC&)> action) {
-        frmODBC* raw = &dialog;
-        QTimer::singleShot(0, [raw, action] { action(*raw); });
-        dialog.exec();
     }
 
     const testing::ScopedConfigHome config_;
@@ -87,7 +78,8 @@ TEST_F(ConnectionDialog, LoadEmptiesTheStringInUseAndCancelRestoresItExactly) {
         dialog.Load();
         EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), before);
         EXPECT_EQ(Global().connectionStringInUse, "");
-        Run(dialog, way);
+        testing::WhenModal<frmODBC>(way);
+        dialog.exec();
         EXPECT_EQ(Global().connectionStringInUse, after);
     }
     EXPECT_EQ(StoredConnection(), "<nothing>");
@@ -100,7 +92,7 @@ TEST_F(ConnectionDialog, EnterPressesSaveWhichChecksAndTrimsAndCtrlEnterStartsAL
     const std::string good = db_.ConnectionString();
     frmODBC dialog;
     dialog.Load();
-    Run(dialog, [&](frmODBC& d) {
+    testing::WhenModal<frmODBC>([&](frmODBC& d) {
         QPlainTextEdit* text = d.txtODBC();
         text->setPlainText("  Provider=SQLite;");
         text->setFocus();
@@ -120,6 +112,7 @@ TEST_F(ConnectionDialog, EnterPressesSaveWhichChecksAndTrimsAndCtrlEnterStartsAL
         if (d.isVisible())
             d.close();
     });
+    dialog.exec();
     EXPECT_EQ(StoredConnection(), good);
     EXPECT_EQ(Global().connectionStringInUse, good);
 }
@@ -146,7 +139,7 @@ TEST_F(ConnectionDialog, BuilderFillsTheTextWithTheStringItComposedOrLeavesItAlo
     dialog.Load();
     const QString before = dialog.txtODBC()->toPlainText();
     const std::string path = db_.Path();
-    Run(dialog, [&](frmODBC& d) {
+    testing::WhenModal<frmODBC>([&](frmODBC& d) {
         for (const auto leave : {&ConnectionBuilder::reject, &ConnectionBuilder::accept}) {
             testing::WhenModal<ConnectionBuilder>([leave](ConnectionBuilder& b) { (b.*leave)(); });
             d.cmdChange()->click();
@@ -172,6 +165,7 @@ TEST_F(ConnectionDialog, BuilderFillsTheTextWithTheStringItComposedOrLeavesItAlo
                   "Provider=OraOLEDB.Oracle.1;User ID=reader;Password=\"p;w\";Data Source=LABDB;");
         d.close();
     });
+    dialog.exec();
 }
 
 }  // namespace
