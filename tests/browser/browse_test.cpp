@@ -18,6 +18,7 @@
 #include "database/listing_queries.h"
 #include "fixture.h"
 #include "global/process_state.h"
+#include "platform/ui/busy_pointer.h"
 
 namespace lumbrook::browser {
 namespace {
@@ -133,9 +134,9 @@ TEST_F(Browse, SpotSetListsItsJobRunsAndTheFirstRunsCompletedItems) {
     EXPECT_EQ(form_->DataGrid1()->model()->rowCount(), 2);
 }
 
-// The loaded window (the root folder chosen), a folder, a spot set without job runs and a job
-// run without completed items leave nothing to select: no grid, and Select and the options
-// disabled.
+// The loaded window (the root folder chosen), a folder, a spot set without job runs, a job
+// run without completed items and a browser query that fails (its text shown, the pointer
+// put back) leave nothing to select: no grid, and Select and the options disabled.
 TEST_F(Browse, NothingToSelectDisablesTheRightHandSide) {
     const auto expectNothingToSelect = [this](const char* after) {
         EXPECT_EQ(form_->DataGrid1()->model(), nullptr) << after;
@@ -161,6 +162,16 @@ TEST_F(Browse, NothingToSelectDisablesTheRightHandSide) {
     Click(middle->child(0));
     EXPECT_EQ(form_->cboSpotSet()->count(), 1);
     expectNothingToSelect("a job run without completed items");
+
+    db_.Run("DROP VIEW JOB_RUN_ITEM_VIEW");
+    testing::MessageBoxRecorder boxes([](const auto&) { return platform::MessageResult::OK; });
+    ChooseAlphaSet();
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_NE(boxes.Seen()[0].text.find("JOB_RUN_ITEM_VIEW"), std::string::npos)
+        << boxes.Seen()[0].text;
+    EXPECT_FALSE(form_->cboSpotSet()->isEnabled());
+    expectNothingToSelect("a failing query");
+    EXPECT_FALSE(platform::BusyPointerShown());
 }
 
 // A Shift-click on a record selector selects from the current row to the anchor, in either

@@ -3,17 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -24,7 +21,6 @@
 #include "fixture.h"
 #include "global/process_state.h"
 #include "platform/app/app.h"
-#include "platform/ui/busy_pointer.h"
 #include "settings/preferences.h"
 
 namespace lumbrook::browser {
@@ -178,24 +174,6 @@ TEST_F(Browser, SharedConnectionThatFailsToOpenIsReportedAndTheWindowClosesUnsee
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_NE(boxes.Seen()[0].text.find(file), std::string::npos) << boxes.Seen()[0].text;
     EXPECT_EQ(Global().sharedConnection, nullptr);
-}
-
-TEST_F(Browser, FailingBrowserQueryIsShownAndItsControlsStayDisabled) {
-    db_.Run("DROP VIEW JOB_RUN_ITEM_VIEW");
-    testing::StoreConnection(db_.ConnectionString());
-    MessageBoxRecorder boxes([](const platform::MessageBoxRequest&) { return MessageResult::OK; });
-    frmMain form(kVersion);
-    ASSERT_TRUE(form.Load());
-    QTreeWidgetItem* spotSet = testing::ChildNamed(form.TreeView1()->topLevelItem(0), "Alpha set");
-    ASSERT_NE(spotSet, nullptr);
-    form.TreeView1()->setCurrentItem(spotSet);
-    ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_NE(boxes.Seen()[0].text.find("JOB_RUN_ITEM_VIEW"), std::string::npos)
-        << boxes.Seen()[0].text;
-    EXPECT_FALSE(form.cboSpotSet()->isEnabled());
-    EXPECT_FALSE(form.DataGrid1()->isEnabled());
-    EXPECT_FALSE(form.cmdSave()->isEnabled());
-    EXPECT_FALSE(platform::BusyPointerShown());  // the pointer is put back
 }
 
 // A second browser started while the first still loads brings forward the first's window
