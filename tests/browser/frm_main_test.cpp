@@ -3,29 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 
-#include "browse_fixture.h"
 #include "browser/image_list.h"
 #include "connection_dialog/frm_odbc.h"
 #include "database/connection.h"
 #include "fixture.h"
 #include "global/process_state.h"
 #include "platform/app/app.h"
-#include "platform/ui/busy_pointer.h"
 #include "settings/preferences.h"
 
 namespace lumbrook::browser {
@@ -97,7 +92,7 @@ TEST_F(Browser, OkThenAWorkingStringInTheDialogOpensWithoutASecondPrompt) {
     EXPECT_TRUE(Global().sharedConnection->IsOpen());
 }
 
-TEST_F(Browser, LoadedWindowHasItsCaptionLayoutAndTextsAndNothingToSelect) {
+TEST_F(Browser, LoadedWindowHasItsCaptionLayoutAndTexts) {
     auto form = LoadedWindow();
     EXPECT_EQ(form->windowTitle(), "Lumbrook 1.0.0");
     EXPECT_EQ(form->width(), 857);  // 12855 twips at 96 dots per inch
@@ -115,13 +110,6 @@ TEST_F(Browser, LoadedWindowHasItsCaptionLayoutAndTextsAndNothingToSelect) {
     EXPECT_EQ(form->cmdExit()->text(), "Cancel");
     EXPECT_FALSE(form->cmdSave()->isDefault());
     EXPECT_FALSE(form->cmdExit()->isDefault());
-
-    // The tree is Browse's; the right-hand side is disabled until a spot set is chosen.
-    EXPECT_FALSE(form->cboSpotSet()->isEnabled());
-    EXPECT_FALSE(form->DataGrid1()->isEnabled());
-    EXPECT_FALSE(form->cmdSave()->isEnabled());
-    EXPECT_FALSE(form->optSelect(0)->isEnabled());
-    EXPECT_FALSE(form->optSelect(1)->isEnabled());
 }
 
 TEST_F(Browser, PicturesAreSixteenSquareAndTransparentInTheMaskColour) {
@@ -150,8 +138,7 @@ TEST_F(Browser, EscAndCancelCloseWithoutASelection) {
     };
     for (const auto& way : ways) {
         auto form = LoadedWindow();
-        frmMain* raw = form.get();
-        QTimer::singleShot(0, [raw, way] { way(*raw); });
+        testing::WhenModal<frmMain>(way);
         form->exec();
         EXPECT_FALSE(form->isVisible());
         EXPECT_FALSE(Global().BrowserHandover.Accepted);
@@ -187,24 +174,6 @@ TEST_F(Browser, SharedConnectionThatFailsToOpenIsReportedAndTheWindowClosesUnsee
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_NE(boxes.Seen()[0].text.find(file), std::string::npos) << boxes.Seen()[0].text;
     EXPECT_EQ(Global().sharedConnection, nullptr);
-}
-
-TEST_F(Browser, FailingBrowserQueryIsShownAndItsControlsStayDisabled) {
-    db_.Run("DROP VIEW JOB_RUN_ITEM_VIEW");
-    testing::StoreConnection(db_.ConnectionString());
-    MessageBoxRecorder boxes([](const platform::MessageBoxRequest&) { return MessageResult::OK; });
-    frmMain form(kVersion);
-    ASSERT_TRUE(form.Load());
-    QTreeWidgetItem* spotSet = testing::ChildNamed(form.TreeView1()->topLevelItem(0), "Alpha set");
-    ASSERT_NE(spotSet, nullptr);
-    form.TreeView1()->setCurrentItem(spotSet);
-    ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_NE(boxes.Seen()[0].text.find("JOB_RUN_ITEM_VIEW"), std::string::npos)
-        << boxes.Seen()[0].text;
-    EXPECT_FALSE(form.cboSpotSet()->isEnabled());
-    EXPECT_FALSE(form.DataGrid1()->isEnabled());
-    EXPECT_FALSE(form.cmdSave()->isEnabled());
-    EXPECT_FALSE(platform::BusyPointerShown());  // the pointer is put back
 }
 
 // A second browser started while the first still loads brings forward the first's window

@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
-#include "browse_fixture.h"
 #include "connection_dialog/connection_builder.h"
 #include "fixture.h"
 #include "global/process_state.h"
@@ -43,13 +40,6 @@ class ConnectionDialog : public ::testing::Test {
         Global().connectionStringInUse = "Provider=SQLite;Data Source=/old/path.sqlite";
     }
 
-    // Shows `dialog` modally and runs `action` once it is up.
-    static void Run(frmODBC& dialog, std::function<void(frmODBC&)> action) {
-        frmODBC* raw = &dialog;
-        QTimer::singleShot(0, [raw, action] { action(*raw); });
-        dialog.exec();
-    }
-
     const testing::ScopedConfigHome config_;
     const testing::FixtureDatabase db_{testing::BrowseRows()};
 };
@@ -74,25 +64,25 @@ TEST_F(ConnectionDialog, LayoutCaptionButtonsTabOrderAndRestoreDefault) {
     EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), settings::kDefaultConnectionString);
 }
 
+// Cancel and Esc, which is the Cancel button, restore the string in use; the close box is not
+// Cancel: the string stays empty.
 TEST_F(ConnectionDialog, LoadEmptiesTheStringInUseAndCancelRestoresItExactly) {
     const std::string before = Global().connectionStringInUse;
-    frmODBC dialog;
-    dialog.Load();
-    EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), before);
-    EXPECT_EQ(Global().connectionStringInUse, "");
-    Run(dialog, [](frmODBC& d) { d.cmdCancel()->click(); });
-    EXPECT_EQ(Global().connectionStringInUse, before);
+    const std::pair<std::function<void(frmODBC&)>, std::string> ways[] = {
+        {[](frmODBC& d) { d.cmdCancel()->click(); }, before},
+        {[](frmODBC& d) { QTest::keyClick(&d, Qt::Key_Escape); }, before},
+        {[](frmODBC& d) { d.close(); }, ""},
+    };
+    for (const auto& [way, after] : ways) {
+        frmODBC dialog;
+        dialog.Load();
+        EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), before);
+        EXPECT_EQ(Global().connectionStringInUse, "");
+        testing::WhenModal<frmODBC>(way);
+        dialog.exec();
+        EXPECT_EQ(Global().connectionStringInUse, after);
+    }
     EXPECT_EQ(StoredConnection(), "<nothing>");
-
-    frmODBC again;
-    again.Load();
-    Run(again, [](frmODBC& d) { QTest::keyClick(&d, Qt::Key_Escape); });
-    EXPECT_EQ(Global().connectionStringInUse, before);  // Esc is the Cancel button
-
-    frmODBC closed;  // the close box is not Cancel: the string stays empty
-    closed.Load();
-    Run(closed, [](frmODBC& d) { d.close(); });
-    EXPECT_EQ(Global().connectionStringInUse, "");
 }
 
 // Enter in the text box presses the default button, as Ctrl+Enter starts a new line; a string
@@ -102,7 +92,7 @@ TEST_F(ConnectionDialog, EnterPressesSaveWhichChecksAndTrimsAndCtrlEnterStartsAL
     const std::string good = db_.ConnectionString();
     frmODBC dialog;
     dialog.Load();
-    Run(dialog, [&](frmODBC& d) {
+    testing::WhenModal<frmODBC>([&](frmODBC& d) {
         QPlainTextEdit* text = d.txtODBC();
         text->setPlainText("  Provider=SQLite;");
         text->setFocus();
@@ -122,6 +112,7 @@ TEST_F(ConnectionDialog, EnterPressesSaveWhichChecksAndTrimsAndCtrlEnterStartsAL
         if (d.isVisible())
             d.close();
     });
+    dialog.exec();
     EXPECT_EQ(StoredConnection(), good);
     EXPECT_EQ(Global().connectionStringInUse, good);
 }
@@ -148,13 +139,12 @@ TEST_F(ConnectionDialog, BuilderFillsTheTextWithTheStringItComposedOrLeavesItAlo
     dialog.Load();
     const QString before = dialog.txtODBC()->toPlainText();
     const std::string path = db_.Path();
-    Run(dialog, [&](frmODBC& d) {
-        testing::WhenModal<ConnectionBuilder>([](ConnectionBuilder& b) { b.reject(); });
-        d.cmdChange()->click();
-        EXPECT_EQ(d.txtODBC()->toPlainText(), before);
-        testing::WhenModal<ConnectionBuilder>([](ConnectionBuilder& b) { b.accept(); });
-        d.cmdChange()->click();
-        EXPECT_EQ(d.txtODBC()->toPlainText(), before);
+    testing::WhenModal<frmODBC>([&](frmODBC& d) {
+        for (const auto leave : {&ConnectionBuilder::reject, &ConnectionBuilder::accept}) {
+            testing::WhenModal<ConnectionBuilder>([leave](ConnectionBuilder& b) { (b.*leave)(); });
+            d.cmdChange()->click();
+            EXPECT_EQ(d.txtODBC()->toPlainText(), before);
+        }
 
         testing::WhenModal<ConnectionBuilder>([path](ConnectionBuilder& b) {
             b.findChild<QLineEdit*>("file")->setText(QString::fromStdString(path));
@@ -175,6 +165,7 @@ TEST_F(ConnectionDialog, BuilderFillsTheTextWithTheStringItComposedOrLeavesItAlo
                   "Provider=OraOLEDB.Oracle.1;User ID=reader;Password=\"p;w\";Data Source=LABDB;");
         d.close();
     });
+    dialog.exec();
 }
 
 }  // namespace

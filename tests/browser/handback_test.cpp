@@ -8,8 +8,8 @@ namespace {
 using namespace std::string_literals;
 
 // Browse.SelectWithSelectedSpectraGivesEntriesInSelectionOrder hands back MS/MS rows from the
-// window; here each row's MS type, which the browse fixture's rows do not vary, and all
-// spectra as one MS/MS entry whatever the rows' operating mode.
+// window; here each row's MS type, which the browse fixture's rows do not vary, all spectra
+// as one MS/MS entry whatever the rows' operating mode, and an empty selection as no entry.
 TEST(Handover, EachRowGivesItsOwnMsTypeAndAllSpectraIsOneMsmsEntry) {
     BrowserHandoverRecord record;
     FillHandover(record, "Gels/Plate 1", 12, false,
@@ -24,6 +24,10 @@ TEST(Handover, EachRowGivesItsOwnMsTypeAndAllSpectraIsOneMsmsEntry) {
     FillHandover(record, "F/S", 3, true, {{"1", "MS"}});
     EXPECT_EQ(record.DescriptorList, "F/S:3:0:True:MS-MS");
     EXPECT_EQ(record.JobRunItemID, 0);
+
+    FillHandover(record, "F/S", 3, false, {});
+    EXPECT_EQ(record.DescriptorList, "");
+    EXPECT_FALSE(record.AllSpectra);
 }
 
 TEST(Handover, ItemIdTextReadsAsA32BitInteger) {
@@ -32,7 +36,6 @@ TEST(Handover, ItemIdTextReadsAsA32BitInteger) {
     EXPECT_EQ(ItemIdFromText("12.5"), 12);  // halves to even
     EXPECT_EQ(ItemIdFromText("13.5"), 14);
     EXPECT_EQ(ItemIdFromText("2147483648"), 0);
-    EXPECT_EQ(ItemIdFromText(""), 0);
     EXPECT_EQ(ItemIdFromText("abc"), 0);
 }
 

@@ -11,12 +11,9 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "browse_fixture.h"
 #include "browser/frm_main.h"
 #include "fixture.h"
 #include "platform/app/app.h"
-#include "support/fixture_database.h"
-#include "support/test_environment.h"
 
 int main(int argc, char** argv) {
     using namespace lumbrook;

@@ -9,23 +9,15 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "automation/lumbrook_object.h"
-#include "browse_fixture.h"
 #include "browser/frm_main.h"
+#include "export/object_fixture.h"
 #include "fixture.h"
 #include "global/process_state.h"
-#include "lumbrook/bstr.h"
-#include "lumbrook/com_ptr.h"
-#include "support/test_environment.h"
 
-namespace lumbrook::automation {
+namespace lumbrook::browser {
 namespace {
 
 using platform::Bstr;
-
-platform::ComPtr<_Lumbrook> NewObject() {
-    return platform::ComPtr<_Lumbrook>::Adopt(static_cast<_Lumbrook*>(LumbrookObject::Create()));
-}
 
 void ExpectResetValues(_Lumbrook& o) {
     for (auto get :
@@ -44,72 +36,56 @@ void ExpectResetValues(_Lumbrook& o) {
     EXPECT_EQ(all, VARIANT_FALSE);
 }
 
-class ShowDataBrowser : public ::testing::Test {
+class ShowDataBrowser : public automation::testing::ObjectTest {
   protected:
-    void SetUp() override { testing::StoreConnection(db_.ConnectionString()); }
+    void SetUp() override {
+        testing::StoreConnection(db_.ConnectionString());
+        ObjectTest::SetUp();
+    }
 
     const testing::ScopedConfigHome config_;
     const testing::FixtureDatabase db_{testing::BrowseRows()};
 };
 
-int Blocks(const std::string& text) {
-    int count = 0;
-    for (std::size_t at = text.find("BEGIN IONS"); at != std::string::npos;
-         at = text.find("BEGIN IONS", at + 1))
-        ++count;
-    return count;
-}
-
-// What `lumbrook export` writes with these arguments.
-std::string HostExport(const QStringList& arguments, const std::string& out) {
-    QProcess host;
-    host.start(LUMBROOK_HOST, QStringList{"export", "--quiet"} << arguments << "--out"
-                                                               << QString::fromStdString(out));
-    EXPECT_TRUE(host.waitForFinished(60000));
-    EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().toStdString();
-    return testing::ReadFile(out);
+// The number of spectra in a peak list file.
+qsizetype Blocks(const std::string& file) {
+    return QString::fromStdString(testing::ReadFile(file)).count("BEGIN IONS");
 }
 
 // The window's first close request cancels the export and is refused; the second closes it
 // without a choice, which gives false, every property the browser hands back reset, and no
 // connection.
 TEST_F(ShowDataBrowser, CloseDuringAnExportCancelsItAndTheNextClosesWithEverythingReset) {
-    auto o = NewObject();
-    VARIANT_BOOL connected = VARIANT_FALSE;
-    ASSERT_EQ(o->Connect(&connected), S_OK);
-    ASSERT_EQ(connected, VARIANT_TRUE);
+    Connect(db_);
     // Every property the browser hands back holds a value it would not choose; the export
     // reads all spectra of job run 17 as MS/MS.
-    o->put_Descriptor(Bstr("Old/Choice").get());
-    o->put_DescriptorList(Bstr("Old/Choice:5:6:False:MS").get());
-    o->put_JobRunItemID(6);
-    o->put_JobRunID(17);
-    o->put_AllSpectra(VARIANT_TRUE);
-    o->put_MSType(Bstr("MS-MS").get());
+    object_->put_Descriptor(Bstr("Old/Choice").get());
+    object_->put_DescriptorList(Bstr("Old/Choice:5:6:False:MS").get());
+    object_->put_JobRunItemID(6);
+    object_->put_JobRunID(17);
+    object_->put_AllSpectra(VARIANT_TRUE);
+    object_->put_MSType(Bstr("MS-MS").get());
     const std::string file = db_.File("cancelled.qpk");
 
     bool stayedOpen = false;
     HRESULT exportResult = E_FAIL;
     VARIANT_BOOL exported = VARIANT_TRUE;
-    _Lumbrook* raw = o.get();
-    testing::WhenModal<browser::frmMain>([&](browser::frmMain& form) {
+    testing::WhenModal<frmMain>([&](frmMain& form) {
         // The host's timer starts an export while the window is open; the close request
         // arrives while it runs, from the event processing after a spectrum.
         QTimer::singleShot(0, &form, [&form] { form.close(); });
-        Bstr out(file);
-        BSTR outRaw = out.get();
-        exportResult = raw->DoExport(&outRaw, &exported);
+        exportResult = Export(file, exported);
         stayedOpen = form.isVisible();
         form.close();
     });
     VARIANT_BOOL accepted = VARIANT_TRUE;
-    ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
+    ASSERT_EQ(object_->ShowDataBrowser(&accepted), S_OK);
     EXPECT_EQ(accepted, VARIANT_FALSE);
-    ExpectResetValues(*o);
+    ExpectResetValues(*object_);
     EXPECT_EQ(Global().sharedConnection, nullptr);
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(exportResult, S_OK);
-    const int written = Blocks(testing::ReadFile(file));
+    const qsizetype written = Blocks(file);
     EXPECT_GE(written, 1);
     EXPECT_LT(written, 9) << "the export ran on to the end";
 }
@@ -119,8 +95,7 @@ TEST_F(ShowDataBrowser, CloseDuringAnExportCancelsItAndTheNextClosesWithEverythi
 // does not change.
 TEST_F(ShowDataBrowser, TheHandedBackChoiceExportsAsTheHostExportsIt) {
     for (const bool selected : {true, false}) {
-        auto o = NewObject();
-        testing::WhenModal<browser::frmMain>([selected](browser::frmMain& form) {
+        testing::WhenModal<frmMain>([selected](frmMain& form) {
             form.TreeView1()->setCurrentItem(
                 testing::ChildNamed(form.TreeView1()->topLevelItem(0), "Alpha set"));
             if (selected)
@@ -131,29 +106,34 @@ TEST_F(ShowDataBrowser, TheHandedBackChoiceExportsAsTheHostExportsIt) {
             form.cmdSave()->click();
         });
         VARIANT_BOOL accepted = VARIANT_FALSE;
-        ASSERT_EQ(o->ShowDataBrowser(&accepted), S_OK);
+        ASSERT_EQ(object_->ShowDataBrowser(&accepted), S_OK);
         ASSERT_EQ(accepted, VARIANT_TRUE);
         Bstr list;
-        o->get_DescriptorList(list.out());
+        object_->get_DescriptorList(list.out());
         EXPECT_EQ(list.Utf8(), selected ? "Projects/Alpha set:17:104:False:MS-MS"
                                         : "Projects/Alpha set:17:0:True:MS-MS");
 
-        VARIANT_BOOL connected = VARIANT_FALSE;
-        ASSERT_EQ(o->Connect(&connected), S_OK);
-        Bstr out(db_.File("browsed.qpk"));
-        BSTR outRaw = out.get();
+        Connect(db_);
         VARIANT_BOOL exported = VARIANT_FALSE;
-        ASSERT_EQ(o->DoExport(&outRaw, &exported), S_OK);
+        ASSERT_EQ(Export(db_.File("browsed.qpk"), exported), S_OK);
         EXPECT_EQ(exported, VARIANT_TRUE);
-        QStringList arguments = {"--connect", QString::fromStdString(db_.ConnectionString()),
+        EXPECT_EQ(Blocks(db_.File("browsed.qpk")), selected ? 1 : 10);  // all: the whole job run
+
+        // What `lumbrook export` writes for the same choice.
+        QStringList arguments = {"export",    "--quiet",
+                                 "--out",     QString::fromStdString(db_.File("host.qpk")),
+                                 "--connect", QString::fromStdString(db_.ConnectionString()),
                                  "--job-run", "17"};
         if (selected)
             arguments << QStringList{"--item", "104", "--ms-type", "MS-MS"};
-        const std::string text = testing::ReadFile(db_.File("browsed.qpk"));
-        EXPECT_EQ(Blocks(text), selected ? 1 : 10);  // all spectra: every item of the job run
-        EXPECT_EQ(text, HostExport(arguments, db_.File("host.qpk")));
+        QProcess host;
+        host.start(LUMBROOK_HOST, arguments);
+        ASSERT_TRUE(host.waitForFinished(60000));
+        EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().toStdString();
+        EXPECT_EQ(testing::ReadFile(db_.File("browsed.qpk")),
+                  testing::ReadFile(db_.File("host.qpk")));
     }
 }
 
 }  // namespace
-}  // namespace lumbrook::automation
+}  // namespace lumbrook::browser
