@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "automation/type_library.h"
-#include "object_support.h"
+#include "support/object_support.h"
 
 namespace lumbrook::automation {
 namespace {

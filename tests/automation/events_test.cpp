@@ -5,8 +5,8 @@
 
 #include "automation/event_source.h"
 #include "lumbrook/progress_sink.h"
-#include "object_support.h"
 #include "platform/com/guid.h"
+#include "support/object_support.h"
 
 namespace lumbrook::automation {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "automation/class_factory.h"
 #include "automation/server_module.h"
-#include "object_support.h"
+#include "support/object_support.h"
 
 namespace lumbrook::automation {
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "object_support.h"
+#include "support/object_support.h"
 
 namespace lumbrook::automation {
 namespace {

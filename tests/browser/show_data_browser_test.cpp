@@ -10,9 +10,9 @@
 #include <QTreeWidget>
 
 #include "browser/frm_main.h"
-#include "export/object_fixture.h"
 #include "fixture.h"
 #include "global/process_state.h"
+#include "support/object_fixture.h"
 
 namespace lumbrook::browser {
 namespace {

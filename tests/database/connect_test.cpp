@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "automation/lumbrook_object.h"
-#include "export/object_fixture.h"
 #include "global/process_state.h"
 #include "lumbrook/bstr.h"
 #include "support/fixture_database.h"
+#include "support/object_fixture.h"
 
 namespace lumbrook::automation {
 namespace {

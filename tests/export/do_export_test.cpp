@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "automation/lumbrook_object.h"
-#include "automation/object_support.h"
 #include "global/process_state.h"
 #include "job_run_fixture.h"
 #include "lumbrook/bstr.h"
 #include "lumbrook/progress_sink.h"
-#include "object_fixture.h"
 #include "platform/messages/do_events.h"
 #include "support/fixture_database.h"
+#include "support/object_fixture.h"
+#include "support/object_support.h"
 #include "support/test_environment.h"
 
 namespace lumbrook::automation {

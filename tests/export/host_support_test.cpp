@@ -7,8 +7,8 @@
 #include "database/database_error.h"
 #include "job_run_fixture.h"
 #include "lumbrook/bstr.h"
-#include "object_fixture.h"
 #include "support/fixture_database.h"
+#include "support/object_fixture.h"
 #include "support/test_environment.h"
 
 namespace lumbrook::automation {

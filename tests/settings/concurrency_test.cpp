@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "automation/object_support.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
+#include "support/object_support.h"
 #include "support/test_environment.h"
 
 extern "C" char** environ;

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "automation/object_support.h"
 #include "settings/preferences.h"
 #include "settings/settings_store.h"
+#include "support/object_support.h"
 #include "support/test_environment.h"
 
 namespace lumbrook::settings {

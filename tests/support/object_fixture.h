@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "automation/object_support.h"
 #include "support/fixture_database.h"
+#include "support/object_support.h"
 
 namespace lumbrook::automation::testing {
 
