@@ -29,14 +29,13 @@ TEST(BrowseChoice, OnlyAnEmptyChoiceOfSelectedSpectraHasNothingToExport) {
 
 class Writable : public ::testing::Test {
   protected:
-    void TearDown() override { testing::RemoveTree(folder_); }
-    std::string Path(const char* name) const { return folder_ + "/" + name; }
-    const std::string folder_ = testing::MakeTemporaryFolder();
+    std::string Path(const char* name) const { return folder_.File(name); }
+    const testing::TemporaryFolder folder_;
 };
 
 TEST_F(Writable, AWritableFileIsAcceptedAndNothingIsLeftOrChanged) {
     EXPECT_EQ(WhyNotWritable(Path("new.qpk")), "");
-    EXPECT_TRUE(std::filesystem::is_empty(folder_));
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.path()));
 
     std::ofstream(Path("old.qpk")) << "kept";
     std::ofstream(Path("old.qpk.part")) << "left by a run that died";

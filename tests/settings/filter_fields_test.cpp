@@ -69,14 +69,12 @@ TEST(FilterFields, EachFieldIsTheNumberAtItsStartWithDefaultsForMissingOnes) {
 TEST(FilterFields, TheDecimalPointIsAFullStopInEveryLocale) {
     // Build a locale whose decimal separator is "," in a folder of our own; skip when the
     // machine has no locale sources to build it from.
-    const std::string folder = lumbrook::testing::MakeTemporaryFolder();
+    const lumbrook::testing::TemporaryFolder folder;
     const std::string command =
-        "localedef -i de_DE -f UTF-8 " + folder + "/de_DE.UTF-8 >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) {
-        lumbrook::testing::RemoveTree(folder);
+        "localedef -i de_DE -f UTF-8 " + folder.File("de_DE.UTF-8") + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
         GTEST_SKIP() << "localedef cannot build de_DE.UTF-8 here";
-    }
-    setenv("LOCPATH", folder.c_str(), 1);
+    setenv("LOCPATH", folder.path().c_str(), 1);
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
     char text[16];
@@ -86,7 +84,6 @@ TEST(FilterFields, TheDecimalPointIsAFullStopInEveryLocale) {
     EXPECT_EQ(ReadWholeNumber("2.5"), 2.5);
     std::setlocale(LC_ALL, previous.c_str());
     unsetenv("LOCPATH");
-    lumbrook::testing::RemoveTree(folder);
 }
 
 TEST(NumberText, WholeNumbers) {

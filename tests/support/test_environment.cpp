@@ -32,24 +32,21 @@ TemporaryFolder::~TemporaryFolder() {
     RemoveTree(path_);
 }
 
-ScopedConfigHome::ScopedConfigHome() : path_(MakeTemporaryFolder()) {
-    if (const char* previous = std::getenv("XDG_CONFIG_HOME")) {
+ScopedConfigHome::ScopedConfigHome() {
+    if (const char* previous = std::getenv("XDG_CONFIG_HOME"))
         previous_ = previous;
-        hadPrevious_ = true;
-    }
-    setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", path().c_str(), 1);
 }
 
 ScopedConfigHome::~ScopedConfigHome() {
-    if (hadPrevious_)
-        setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
+    if (previous_)
+        setenv("XDG_CONFIG_HOME", previous_->c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
-    RemoveTree(path_);
 }
 
 std::string ScopedConfigHome::HivePath() const {
-    return path_ + "/lumbrook/HKEY_CURRENT_USER.reg";
+    return File("lumbrook/HKEY_CURRENT_USER.reg");
 }
 
 std::string ReadFile(const std::string& path) {

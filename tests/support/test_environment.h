@@ -2,28 +2,10 @@
 // no test reads or changes the user's real registry hive, and small file helpers.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace lumbrook::testing {
-
-// A fresh temporary folder made XDG_CONFIG_HOME for the object's life; the previous value
-// comes back and the folder is removed afterwards.
-class ScopedConfigHome {
-  public:
-    ScopedConfigHome();
-    ~ScopedConfigHome();
-    ScopedConfigHome(const ScopedConfigHome&) = delete;
-    ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
-
-    const std::string& path() const { return path_; }
-    // Where the registry hive of this folder lives.
-    std::string HivePath() const;
-
-  private:
-    std::string path_;
-    std::string previous_;
-    bool hadPrevious_ = false;
-};
 
 // A new empty folder under the system's temporary folder.
 std::string MakeTemporaryFolder();
@@ -41,6 +23,20 @@ class TemporaryFolder {
 
   private:
     std::string path_;
+};
+
+// A fresh temporary folder made XDG_CONFIG_HOME for the object's life; the previous value
+// comes back when it goes, and the folder with it.
+class ScopedConfigHome : public TemporaryFolder {
+  public:
+    ScopedConfigHome();
+    ~ScopedConfigHome();
+
+    // Where the registry hive of this folder lives.
+    std::string HivePath() const;
+
+  private:
+    std::optional<std::string> previous_;
 };
 // Removes a folder and everything in it; missing folders are fine.
 void RemoveTree(const std::string& path);
