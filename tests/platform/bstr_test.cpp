@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "lumbrook/bstr.h"
@@ -75,17 +77,42 @@ TEST(Bstr, SupplementaryCharacterIsASurrogatePair) {
     EXPECT_EQ(b.get()[1], 0xDDEA);
 }
 
-TEST(Text, LoneSurrogatesSurviveTheTripThroughUtf8) {
-    const std::u16string lone = {u'a', char16_t(0xD800), u'b', char16_t(0xDFFF)};
+// Text crosses the binary interface without loss in either direction: a file name or a
+// database text that is not UTF-8 arrives byte for byte, and so does any UTF-16 text.
+TEST(Text, EveryByteStringAndEveryUtf16TextSurvivesTheTrip) {
+    const std::u16string lone = {u'a', char16_t(0xD800), u'b', char16_t(0xDFFF), char16_t(0xDC80)};
     EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(lone)), lone);
-}
-
-TEST(Text, BytesThatAreNotUtf8BecomeReplacementCharacters) {
+    const std::string bytes[] = {
+        "M\xFCller",          // Latin-1
+        "\xC3",               // cut short
+        "\xC0\xAF",           // overlong form of '/'
+        "\xED\xB2\x80",       // the UTF-8 form of an escaped byte's surrogate
+        "\xED\xA0\x80",       // a lone high surrogate in its three-byte form
+        "\xF4\x90\x80\x80",   // beyond U+10FFFF
+        "\xFF\xFE\x80",
+        "\xED\xA0\x80\x80",     // a high surrogate's form before a byte that is not UTF-8
+        "\xED\xA0\x80\xED\xB0\x80",  // a pair written as two three-byte forms
+    };
+    for (const std::string& sample : bytes)
+        EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(sample)), sample) << sample;
+    // Short strings of the bytes at the edges of UTF-8's forms, in every order.
+    const unsigned char edges[] = {0x41, 0x80, 0xA0, 0xB0, 0xBF, 0xC2, 0xDF, 0xE0,
+                                   0xED, 0xEF, 0xF0, 0xF4, 0xF8, 0xFF};
+    std::uint32_t state = 12345;
+    for (int n = 0; n < 100000; ++n) {
+        std::string sample;
+        for (int length = n % 7; length > 0; --length) {
+            state = state * 1103515245u + 12345u;
+            sample.push_back(static_cast<char>(edges[(state >> 16) % std::size(edges)]));
+        }
+        ASSERT_EQ(Utf16ToUtf8(Utf8ToUtf16(sample)), sample);
+    }
+    // Two names that differ only in a byte that is not UTF-8 stay two names.
+    EXPECT_NE(Utf8ToUtf16("M\xFCller"), Utf8ToUtf16("M\xE4ller"));
     EXPECT_EQ(Utf8ToUtf16("a\xFF"
                           "b"),
-              u"a\uFFFDb");
-    EXPECT_EQ(Utf8ToUtf16("\xC3"), u"\uFFFD");            // cut short
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong form of '/'
+              u"a\xDCFF"
+              u"b");
 }
 
 TEST(Bstr, WrapperMovesOwnershipAndOutFreesTheOldText) {
