@@ -16,23 +16,11 @@
 #include "browser/range_selection.h"
 #include "browser/value_text.h"
 #include "database/listing_queries.h"
+#include "database/listing_text.h"
 #include "platform/messages/do_events.h"
 #include "platform/ui/busy_pointer.h"
 
 namespace lumbrook::browser {
-namespace {
-
-// One entry of the job-run list: position, ": Job run ", id, "; ", finish time, "; ", mode.
-// A NULL adds nothing; its separators stay.
-QString JobRunEntryText(int position, const database::Recordset& rows, long row) {
-    const auto text = [&](const char* column) {
-        return ValueText(rows.At(row, rows.ColumnIndex(column)));
-    };
-    return QString::number(position) + ": Job run " + text("JOB_RUN_ID") + "; " +
-           text("JOB_FINISH_TIME") + "; " + text("OPMODE_NAME");
-}
-
-}  // namespace
 
 void frmMain::FillJobRuns(const QString& spotSetId) {
     platform::BusyPointer busy;
@@ -50,8 +38,12 @@ void frmMain::FillJobRuns(const QString& spotSetId) {
             const long count = std::min<long>(rows.RecordCount(), 32767);
             for (long row = 1; row <= count; ++row) {
                 const QString idText = ValueText(rows.At(row, idColumn));
-                cboSpotSet_->addItem(JobRunEntryText(static_cast<int>(row), rows, row),
-                                     idText.toInt());
+                const auto column = [&](const char* name) {
+                    return rows.At(row, rows.ColumnIndex(name));
+                };
+                const std::string entry = database::JobRunEntryText(
+                    row, column("JOB_RUN_ID"), column("JOB_FINISH_TIME"), column("OPMODE_NAME"));
+                cboSpotSet_->addItem(QString::fromStdString(entry), idText.toInt());
             }
         }
     }

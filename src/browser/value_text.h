@@ -1,5 +1,4 @@
-// The text a database value shows as, in the platform's default text form: nothing for
-// NULL, plain decimal for numbers, the locale's short date and time for a date-time.
+// The text a database value shows as in the window: database::DisplayText's, as a QString.
 #pragma once
 
 #include <QString>
