@@ -25,6 +25,8 @@ extern LUMBROOK_PLATFORM_API const IID IID__Lumbrook;
 extern LUMBROOK_PLATFORM_API const IID DIID___Lumbrook; /* outgoing events: Progress(done, total) */
 extern LUMBROOK_PLATFORM_API const IID
     IID_ILumbrookHostSupport; /* host-side diagnostics, not part of _Lumbrook */
+extern LUMBROOK_PLATFORM_API const IID
+    IID_ILumbrookHostSupport2; /* what later versions add for hosts */
 
 #define LUMBROOK_PROGID "LumbrookDLL.Lumbrook"
 
@@ -40,7 +42,8 @@ extern LUMBROOK_PLATFORM_API const IID
  * the spectra done so far and the total. */
 #define LUMBROOK_DISPID_PROGRESS 1
 
-/* What ILumbrookHostSupport::QueryListing lists, with the data browser's own queries. */
+/* What ILumbrookHostSupport::QueryListing and ILumbrookHostSupport2::QueryListingById list,
+ * with the data browser's own queries. */
 #define LUMBROOK_LISTING_FOLDER 1   /* the folders and spot sets directly inside folder id */
 #define LUMBROOK_LISTING_JOB_RUNS 2 /* the job runs of spot set id */
 #define LUMBROOK_LISTING_ITEMS 3    /* the completed items of job run id */
@@ -120,6 +123,18 @@ struct ILumbrookHostSupport : IUnknown {
     virtual HRESULT GetLastExportMessage(BSTR* pText) = 0;
 };
 
+/* What the object offers hosts beyond ILumbrookHostSupport, which stays as it shipped.
+ * Reached by QueryInterface on the object. */
+struct ILumbrookHostSupport2 : IUnknown {
+    /* QueryListing for an id of 64 bits, so that a folder or spot set of any id in the
+     * database can be listed. The rows come in QueryListing's text, with two differences:
+     * the column names are the query's own, in upper case whatever case the database reports
+     * them in; and the job-run listing has a last column ENTRY, the text of the row's entry
+     * in the data browser's job-run list (its position counted from 1, the finish time in the
+     * locale's date and time form). */
+    virtual HRESULT QueryListingById(LONG listing, LONGLONG id, BSTR* pRows) = 0;
+};
+
 #else /* C */
 
 typedef struct _Lumbrook _Lumbrook;
@@ -182,6 +197,18 @@ typedef struct ILumbrookHostSupportVtbl {
 } ILumbrookHostSupportVtbl;
 struct ILumbrookHostSupport {
     const ILumbrookHostSupportVtbl* lpVtbl;
+};
+
+typedef struct ILumbrookHostSupport2 ILumbrookHostSupport2;
+typedef struct ILumbrookHostSupport2Vtbl {
+    HRESULT (*QueryInterface)(ILumbrookHostSupport2* This, REFIID riid, void** ppvObject);
+    ULONG (*AddRef)(ILumbrookHostSupport2* This);
+    ULONG (*Release)(ILumbrookHostSupport2* This);
+    HRESULT(*QueryListingById)
+    (ILumbrookHostSupport2* This, LONG listing, LONGLONG id, BSTR* pRows);
+} ILumbrookHostSupport2Vtbl;
+struct ILumbrookHostSupport2 {
+    const ILumbrookHostSupport2Vtbl* lpVtbl;
 };
 
 #endif /* __cplusplus */

@@ -112,6 +112,8 @@ HRESULT LumbrookObject::QueryInterface(REFIID riid, void** ppv) {
         *ppv = static_cast<IConnectionPointContainer*>(this);
     } else if (riid == IID_ILumbrookHostSupport) {
         *ppv = static_cast<ILumbrookHostSupport*>(this);
+    } else if (riid == IID_ILumbrookHostSupport2) {
+        *ppv = static_cast<ILumbrookHostSupport2*>(this);
     } else {
         return E_NOINTERFACE;
     }

@@ -27,7 +27,8 @@ inline constexpr const char* kMSTypeError = "MSType must be MS or MS-MS";
 class LumbrookObject final : public _Lumbrook,
                              public ISupportErrorInfo,
                              public IConnectionPointContainer,
-                             public ILumbrookHostSupport {
+                             public ILumbrookHostSupport,
+                             public ILumbrookHostSupport2 {
   public:
     // Creates an instance with one reference, initialised from the preferences.
     static LumbrookObject* Create();
@@ -91,7 +92,14 @@ class LumbrookObject final : public _Lumbrook,
     HRESULT QueryListing(LONG listing, LONG id, BSTR* pRows) override;
     HRESULT GetLastExportMessage(BSTR* pText) override;
 
+    // ILumbrookHostSupport2.
+    HRESULT QueryListingById(LONG listing, LONGLONG id, BSTR* pRows) override;
+
   private:
+    // The rows of a listing query on the object's own connection, for QueryListing and
+    // QueryListingById; raises the database's error.
+    HRESULT RunListing(LONG listing, LONGLONG id, bool asTheQueryNamesThem, BSTR* pRows);
+
     LumbrookObject();
     ~LumbrookObject();
 

@@ -5,6 +5,7 @@
 #include "automation/lumbrook_object.h"
 #include "database/database_error.h"
 #include "database/listing_queries.h"
+#include "database/listing_text.h"
 #include "database/recordset.h"
 #include "lumbrook/bstr.h"
 #include "platform/com/error_info.h"
@@ -59,20 +60,41 @@ void AppendCell(std::string& out, const database::Value& value) {
 }
 
 // The rows as the listing's transfer text: a line of column names, then a line per row, cells
-// separated by tabs.
-std::string RowsText(const database::Recordset& rows) {
+// separated by tabs. With `asTheQueryNamesThem` the names are given in upper case, as the
+// listing queries write their unquoted names (a server such as PostgreSQL reports them folded
+// to lower case), and the job-run listing gets its list entries as a last column ENTRY.
+std::string RowsText(const database::Recordset& rows, bool asTheQueryNamesThem, bool jobRuns) {
     std::string out;
     for (int column = 0; column < rows.ColumnCount(); ++column) {
         if (column > 0)
             out += '\t';
-        AppendEscaped(out, rows.ColumnName(column));
+        std::string name = rows.ColumnName(column);
+        if (asTheQueryNamesThem) {
+            for (char& c : name)
+                c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        AppendEscaped(out, name);
     }
+    const bool entries = asTheQueryNamesThem && jobRuns;
+    if (entries)
+        out += "\tENTRY";
     out += '\n';
+    const int idColumn = rows.ColumnIndex("JOB_RUN_ID");
+    const int finishColumn = rows.ColumnIndex("JOB_FINISH_TIME");
+    const int modeColumn = rows.ColumnIndex("OPMODE_NAME");
+    const auto at = [&](long row, int column) {
+        return column >= 0 ? rows.At(row, column) : database::Value{};
+    };
     for (long row = 1; row <= rows.RecordCount(); ++row) {
         for (int column = 0; column < rows.ColumnCount(); ++column) {
             if (column > 0)
                 out += '\t';
             AppendCell(out, rows.At(row, column));
+        }
+        if (entries) {
+            out += '\t';
+            AppendCell(out, database::JobRunEntryText(row, at(row, idColumn), at(row, finishColumn),
+                                                      at(row, modeColumn)));
         }
         out += '\n';
     }
@@ -82,6 +104,15 @@ std::string RowsText(const database::Recordset& rows) {
 }  // namespace
 
 HRESULT LumbrookObject::QueryListing(LONG listing, LONG id, BSTR* pRows) {
+    return RunListing(listing, id, false, pRows);
+}
+
+HRESULT LumbrookObject::QueryListingById(LONG listing, LONGLONG id, BSTR* pRows) {
+    return RunListing(listing, id, true, pRows);
+}
+
+HRESULT LumbrookObject::RunListing(LONG listing, LONGLONG id, bool asTheQueryNamesThem,
+                                   BSTR* pRows) {
     if (pRows == nullptr)
         return E_POINTER;
     *pRows = nullptr;
@@ -104,7 +135,8 @@ HRESULT LumbrookObject::QueryListing(LONG listing, LONG id, BSTR* pRows) {
     try {
         const database::Recordset rows =
             ownConnection_->Execute(query, database::kCommandTimeoutSeconds);
-        *pRows = platform::BstrFromUtf8(RowsText(rows));
+        *pRows = platform::BstrFromUtf8(
+            RowsText(rows, asTheQueryNamesThem, listing == LUMBROOK_LISTING_JOB_RUNS));
     } catch (const database::DatabaseError& e) {
         return platform::RaiseError(E_FAIL, kErrorSource, e.what());
     } catch (const std::bad_alloc&) {
