@@ -15,6 +15,7 @@
 
 #include "command.h"
 #include "connect_options.h"
+#include "deadline.h"
 #include "export_runs.h"
 #include "listing.h"
 #include "lumbrook/bstr.h"
@@ -145,6 +146,7 @@ class StopSignals {
 
 struct ExportOptions {
     ConnectOptions connection;
+    Deadline deadline;
     std::vector<long> jobRuns;
     long item = 0;
     std::string msType;
@@ -290,58 +292,65 @@ int SetValues(_Lumbrook& o, const ExportOptions& options) {
 
 // One job run of a folder export and the file it goes to.
 struct Planned {
-    long jobRun;
+    LONG jobRun;
     std::string file;
 };
 
-// One file per job run into --out-dir: the job runs given, or those of the spot set. The
-// files are named and checked for clashes before the first export; a stop signal ends the
-// whole call.
+// One file per job run into --out-dir: the job runs given, or those of the spot set, each
+// once. The files are named and checked for clashes before the first export; a stop signal
+// ends the whole call.
 int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
-    long spotSetId = 0;
+    long long spotSetId = 0;
     std::string spotSetPath;
-    std::vector<long> jobRuns = options.jobRuns;
+    std::vector<LONG> jobRuns;
+    int status = kExitOk;
     if (!options.spotSet.empty()) {
-        const auto support = HostSupport(o);
+        const auto support = HostSupport2(o);
         if (!support)
             return kExitObjectError;
-        int status = kExitOk;
-        const auto spotSet = FindSpotSet(*support, options.spotSet, status);
+        const auto spotSet = FindSpotSet(*support, options.spotSet, "--spot-set", status);
         if (!spotSet)
             return status;
         spotSetId = spotSet->id;
         spotSetPath = spotSet->path;
-        const auto rows =
-            QueryTable(*support, LUMBROOK_LISTING_JOB_RUNS, static_cast<LONG>(spotSet->id), status);
+        const auto rows = QueryTable(*support, LUMBROOK_LISTING_JOB_RUNS, spotSet->id, status);
         if (!rows)
             return status;
-        const int idColumn = rows->Column("JOB_RUN_ID");
-        for (const auto& row : rows->rows) {
-            if (idColumn >= 0 && row[idColumn].kind == 'I')
-                jobRuns.push_back(std::stol(row[idColumn].text));
+        jobRuns = JobRunIds(*rows, *spotSet, status);
+        if (rows->rows.empty()) {
+            std::cerr << "lumbrook export: spot set " << options.spotSet << " has no job runs\n";
+            return kExitFailed;
+        }
+    } else {
+        for (const long jobRun : options.jobRuns) {
+            if (std::find(jobRuns.begin(), jobRuns.end(), jobRun) == jobRuns.end())
+                jobRuns.push_back(static_cast<LONG>(jobRun));
         }
     }
     // Two job runs under one name would leave only the last file: refused before any export.
     std::vector<Planned> plan;
-    std::map<std::string, long> named;
-    for (const long jobRun : jobRuns) {
-        const std::string file = (std::filesystem::path(options.outDir) /
-                                  FileNameFor(options.name, jobRun, spotSetId, spotSetPath))
-                                     .string();
-        if (const auto [at, fresh] = named.emplace(file, jobRun); !fresh) {
+    std::map<std::string, LONG> named;
+    for (const LONG jobRun : jobRuns) {
+        const std::filesystem::path file =
+            std::filesystem::path(options.outDir) /
+            FileNameFor(options.name, jobRun, spotSetId, spotSetPath);
+        if (const auto [at, fresh] = named.emplace(file.string(), jobRun); !fresh) {
             throw UsageError("--name gives job runs " + std::to_string(at->second) + " and " +
-                             std::to_string(jobRun) + " the same file " + file);
+                             std::to_string(jobRun) + " the same file " + file.string());
         }
-        plan.push_back({jobRun, file});
+        plan.push_back({jobRun, file.string()});
     }
-    std::error_code error;
-    std::filesystem::create_directories(options.outDir, error);
-    if (error) {
-        std::cerr << "lumbrook export: cannot create " << options.outDir << ": " << error.message()
-                  << "\n";
-        return kExitFailed;
+    // The folder, and the folders the names give below it.
+    for (const Planned& planned : plan) {
+        std::error_code error;
+        const std::filesystem::path folder = std::filesystem::path(planned.file).parent_path();
+        std::filesystem::create_directories(folder, error);
+        if (error) {
+            std::cerr << "lumbrook export: cannot create " << folder.string() << ": "
+                      << error.message() << "\n";
+            return kExitFailed;
+        }
     }
-    int status = kExitOk;
     // One handler for the whole call: a stop signal between two exports starts no more.
     const StopSignals stopSignals(o);
     for (const Planned& planned : plan) {
@@ -350,7 +359,7 @@ int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
             return Worse(status, kExitFailed);
         }
         HRESULT hr = S_OK;
-        if (FAILED(hr = o.put_JobRunID(static_cast<LONG>(planned.jobRun))))
+        if (FAILED(hr = o.put_JobRunID(planned.jobRun)))
             return Worse(status, ReportObjectError("setting JobRunID", hr));
         Outcome outcome;
         const ExportSummary summary =
@@ -412,6 +421,7 @@ int ExportToFile(_Lumbrook& o, const ExportOptions& options) {
 // file or into a folder.
 int RunExport(const ExportOptions& options) {
     CheckUsage(options);
+    options.deadline.Start();
     std::string error;
     LumbrookPtr object = CreateLumbrook(error);
     if (!object) {
@@ -431,6 +441,7 @@ int RunExport(const ExportOptions& options) {
 Runner DefineExport(CLI::App& app) {
     auto options = std::make_shared<ExportOptions>();
     options->connection.Declare(app);
+    options->deadline.Declare(app);
     constexpr long kLongMin = -2147483648L;
     constexpr long kLongMax = 2147483647L;
     app.add_option("--job-run", options->jobRuns,

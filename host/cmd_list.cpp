@@ -7,6 +7,7 @@
 
 #include "command.h"
 #include "connect_options.h"
+#include "deadline.h"
 #include "listing.h"
 #include "server.h"
 #include "table_output.h"
@@ -16,6 +17,7 @@ namespace {
 
 struct ListOptions {
     ConnectOptions connection;
+    Deadline deadline;
     std::string format = "text";
     std::string spotSet;
     long jobRun = 0;
@@ -27,6 +29,7 @@ const std::string kListExitStatus = ExitStatusHelp(
 
 void DeclareCommon(CLI::App& app, ListOptions& options) {
     options.connection.Declare(app);
+    options.deadline.Declare(app);
     app.add_option("--format", options.format,
                    "text: aligned columns; tsv: a header line, then a line a row; json: an "
                    "array of objects")
@@ -34,22 +37,6 @@ void DeclareCommon(CLI::App& app, ListOptions& options) {
         ->type_name("text|tsv|json")
         ->capture_default_str();
     app.footer(kListExitStatus);
-}
-
-// One job-run list entry as the browser shows it: position, ": Job run ", id, "; ",
-// finish time, "; ", mode, a NULL adding nothing.
-std::string JobRunEntry(std::size_t position, const Table& table, const std::vector<Cell>& row) {
-    const auto text = [&](const char* column) {
-        const int index = table.Column(column);
-        if (index < 0)
-            return std::string();
-        const Cell& cell = row[index];
-        if (cell.kind == 'D' && cell.text.size() > 10)
-            return cell.text.substr(0, 10) + " " + cell.text.substr(11);
-        return cell.text;
-    };
-    return std::to_string(position) + ": Job run " + text("JOB_RUN_ID") + "; " +
-           text("JOB_FINISH_TIME") + "; " + text("OPMODE_NAME");
 }
 
 // The job-run list's columns, in the order the issue of the listing names them.
@@ -74,6 +61,7 @@ TableFormat FormatNamed(const std::string& name) {
 }
 
 int RunList(CLI::App& app, const ListOptions& options) {
+    options.deadline.Start();
     const TableFormat format = FormatNamed(options.format);
     std::string error;
     LumbrookPtr object = CreateLumbrook(error);
@@ -85,7 +73,7 @@ int RunList(CLI::App& app, const ListOptions& options) {
         return status;
     if (const int status = ConnectObject(*object, "list"); status != kExitOk)
         return status;
-    const auto support = HostSupport(*object);
+    const auto support = HostSupport2(*object);
     if (!support)
         return kExitObjectError;
 
@@ -102,24 +90,23 @@ int RunList(CLI::App& app, const ListOptions& options) {
         return kExitOk;
     }
     if (app.got_subcommand("job-runs")) {
-        const auto spotSet = FindSpotSet(*support, options.spotSet, status);
+        const auto spotSet = FindSpotSet(*support, options.spotSet, "--spot-set", status);
         if (!spotSet)
             return status;
-        const auto rows =
-            QueryTable(*support, LUMBROOK_LISTING_JOB_RUNS, static_cast<LONG>(spotSet->id), status);
+        const auto rows = QueryTable(*support, LUMBROOK_LISTING_JOB_RUNS, spotSet->id, status);
         if (!rows)
             return status;
-        const Table table = JobRunColumns(*rows);
         if (format != TableFormat::Text) {
-            WriteTable(std::cout, table, format);
+            WriteTable(std::cout, JobRunColumns(*rows), format);
             return kExitOk;
         }
-        for (std::size_t row = 0; row < table.rows.size(); ++row)
-            std::cout << JobRunEntry(row + 1, table, table.rows[row]) << "\n";
+        // The entries as the browser's job-run list shows them, made by the library.
+        const int entryColumn = rows->Column("ENTRY");
+        for (const auto& row : rows->rows)
+            std::cout << (entryColumn >= 0 ? row[entryColumn].text : std::string()) << "\n";
         return kExitOk;
     }
-    const auto rows =
-        QueryTable(*support, LUMBROOK_LISTING_ITEMS, static_cast<LONG>(options.jobRun), status);
+    const auto rows = QueryTable(*support, LUMBROOK_LISTING_ITEMS, options.jobRun, status);
     if (!rows)
         return status;
     WriteTable(std::cout, *rows, format);

@@ -24,9 +24,14 @@ std::string SummaryLine(const ExportSummary& summary);
 // One JSON object on one line, with the fields of the summary.
 std::string SummaryJson(const ExportSummary& summary);
 
-// A file name from `pattern`: {job_run}, {spot_set} and {spot_set_path} (with "/" written
-// as "_") replaced. UsageError for any other field or an unclosed brace.
-std::string FileNameFor(const std::string& pattern, long jobRun, long spotSet,
+// A file name relative to --out-dir from `pattern`, with {job_run}, {spot_set} (empty without
+// a spot set) and {spot_set_path} replaced. A value, which may come from the database, stays
+// inside its file name component: NUL, "/" and the control characters in it are written as
+// "_", and a component that a value made empty, "." or ".." is written as "_". The pattern's
+// own empty and "." components are dropped. UsageError for any other field, an unclosed
+// brace, a pattern that leads out of the folder (absolute, or a ".." of its own) or names no
+// file, and a component longer than a file name may be.
+std::string FileNameFor(const std::string& pattern, long jobRun, long long spotSet,
                         const std::string& spotSetPath);
 
 }  // namespace lumbrook::host

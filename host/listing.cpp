@@ -1,5 +1,6 @@
 #include "listing.h"
 
+#include <algorithm>
 #include <iostream>
 #include <set>
 #include <stdexcept>
@@ -59,8 +60,10 @@ bool AllDigits(const std::string& text) {
 }  // namespace
 
 int Table::Column(const std::string& name) const {
+    const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (columns[i] == name)
+        if (std::equal(columns[i].begin(), columns[i].end(), name.begin(), name.end(),
+                       [&](char a, char b) { return fold(a) == fold(b); }))
             return static_cast<int>(i);
     }
     return -1;
@@ -95,9 +98,10 @@ Table ParseListingText(const std::string& text) {
     return table;
 }
 
-std::optional<Table> QueryTable(ILumbrookHostSupport& support, LONG listing, LONG id, int& status) {
+std::optional<Table> QueryTable(ILumbrookHostSupport2& support, LONG listing, LONGLONG id,
+                                int& status) {
     BSTR text = nullptr;
-    if (const HRESULT hr = support.QueryListing(listing, id, &text); FAILED(hr)) {
+    if (const HRESULT hr = support.QueryListingById(listing, id, &text); FAILED(hr)) {
         status = ReportObjectError("listing", hr);
         return std::nullopt;
     }
@@ -110,13 +114,13 @@ std::optional<Table> QueryTable(ILumbrookHostSupport& support, LONG listing, LON
     }
 }
 
-std::optional<std::vector<SpotSet>> WalkSpotSets(ILumbrookHostSupport& support, int& status) {
+std::optional<std::vector<SpotSet>> WalkSpotSets(ILumbrookHostSupport2& support, int& status) {
     std::vector<SpotSet> spotSets;
     // A folder already walked is not walked again: a database whose folders form a loop
     // would otherwise never finish.
-    std::set<long> walked;
+    std::set<long long> walked;
     struct Pending {
-        long id;
+        long long id;
         std::string path;
     };
     std::vector<Pending> stack{{2, ""}};
@@ -126,7 +130,7 @@ std::optional<std::vector<SpotSet>> WalkSpotSets(ILumbrookHostSupport& support, 
         if (!walked.insert(folder.id).second)
             continue;
         const std::optional<Table> rows =
-            QueryTable(support, LUMBROOK_LISTING_FOLDER, static_cast<LONG>(folder.id), status);
+            QueryTable(support, LUMBROOK_LISTING_FOLDER, folder.id, status);
         if (!rows)
             return std::nullopt;
         const int idColumn = rows->Column("FOLDER_OBJECT_ID");
@@ -143,7 +147,14 @@ std::optional<std::vector<SpotSet>> WalkSpotSets(ILumbrookHostSupport& support, 
         for (const std::vector<Cell>& row : rows->rows) {
             if (row[idColumn].kind != 'I')
                 continue;  // a folder object without an id cannot be listed or exported
-            const long id = std::stol(row[idColumn].text);
+            long long id = 0;
+            try {
+                id = std::stoll(row[idColumn].text);
+            } catch (const std::out_of_range&) {
+                std::cerr << "lumbrook: folder " << folder.path << " holds an id beyond 64 bits\n";
+                status = kExitFailed;
+                return std::nullopt;
+            }
             const std::string path = folder.path.empty() ? row[nameColumn].text
                                                          : folder.path + "/" + row[nameColumn].text;
             if (row[typeColumn].text == "2")
@@ -156,19 +167,66 @@ std::optional<std::vector<SpotSet>> WalkSpotSets(ILumbrookHostSupport& support, 
     return spotSets;
 }
 
-std::optional<SpotSet> FindSpotSet(ILumbrookHostSupport& support, const std::string& text,
-                                   int& status) {
+std::optional<SpotSet> FindSpotSet(ILumbrookHostSupport2& support, const std::string& text,
+                                   const std::string& option, int& status) {
+    const bool byId = AllDigits(text);
+    // A spot set's id goes into the object's 32-bit properties and the exports' names.
+    if (byId && (text.size() > 10 || std::stoll(text) > 2147483647LL))
+        throw UsageError(option + ": the spot set id " + text + " is beyond 32 bits");
     const auto all = WalkSpotSets(support, status);
     if (!all)
         return std::nullopt;
-    const bool byId = AllDigits(text);
+    std::vector<SpotSet> found;
     for (const SpotSet& spotSet : *all) {
-        if (byId ? std::to_string(spotSet.id) == text : spotSet.path == text)
-            return spotSet;
+        if (byId ? spotSet.id == std::stoll(text) : spotSet.path == text)
+            found.push_back(spotSet);
     }
-    std::cerr << "lumbrook: no spot set " << text << " below Projects\n";
+    if (found.size() == 1)
+        return found.front();
+    if (found.empty()) {
+        std::cerr << "lumbrook: no spot set " << text << " below Projects\n";
+    } else {
+        // Two spot sets of one path: taking the first would export the wrong one.
+        std::cerr << "lumbrook: " << found.size() << " spot sets have the path " << text << " (ids";
+        for (const SpotSet& spotSet : found)
+            std::cerr << " " << spotSet.id;
+        std::cerr << "); give " << option << " the id of the one meant\n";
+    }
     status = kExitFailed;
     return std::nullopt;
+}
+
+std::vector<LONG> JobRunIds(const Table& jobRuns, const SpotSet& spotSet, int& status) {
+    std::vector<LONG> ids;
+    std::set<long long> seen;
+    const int idColumn = jobRuns.Column("JOB_RUN_ID");
+    if (idColumn < 0) {
+        std::cerr << "lumbrook: the job-run query lacks a column\n";
+        status = kExitFailed;
+        return ids;
+    }
+    for (const std::vector<Cell>& row : jobRuns.rows) {
+        const Cell& cell = row[idColumn];
+        long long id = 0;
+        bool valid = cell.kind == 'I';
+        if (valid) {
+            try {
+                id = std::stoll(cell.text);
+            } catch (const std::out_of_range&) {
+                valid = false;
+            }
+        }
+        if (!valid || id < -2147483648LL || id > 2147483647LL) {
+            std::cerr << "lumbrook: spot set " << spotSet.id << ": job run "
+                      << (cell.kind != 'N' ? cell.text : "(no id)")
+                      << " cannot be exported: its id is not an integer of 32 bits\n";
+            status = kExitFailed;
+            continue;
+        }
+        if (seen.insert(id).second)
+            ids.push_back(static_cast<LONG>(id));
+    }
+    return ids;
 }
 
 }  // namespace lumbrook::host

@@ -2,6 +2,7 @@
 // options are declared once, on the CLI11 app built here; --help, the usage errors and the
 // bash completion all come from those declarations.
 #include <CLI/CLI.hpp>
+#include <clocale>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -51,6 +52,9 @@ std::string CommandPath(const CLI::App* app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Dates for people (the job-run list's entries) in the user's form, as the browser shows
+    // them; numbers keep the C locale's full stop.
+    std::setlocale(LC_TIME, "");
     CLI::App app(kDescription, "lumbrook");
     app.formatter(std::make_shared<HelpFormatter>());  // before the subcommands, which copy it
     app.set_help_flag("-h,--help", "print this help and exit");

@@ -153,4 +153,12 @@ platform::ComPtr<ILumbrookHostSupport> HostSupport(_Lumbrook& object) {
     return support;
 }
 
+platform::ComPtr<ILumbrookHostSupport2> HostSupport2(_Lumbrook& object) {
+    platform::ComPtr<ILumbrookHostSupport2> support;
+    if (const HRESULT hr = object.QueryInterface(IID_ILumbrookHostSupport2, support.out_void());
+        FAILED(hr))
+        ReportObjectError("asking for the second host support interface", hr);
+    return support;
+}
+
 }  // namespace lumbrook::host

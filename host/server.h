@@ -41,5 +41,8 @@ std::string TakeText(BSTR text);
 
 // The object's ILumbrookHostSupport; null, with the error reported, when it has none.
 platform::ComPtr<ILumbrookHostSupport> HostSupport(_Lumbrook& object);
+// The object's ILumbrookHostSupport2; null, with the error reported, when it has none (a
+// server library older than this program).
+platform::ComPtr<ILumbrookHostSupport2> HostSupport2(_Lumbrook& object);
 
 }  // namespace lumbrook::host

@@ -83,21 +83,21 @@ TEST(Text, EveryByteStringAndEveryUtf16TextSurvivesTheTrip) {
     const std::u16string lone = {u'a', char16_t(0xD800), u'b', char16_t(0xDFFF), char16_t(0xDC80)};
     EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(lone)), lone);
     const std::string bytes[] = {
-        "M\xFCller",          // Latin-1
-        "\xC3",               // cut short
-        "\xC0\xAF",           // overlong form of '/'
-        "\xED\xB2\x80",       // the UTF-8 form of an escaped byte's surrogate
-        "\xED\xA0\x80",       // a lone high surrogate in its three-byte form
-        "\xF4\x90\x80\x80",   // beyond U+10FFFF
+        "M\xFCller",         // Latin-1
+        "\xC3",              // cut short
+        "\xC0\xAF",          // overlong form of '/'
+        "\xED\xB2\x80",      // the UTF-8 form of an escaped byte's surrogate
+        "\xED\xA0\x80",      // a lone high surrogate in its three-byte form
+        "\xF4\x90\x80\x80",  // beyond U+10FFFF
         "\xFF\xFE\x80",
-        "\xED\xA0\x80\x80",     // a high surrogate's form before a byte that is not UTF-8
+        "\xED\xA0\x80\x80",          // a high surrogate's form before a byte that is not UTF-8
         "\xED\xA0\x80\xED\xB0\x80",  // a pair written as two three-byte forms
     };
     for (const std::string& sample : bytes)
         EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(sample)), sample) << sample;
     // Short strings of the bytes at the edges of UTF-8's forms, in every order.
-    const unsigned char edges[] = {0x41, 0x80, 0xA0, 0xB0, 0xBF, 0xC2, 0xDF, 0xE0,
-                                   0xED, 0xEF, 0xF0, 0xF4, 0xF8, 0xFF};
+    const unsigned char edges[] = {0x41, 0x80, 0xA0, 0xB0, 0xBF, 0xC2, 0xDF,
+                                   0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF8, 0xFF};
     std::uint32_t state = 12345;
     for (int n = 0; n < 100000; ++n) {
         std::string sample;
