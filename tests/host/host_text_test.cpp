@@ -1,11 +1,15 @@
 // The host's own text handling: passwords hidden from connection strings, the listing text
-// read back, and tables written for people and scripts.
+// read back, tables written for people and scripts, and the file names of a folder export.
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
+#include "command.h"
 #include "connect_options.h"
+#include "export_runs.h"
 #include "listing.h"
 #include "table_output.h"
 
@@ -59,6 +63,91 @@ TEST(TableOutput, TextAlignsByCharactersJsonHasNoInfinity) {
     WriteJson(empty, Table{{"A"}, {}});
     EXPECT_EQ(empty.str(), "[]\n");
     EXPECT_EQ(JsonString("q\"\x01"), "\"q\\\"\\u0001\"");
+}
+
+// JSON is UTF-8 whatever the database or the file system holds: a byte that is not part of a
+// character, a surrogate in its three-byte form, an overlong form and a cut-short character
+// each become U+FFFD; characters of every length pass.
+TEST(JsonString, IsValidUtf8WhateverTheText) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> cases[] = {
+        {"M\xFCller", "M" + fffd + "ller"},
+        {"\xED\xA0\x80", fffd + fffd + fffd},
+        {"\xC0\xAF", fffd + fffd},
+        {"a\xE2\x82", "a" + fffd + fffd},
+        {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},
+        {"\xC3\x84 \xE2\x82\xAC \xF0\x9F\xA7\xAA", "\xC3\x84 \xE2\x82\xAC \xF0\x9F\xA7\xAA"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(JsonString(text), "\"" + expected + "\"") << text;
+}
+
+// A column is found whatever case the database reports its name in.
+TEST(Table, FindsColumnsWithoutRegardToCase) {
+    const Table table = ParseListingText("folder_object_id\tName\n");
+    EXPECT_EQ(table.Column("FOLDER_OBJECT_ID"), 0);
+    EXPECT_EQ(table.Column("NAME"), 1);
+    EXPECT_EQ(table.Column("NAMES"), -1);
+}
+
+// The job runs of a spot set: each once, in the listing's order; one that no export can be
+// asked for is told, and fails the call.
+TEST(JobRunIds, EachJobRunOnceAndNoneLostSilently) {
+    const Table rows = ParseListingText(
+        "SPOT_SET_ID\tJOB_RUN_ID\tJOB_FINISH_TIME\n"
+        "I3\tI12\tD2026-01-02T03:04:05\nI3\tI12\tN\nI3\tI10\tN\n"  // 12 twice: two finish times
+        "I3\tTx\tN\nI3\tI4294967308\tN\nI3\tN\tN\n");
+    int status = kExitOk;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(JobRunIds(rows, SpotSet{3, "P/S"}, status), (std::vector<LONG>{12, 10}));
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, kExitFailed);
+    for (const char* id : {"job run x ", "job run 4294967308 ", "job run (no id) "})
+        EXPECT_NE(told.find(id), std::string::npos) << told;
+}
+
+// Names in --out-dir: what a value may hold never leaves its component, and what the pattern
+// itself says is kept or refused before anything is written.
+TEST(FileNameFor, ValuesStayInTheirComponentAndNamesInTheFolder) {
+    struct Case {
+        std::string pattern;
+        long long spotSet;
+        std::string path;
+        std::string expected;
+    };
+    const std::string nul("a\0b", 3);
+    const Case cases[] = {
+        {"job_run_{job_run}.qpk", 0, "", "job_run_12.qpk"},
+        {"{spot_set}/{job_run}.qpk", 0, "", "_/12.qpk"},  // no spot set: not the root
+        {"{spot_set}/{job_run}.qpk", 31, "", "31/12.qpk"},
+        {"run-{job_run}{spot_set}.qpk", 0, "", "run-12.qpk"},
+        {"{spot_set_path}/{job_run}.qpk", 31, "..", "_/12.qpk"},
+        {"{spot_set_path}/{job_run}.qpk", 31, ".", "_/12.qpk"},
+        {"{spot_set_path}.qpk", 31, "Proj/Set1", "Proj_Set1.qpk"},
+        {"{spot_set_path}.qpk", 31, nul, "a_b.qpk"},
+        {"{spot_set_path}.qpk", 31, "tab\there\nand\x7F", "tab_here_and_.qpk"},
+        {"{spot_set_path}.qpk", 31, "M\xFCller", "M\xFCller.qpk"},  // bytes pass as they are
+        {"./sub//{job_run}.qpk", 0, "", "sub/12.qpk"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FileNameFor(c.pattern, 12, c.spotSet, c.path), c.expected) << c.pattern;
+
+    const std::pair<std::string, std::string> refused[] = {
+        {"/tmp/{job_run}.qpk", "absolute"},
+        {"../{job_run}.qpk", "leads out of --out-dir"},
+        {"{job_run}/", "names a folder"},
+        {"{job_run", "without its '}'"},
+        {"{spot}", "unknown field {spot}"},
+        {"{spot_set_path}.qpk", "file name component of 304 bytes"},
+    };
+    for (const auto& [pattern, message] : refused) {
+        try {
+            FileNameFor(pattern, 12, 31, std::string(300, 'x'));
+            ADD_FAILURE() << pattern << " was taken";
+        } catch (const UsageError& e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+        }
+    }
 }
 
 }  // namespace

@@ -131,6 +131,26 @@ Rows ProjectsWithSet1() {
     return rows;
 }
 
+void AddListingTree(Rows& rows) {
+    rows.folders.insert(rows.folders.end(), {{20, 2, "\xC3\x84rchiv\t2026"},
+                                             {21, 2, "Empty"},
+                                             {22, 20, "Inner"},
+                                             {30, 22, "Plate \"B\"", kSpotSetType},
+                                             {31, 20, "No runs", kSpotSetType}});
+    rows.jobRuns.insert(rows.jobRuns.end(), {{40, 30, "MS-MS 1 kV", "2026-01-02 01:00:00",
+                                              "2026-01-02 02:00:00", "2026-01-02 03:04:05"},
+                                             {41, 30, "MS Reflector Positive"}});
+    rows.spots.insert(rows.spots.end(),
+                      {{900001, 30, "A1", "Sample A1", "Sample"}, {900002, 30, "A2"}});
+    rows.items.insert(rows.items.end(),
+                      {{900001, 40, 900001, 1234.56789, "Acquired", "Processed", {}, 9},
+                       {900002, 40, 900002, 999.5, {}, {}, {}, 5},
+                       {900003, 41, 900002, {}, {}, {}, {}, 9}});
+    rows.peakLists.insert(rows.peakLists.end(),
+                          {{900001, 900001}, {900002, 900002}, {900003, 900003}});
+    rows.peaks.push_back({900001, 0, 300.25, 12.5});
+}
+
 FixtureDatabase::FixtureDatabase(const Rows& rows, bool baseViews)
     : owned_(std::in_place), folder_(owned_->path()), path_(folder_ + "/test.sqlite") {
     Create(rows, baseViews);

@@ -105,6 +105,12 @@ Rows SampleRows();
 // Folder 2 "Projects" and in it the spot set 3 "Set1", where Rows::Spectrum puts its spots.
 Rows ProjectsWithSet1();
 
+// The folders and job runs of the listing tests, beside Set1 in folder 2: an empty folder
+// "Empty" and a folder "Ärchiv<TAB>2026" holding the spot set 31 "No runs" and a folder
+// "Inner" with the spot set 30 `Plate "B"`, whose job run 40 (MS/MS, with times) has item
+// 900001 completed and 900002 not, and job run 41 (MS) has none.
+void AddListingTree(Rows& rows);
+
 // An SQLite database built from the schema, with the BASE_ views when `baseViews` is set.
 // The object keeps no connection open between calls, so that a test that counts the
 // program's handles on the file sees only the program's.

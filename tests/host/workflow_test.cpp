@@ -1,0 +1,287 @@
+// The list-then-export workflow as a user runs it without a display, through the real
+// program: the same listings and exports from SQLite and PostgreSQL, names from the database
+// that stay in --out-dir, file names that reach the file system byte for byte, and a server
+// that stops answering.
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "database/connection.h"
+#include "postgres_server.h"
+#include "support/fixture_database.h"
+#include "support/test_environment.h"
+
+namespace lumbrook::host {
+namespace {
+
+using database::testing::PostgresCluster;
+using database::testing::PostgresDatabase;
+using lumbrook::testing::FileExists;
+using lumbrook::testing::FixtureDatabase;
+using lumbrook::testing::ReadFile;
+using lumbrook::testing::Rows;
+using lumbrook::testing::TemporaryFolder;
+
+struct HostRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+    double seconds = 0;
+};
+
+// Starts `lumbrook ARGS` with its standard output and error in files of `folder`.
+pid_t Start(const std::vector<std::string>& args, const std::string& folder) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const int out = open((folder + "/stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open((folder + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        std::vector<char*> argv{const_cast<char*>(LUMBROOK_HOST)};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(LUMBROOK_HOST, argv.data());
+        _exit(127);
+    }
+    return child;
+}
+
+HostRun Finish(pid_t child, const std::string& folder,
+               std::chrono::steady_clock::time_point started) {
+    HostRun run;
+    int wait = 0;
+    waitpid(child, &wait, 0);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
+    run.out = ReadFile(folder + "/stdout");
+    run.err = ReadFile(folder + "/stderr");
+    return run;
+}
+
+HostRun Lumbrook(const std::vector<std::string>& args) {
+    const TemporaryFolder folder;
+    const auto started = std::chrono::steady_clock::now();
+    return Finish(Start(args, folder.path()), folder.path(), started);
+}
+
+// Every file below `root`, by its path relative to it, byte for byte.
+std::set<std::string> FilesBelow(const std::string& root) {
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_directory())
+            files.insert(std::filesystem::relative(entry.path(), root).string());
+    }
+    return files;
+}
+
+// Job run 12 (MS/MS, 30 spectra) and 13 (MS) in spot set 3, and the listing folders.
+Rows ListingRows() {
+    Rows rows = lumbrook::testing::ProjectsWithSet1();
+    rows.jobRuns = {{12, 3, "MS-MS 1 kV", {}, {}, "2026-03-02 10:03:45"},
+                    {13, 3, "MS Reflector Positive"}};
+    for (int id = 1; id <= 30; ++id) {
+        rows.Spectrum(id, 12, "P" + std::to_string(id), 1500.25 + id)
+            .Peaks(id, {{100 + id * 1.5, 10.0}, {400.125, id * 2.5}});
+    }
+    rows.Spectrum(1000, 13, "M1", std::nullopt).Peaks(1000, {{300.5, 1.0}});
+    lumbrook::testing::AddListingTree(rows);
+    return rows;
+}
+
+// A server reports the listing queries' names in its own case; the program lists and exports
+// the same on every provider.
+TEST(Workflow, SqliteAndPostgresListAndExportTheSame) {
+    const Rows rows = ListingRows();
+    const FixtureDatabase sqlite(rows);
+    PostgresDatabase postgres(false);
+    postgres.Run(lumbrook::testing::InsertStatements(rows));
+    const std::string spotSetPath = "\xC3\x84rchiv\t2026/Inner/Plate \"B\"";
+    const std::vector<std::vector<std::string>> listings = {{"spot-sets"},
+                                                            {"job-runs", "--spot-set", "3"},
+                                                            {"job-runs", "--spot-set", spotSetPath},
+                                                            {"items", "--job-run", "40"},
+                                                            {"items", "--job-run", "12"}};
+    for (const auto& listing : listings) {
+        for (const char* format : {"text", "tsv", "json"}) {
+            std::vector<std::string> args = {"list"};
+            args.insert(args.end(), listing.begin(), listing.end());
+            args.insert(args.end(), {"--format", format, "-c"});
+            auto onSqlite = args;
+            onSqlite.push_back(sqlite.ConnectionString());
+            args.push_back(postgres.ConnectionString());
+            const HostRun fromSqlite = Lumbrook(onSqlite);
+            const HostRun fromPostgres = Lumbrook(args);
+            SCOPED_TRACE(listing.front() + " " + format + "\n" + fromPostgres.err);
+            EXPECT_EQ(fromSqlite.status, 0);
+            EXPECT_EQ(fromPostgres.status, 0);
+            EXPECT_GT(fromSqlite.out.size(), 20u);
+            EXPECT_EQ(fromSqlite.out, fromPostgres.out);
+        }
+    }
+    const HostRun entries =
+        Lumbrook({"list", "job-runs", "--spot-set", "3", "-c", postgres.ConnectionString()});
+    EXPECT_EQ(entries.out.substr(0, 12), "1: Job run 1");  // the browser's entries
+
+    // A spot set's job runs, each into its file; the MS run is skipped.
+    const TemporaryFolder out;
+    for (const auto& [name, connection] : {std::pair{"sqlite", sqlite.ConnectionString()},
+                                           std::pair{"postgres", postgres.ConnectionString()}}) {
+        const HostRun run = Lumbrook({"export", "--spot-set", "Set1", "--out-dir",
+                                      out.path() + "/" + name, "-c", connection, "-q"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.err.find("job run 13 skipped"), std::string::npos) << run.err;
+    }
+    ASSERT_EQ(FilesBelow(out.path() + "/sqlite"), std::set<std::string>{"job_run_12.qpk"});
+    EXPECT_EQ(FilesBelow(out.path() + "/postgres"), FilesBelow(out.path() + "/sqlite"));
+    const std::string file = ReadFile(out.path() + "/sqlite/job_run_12.qpk");
+    EXPECT_EQ(file.size(), ReadFile(out.path() + "/postgres/job_run_12.qpk").size());
+    EXPECT_EQ(file, ReadFile(out.path() + "/postgres/job_run_12.qpk"));
+}
+
+// The process ids of the server's backends that serve `database`, but this test's own.
+std::vector<int> Backends(database::Connection& monitor, const std::string& database,
+                          const std::string& queryPart) {
+    const database::Recordset rows =
+        monitor.Execute("SELECT pid FROM pg_stat_activity WHERE datname = '" + database +
+                        "' AND pid <> pg_backend_pid() AND query LIKE '%" + queryPart + "%'");
+    std::vector<int> pids;
+    for (long row = 1; row <= rows.RecordCount(); ++row)
+        pids.push_back(static_cast<int>(std::get<std::int64_t>(rows.At(row, 0))));
+    return pids;
+}
+
+// A backend frozen in mid-query answers nothing, not even a cancel: --timeout ends the call.
+TEST(Workflow, TimeoutEndsAnExportWhoseServerStoppedAnswering) {
+    PostgresDatabase postgres(false);
+    postgres.Run(lumbrook::testing::InsertStatements(ListingRows()));
+    // A peak query that takes its time, so that the backend can be caught running it.
+    postgres.Run(
+        "CREATE OR REPLACE VIEW PEAK_VIEW AS SELECT P.PEAK_LIST_ID AS PEAK_LIST_ID, "
+        "L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID, P.CENTROID AS CENTROID, P.AREA AS AREA, "
+        "P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE, P.ISOTOPIC_FLAG AS ISOTOPIC_FLAG FROM PEAK P "
+        "JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID WHERE "
+        "length(pg_sleep(20)::text) >= 0;");
+    database::Connection monitor;
+    monitor.Open(PostgresCluster::Get().MsdasqlString(postgres.Name()));
+
+    const TemporaryFolder folder;
+    const std::string target = folder.path() + "/run12.qpk";
+    const auto started = std::chrono::steady_clock::now();
+    const pid_t child = Start({"export", "--job-run", "12", "--out", target, "--timeout", "3", "-c",
+                               postgres.ConnectionString()},
+                              folder.path());
+    std::vector<int> frozen;
+    for (int attempt = 0; attempt < 100 && frozen.empty(); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        frozen = Backends(monitor, postgres.Name(), "PEAK_VIEW");
+    }
+    for (const int pid : frozen)
+        kill(pid, SIGSTOP);
+    const HostRun run = Finish(child, folder.path(), started);
+    for (const int pid : frozen)
+        kill(pid, SIGCONT);
+    ASSERT_FALSE(frozen.empty()) << "the export's peak query was never seen";
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "lumbrook: gave up after 3 s\n");
+    EXPECT_LT(run.seconds, 3 + 2.0);
+    EXPECT_FALSE(FileExists(target));  // as it was
+}
+
+// Names that come from the database: every spot set's export lands in a file of its own
+// inside --out-dir, whatever its name holds.
+TEST(Workflow, NamesFromTheDatabaseStayInTheFolder) {
+    Rows rows = lumbrook::testing::ProjectsWithSet1();
+    const std::vector<std::string> names = {"..",
+                                            ".",
+                                            "",
+                                            "a/b",
+                                            "ctl\x01x",
+                                            "M\xFC"
+                                            "ller",
+                                            "Twin",
+                                            "Twin",
+                                            std::string(300, 'x')};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const auto spotSet = static_cast<std::int64_t>(100 + i);
+        const auto jobRun = static_cast<std::int64_t>(200 + i);
+        rows.folders.push_back({spotSet, 2, names[i], lumbrook::testing::kSpotSetType});
+        rows.jobRuns.push_back({jobRun, spotSet, "MS-MS 1 kV"});
+        rows.Spectrum(jobRun, jobRun, "S", 1500.5, spotSet).Peaks(jobRun, {{200.5, 3.0}});
+    }
+    // A folder and a spot set whose ids need more than 32 bits.
+    rows.folders.push_back({4294967299, 2, "Wide"});
+    rows.folders.push_back({4294967300, 4294967299, "Deep", lumbrook::testing::kSpotSetType});
+    const FixtureDatabase db(rows);
+    const std::string out = db.File("out");
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
+        if (names[i] == "Twin")
+            continue;
+        const HostRun run =
+            Lumbrook({"export", "--spot-set", std::to_string(100 + i), "--out-dir", out, "--name",
+                      "{spot_set_path}/{job_run}.qpk", "-c", db.ConnectionString(), "-q"});
+        EXPECT_EQ(run.status, 0) << names[i] << ": " << run.err;
+    }
+    EXPECT_EQ(FilesBelow(out),
+              (std::set<std::string>{"_/200.qpk", "_/201.qpk", "_/202.qpk", "a_b/203.qpk",
+                                     "ctl_x/204.qpk", "M\xFCller/205.qpk"}));
+    EXPECT_EQ(FilesBelow(db.Folder()).size(), 7u);  // and nothing beside them but the database
+
+    // A name longer than a file name may be is refused before anything is written.
+    const HostRun tooLong =
+        Lumbrook({"export", "--spot-set", "108", "--out-dir", db.File("long"), "--name",
+                  "{spot_set_path}.qpk", "-c", db.ConnectionString()});
+    EXPECT_EQ(tooLong.status, 2);
+    EXPECT_NE(tooLong.err.find("component of 304 bytes"), std::string::npos) << tooLong.err;
+    EXPECT_FALSE(FileExists(db.File("long")));
+
+    // Two spot sets of one path: neither is taken for the other.
+    const HostRun twin =
+        Lumbrook({"list", "job-runs", "--spot-set", "Twin", "-c", db.ConnectionString()});
+    EXPECT_EQ(twin.status, 1);
+    EXPECT_NE(twin.err.find("2 spot sets have the path Twin (ids 106 107)"), std::string::npos)
+        << twin.err;
+
+    // Ids beyond 32 bits are listed whole; as an option they are refused.
+    const HostRun spotSets =
+        Lumbrook({"list", "spot-sets", "--format", "tsv", "-c", db.ConnectionString()});
+    EXPECT_NE(spotSets.out.find("\n4294967300\tWide/Deep\n"), std::string::npos) << spotSets.out;
+    const HostRun wide =
+        Lumbrook({"list", "job-runs", "--spot-set", "4294967300", "-c", db.ConnectionString()});
+    EXPECT_EQ(wide.status, 2);
+    EXPECT_NE(wide.err.find("--spot-set"), std::string::npos) << wide.err;
+    const HostRun deep = Lumbrook(
+        {"export", "--spot-set", "Wide/Deep", "--out-dir", out, "-c", db.ConnectionString()});
+    EXPECT_EQ(deep.status, 1);
+    EXPECT_NE(deep.err.find("has no job runs"), std::string::npos) << deep.err;
+}
+
+// A file name that is not UTF-8 reaches the file system as it is: two names that differ only
+// there are two files, and the JSON report stays UTF-8.
+TEST(Workflow, FileNamesThatAreNotUtf8ArriveByteForByte) {
+    Rows rows = lumbrook::testing::ProjectsWithSet1();
+    rows.jobRuns = {{12, 3, "MS-MS 1 kV"}};
+    rows.Spectrum(1, 12, "P1", 1500.5).Peaks(1, {{200.5, 3.0}});
+    const FixtureDatabase db(rows);
+    for (const std::string name : {"M\xFCller.qpk", "M\xE4ller.qpk"}) {
+        const HostRun run = Lumbrook({"export", "--job-run", "12", "--out", db.File(name), "--json",
+                                      "-q", "-c", db.ConnectionString()});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("M\xEF\xBF\xBDller.qpk\""), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(FilesBelow(db.Folder()),
+              (std::set<std::string>{"test.sqlite", "M\xFCller.qpk", "M\xE4ller.qpk"}));
+}
+
+}  // namespace
+}  // namespace lumbrook::host
