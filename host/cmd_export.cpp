@@ -469,8 +469,9 @@ Runner DefineExport(CLI::App& app) {
         ->type_name("DIR")
         ->excludes(out);
     app.add_option("--name", options->name,
-                   "file names in --out-dir, with the fields {job_run}, {spot_set} and "
-                   "{spot_set_path} (\"/\" written as \"_\")")
+                   "file names below --out-dir, with the fields {job_run}, {spot_set} and "
+                   "{spot_set_path}; in a value \"/\" and control characters become \"_\", "
+                   "and a part of the name that a value leaves empty, \".\" or \"..\" is \"_\"")
         ->type_name("TEMPLATE")
         ->capture_default_str();
     options->minMassOption =
