@@ -98,6 +98,8 @@ HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
     // The views are those the last probe of a connection found, as the export starts.
     export_.views = exporting::ViewsFor(Global().useBaseViews);
     try {
+        // A C host's BSTR may carry text after a NUL, which the system would cut off.
+        exporting::RefuseNulInFileName(outFile);
         const bool exported =
             exporting::ExportPeakLists(export_, outFile, ownConnection_, relay, &exportCounts_);
         if (!exported)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -28,24 +30,41 @@ using platform::Bstr;
 
 using DoExportTest = testing::ObjectTest;
 
-// The engine's error becomes the call's HRESULT, and the result is left alone; the host's
-// test (host.export.ms_job_run) pins the text the error info carries. File errors take the
-// same way (host.export.full_disk).
-TEST_F(DoExportTest, EngineErrorsBecomeTheObjectsErrors) {
-    FixtureDatabase db(JobRunSpectra(1, "MS Reflector Positive"));
-    const std::string out = db.File("do_export_errors.qpk");
-    VARIANT_BOOL result = VARIANT_TRUE;
+// The export's last message, as hosts read it.
+std::string LastExportMessage(ILumbrookHostSupport& support) {
+    Bstr message;
+    EXPECT_EQ(support.GetLastExportMessage(message.out()), S_OK);
+    return message.Utf8();
+}
+
+// A file name after a NUL, as a C host's BSTR may carry one, names no file: the export is
+// refused before anything is opened, and the existing file the text before the NUL names
+// is left alone. (Before, the export retried its temporary file forever.)
+TEST_F(DoExportTest, AFileNameWithANulIsAFileError) {
+    FixtureDatabase db(JobRunSpectra(3));
+    Connect(db);
     ASSERT_EQ(object_->put_JobRunID(12), S_OK);
     ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
-    Connect(db);
-    EXPECT_EQ(Export(out, result), static_cast<HRESULT>(0x800403F0));
-    EXPECT_EQ(result, 7);  // a failed call leaves the result alone
-
-    VARIANT_BOOL ignored = VARIANT_FALSE;
-    EXPECT_EQ(object_->DoExport(nullptr, &ignored), E_POINTER);
-    Bstr file(out);
-    BSTR argument = file.get();
-    EXPECT_EQ(object_->DoExport(&argument, nullptr), E_POINTER);
+    const std::string existing = db.File("EXISTING");
+    lumbrook::testing::WriteFile(existing, "kept");
+    for (const std::string& name :
+         {existing + std::string(1, '\0') + "/x.qpk", existing + std::string(1, '\0'),
+          db.File("new.qpk") + std::string(1, '\0') + "tail"}) {
+        VARIANT_BOOL result = VARIANT_TRUE;
+        EXPECT_EQ(Export(name, result), static_cast<HRESULT>(0x800A0034));
+        EXPECT_EQ(result, 7);
+        const testing::ErrorText error = testing::TakeErrorInfo();
+        EXPECT_EQ(error.source, "Lumbrook");
+        EXPECT_EQ(error.description,
+                  "Bad file name or number: the file name holds a NUL character");
+        EXPECT_EQ(LastExportMessage(*support_), error.description);
+    }
+    EXPECT_EQ(ReadFile(existing), "kept");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(db.Folder()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"EXISTING", "test.sqlite"}));
 }
 
 // A sink of the Progress event that records each event and runs a test's reaction to it,
