@@ -278,11 +278,13 @@ bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
     // then interrupts it instead of being forgotten.
     if (isBatched)
         listener.BatchedExportStarting();
+    else
+        listener.MsExportStarting();
 
     std::optional<Recordset> spectra = TryQuery(
         connection,
         SpectrumQuery(request.views, request.allSpectra, request.jobRunId, request.jobRunItemId),
-        isBatched ? &listener : nullptr);
+        &listener);
     if (!spectra || spectra->RecordCount() < 1)
         return false;
     const std::optional<SpectrumColumns> columns =
@@ -305,12 +307,13 @@ bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
         const bool ranToEnd = batched.Run(complete);
         complete = ranToEnd && complete;
     } else {
-        // The MS export: one item's peaks, every peak list merged, as bare peak lines.
+        // The MS export: one item's peaks, every peak list merged, as bare peak lines. It
+        // never pauses, but a cancel still interrupts its one slow part, the peak query.
         std::optional<Recordset> peaks =
             TryQuery(connection,
                      ItemPeakQuery(request.views, request.jobRunItemId, request.filter.s2n,
                                    request.filter.monoisotopic),
-                     nullptr);
+                     &listener);
         const std::optional<PeakColumns> peakColumns =
             peaks ? FindPeakColumns(*peaks, false) : std::nullopt;
         if (!peakColumns) {
