@@ -27,6 +27,9 @@ class ExportRelay final : public exporting::ExportListener {
         Global().exportRunning = true;
         Global().cancelRequested = false;
     }
+    // The MS export is not "running" for the browser (it never pauses, so nothing can ask it
+    // to close), but an older cancel must not interrupt its queries.
+    void MsExportStarting() override { Global().cancelRequested = false; }
     void SpectrumDone(long done, long total, const exporting::WriterCounts& written) override {
         counts_ = written;
         this->done = done;
@@ -36,12 +39,17 @@ class ExportRelay final : public exporting::ExportListener {
     }
     void BatchSkipped() override { ++skippedBatches; }
     void Pause() override { platform::DoEvents(); }
-    bool CancelRequested() override { return Global().cancelRequested; }
+    bool CancelRequested() override {
+        const bool requested = Global().cancelRequested;
+        cancelled = cancelled || requested;
+        return requested;
+    }
     void ExportEnded() override { Global().exportRunning = false; }
 
     long done = 0;
     long total = 0;
     long skippedBatches = 0;
+    bool cancelled = false;  // a cancel was seen, also one that interrupted a query
 
   private:
     EventSource& events_;
@@ -69,10 +77,16 @@ std::string FalseResultMessage(const ExportRelay& relay, const exporting::Export
                                                 : "item " + std::to_string(request.jobRunItemId);
     if (!connected)
         return "not connected: call Connect first";
-    if (!request.allSpectra && request.msType == "MS")  // one item's bare peaks: no events
+    if (!request.allSpectra && request.msType == "MS") {  // one item's bare peaks: no events
+        if (relay.cancelled)
+            return "cancelled before the peaks of " + what + " were read";
         return what + " has no spectra in this database, or its peaks could not be read";
-    if (relay.total == 0)
+    }
+    if (relay.total == 0) {
+        if (relay.cancelled)
+            return "cancelled before the spectra of " + what + " were read";
         return what + " has no spectra in this database";
+    }
     if (relay.skippedBatches > 0) {
         const long batches = (relay.total + exporting::kBatchSize - 1) / exporting::kBatchSize;
         return std::to_string(relay.skippedBatches) + " of " + std::to_string(batches) +
@@ -98,6 +112,8 @@ HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
     // The views are those the last probe of a connection found, as the export starts.
     export_.views = exporting::ViewsFor(Global().useBaseViews);
     try {
+        // A C host's BSTR may carry text after a NUL, which the system would cut off.
+        exporting::RefuseNulInFileName(outFile);
         const bool exported =
             exporting::ExportPeakLists(export_, outFile, ownConnection_, relay, &exportCounts_);
         if (!exported)

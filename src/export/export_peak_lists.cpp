@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <optional>
+#include <unordered_map>
 
 #include "database/connection.h"
 #include "database/database_error.h"
@@ -137,6 +138,13 @@ struct BatchedExport {
     // The last `done` reported, so that the check after a batch reports only news.
     long reported = 0;
 
+    // The first spectrum row of each PEAK_LIST_ID, through which the merge finds the spectrum
+    // of a peak.
+    std::unordered_map<std::int64_t, long> rowOfId{};
+    // Set when a peak belonged to a spectrum already passed: it was not written, so the export
+    // is not complete.
+    bool misordered = false;
+
     // Runs every batch. False when cancelled; `complete` is cleared when a batch was skipped.
     bool Run(bool& complete);
 
@@ -154,6 +162,10 @@ struct BatchedExport {
 
 bool BatchedExport::Run(bool& complete) {
     const long rowCount = spectra.RecordCount();
+    for (long row = 1; row <= rowCount; ++row) {
+        if (const auto id = IdValue(spectra.At(row, columns.peakListId)))
+            rowOfId.emplace(*id, row);
+    }
     long batchStart = 1;
     long rowsLeft = rowCount;
     while (rowsLeft > 0) {
@@ -193,6 +205,8 @@ bool BatchedExport::Run(bool& complete) {
     }
     // The closing report, as hosts have always had it, with the final counts.
     listener.SpectrumDone(rowCount, rowCount, writer.Counts());
+    if (misordered)
+        complete = false;
     return true;
 }
 
@@ -249,21 +263,27 @@ bool BatchedExport::MergeBatch(Recordset& peaks, const PeakColumns& peakColumns,
         if (SpectrumDoneAndCancelled(row, total))
             return false;
 
-        // Realign: move whichever row set is behind until the ids meet. A spectrum without
-        // a readable id has no peaks; a peak without one belongs to no spectrum.
-        while (!spectra.IsEOF() && !peaks.IsEOF()) {
-            const auto s = IdValue(spectra.Field(columns.peakListId));
-            const auto p = IdValue(peaks.Field(peakColumns.peakListId));
-            if (!s || (p && *p > *s)) {
-                spectra.MoveNext();
-            } else if (!p || *p < *s) {
-                peaks.MoveNext();
-            } else {
+        // Realign: on to the row of the spectrum that the next peak belongs to, passing over
+        // peaks of no spectrum of the export (other job runs' peak lists in the id range, or
+        // no readable id). The row is looked up by id rather than found by comparing ids: the
+        // database orders both row sets alike, but not always as numbers (ids stored as text
+        // come as 1, 10, 2), and a numeric comparison would then pass over whole spectra.
+        std::optional<long> next;
+        for (; !peaks.IsEOF(); peaks.MoveNext()) {
+            const std::optional<std::int64_t> p = IdValue(peaks.Field(peakColumns.peakListId));
+            const auto found = p ? rowOfId.find(*p) : rowOfId.end();
+            if (found == rowOfId.end())
+                continue;
+            if (found->second > row) {
+                next = found->second;
                 break;
             }
+            // Peaks of a spectrum already passed: the two row sets are not in one order.
+            misordered = true;
         }
-        if (spectra.IsEOF() || peaks.IsEOF() || spectra.AbsolutePosition() > batchEnd)
+        if (!next || *next > batchEnd)
             return true;
+        spectra.SetAbsolutePosition(*next);
     }
 }
 
@@ -278,11 +298,13 @@ bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
     // then interrupts it instead of being forgotten.
     if (isBatched)
         listener.BatchedExportStarting();
+    else
+        listener.MsExportStarting();
 
     std::optional<Recordset> spectra = TryQuery(
         connection,
         SpectrumQuery(request.views, request.allSpectra, request.jobRunId, request.jobRunItemId),
-        isBatched ? &listener : nullptr);
+        &listener);
     if (!spectra || spectra->RecordCount() < 1)
         return false;
     const std::optional<SpectrumColumns> columns =
@@ -305,12 +327,13 @@ bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
         const bool ranToEnd = batched.Run(complete);
         complete = ranToEnd && complete;
     } else {
-        // The MS export: one item's peaks, every peak list merged, as bare peak lines.
+        // The MS export: one item's peaks, every peak list merged, as bare peak lines. It
+        // never pauses, but a cancel still interrupts its one slow part, the peak query.
         std::optional<Recordset> peaks =
             TryQuery(connection,
                      ItemPeakQuery(request.views, request.jobRunItemId, request.filter.s2n,
                                    request.filter.monoisotopic),
-                     nullptr);
+                     &listener);
         const std::optional<PeakColumns> peakColumns =
             peaks ? FindPeakColumns(*peaks, false) : std::nullopt;
         if (!peakColumns) {

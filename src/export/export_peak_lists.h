@@ -38,12 +38,12 @@ inline constexpr long kBatchSize = 200;
 // Returns true when every spectrum was read and written; false when the spectrum query fails
 // or finds nothing (no file is created), when the listener asked to stop (the file ends on a
 // complete block), or when a batch's peak query failed (the batch is skipped, the others are
-// written). The file replaces the target only on these ways out (see output_file.h). Raises
-// NoMsMsDataError (no file is created) and FileError, also when `outFile` is the database
-// being read; any error leaves the target as it was. The listener is asked whether to stop
-// after every spectrum and every batch, and by the database while a batched export's query
-// runs, where the database allows it. When `counts` is given it receives what was written,
-// also on a false result.
+// written), or when peaks came in another order than their spectra and were passed over. The file
+// replaces the target only on these ways out (see output_file.h). Raises NoMsMsDataError (no file
+// is created) and FileError, also when `outFile` is the database being read; any error leaves the
+// target as it was. The listener is asked whether to stop after every spectrum and every batch, and
+// by the database while any of the export's queries runs, where the database allows it. When
+// `counts` is given it receives what was written, also on a false result.
 bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
                      const std::unique_ptr<database::Connection>& connection,
                      ExportListener& listener, WriterCounts* counts = nullptr);

@@ -41,6 +41,9 @@ class ExportListener {
 
     // A batched MS/MS export is about to run its spectrum query.
     virtual void BatchedExportStarting() {}
+    // The MS export of one item (bare peak lines) is about to run its spectrum query. It
+    // never pauses, but the database asks CancelRequested while its queries run.
+    virtual void MsExportStarting() {}
     // After every spectrum and every batch: the spectrum rows done so far (passed-over and
     // skipped ones included), their total, and what has been written so far. The last call
     // has done == total unless the export was cancelled.
@@ -51,7 +54,8 @@ class ExportListener {
     // the caller's pending work may run. What it throws ends the export as an error.
     virtual void Pause() {}
     // Whether the export should stop. Asked after every Pause, and by the database while one
-    // of a batched export's queries runs, so it must be quick and must not re-enter the export.
+    // of the export's queries runs (also while it waits for a lock), so it must be quick and
+    // must not re-enter the export.
     virtual bool CancelRequested() { return false; }
     // The export is over, whichever way it ended, errors included.
     virtual void ExportEnded() {}

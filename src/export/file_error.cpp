@@ -33,6 +33,7 @@ FileErrorKind KindOf(int errorNumber) {
             return kPathNotFound;
         case EISDIR:
         case ETXTBSY:
+        case EEXIST:
             return kPathFileAccessError;
         case ENAMETOOLONG:
             return kBadFileName;
@@ -47,6 +48,13 @@ FileError FileErrorFromErrno(int errorNumber, const std::string& path) {
     const FileErrorKind kind = KindOf(errorNumber);
     const auto code = static_cast<std::int32_t>(0x800A0000u | static_cast<unsigned>(kind.number));
     return FileError(code, std::string(kind.text) + ": " + path);
+}
+
+void RefuseNulInFileName(const std::string& path) {
+    // The name itself is left out of the message: it would carry the NUL along.
+    if (path.find('\0') != std::string::npos)
+        throw FileError(kBadFileNameCode,
+                        std::string(kBadFileName.text) + ": the file name holds a NUL character");
 }
 
 }  // namespace lumbrook::exporting

@@ -25,7 +25,14 @@ class FileError : public std::runtime_error {
 // The code of "Path/File access error" (75), for refusals that no errno describes.
 inline constexpr std::int32_t kPathFileAccessErrorCode = static_cast<std::int32_t>(0x800A004Bu);
 
+// The code of "Bad file name or number" (52), for a name no system call can take.
+inline constexpr std::int32_t kBadFileNameCode = static_cast<std::int32_t>(0x800A0034u);
+
 // The FileError for a failed system call on `path`, chosen by its errno value.
 FileError FileErrorFromErrno(int errorNumber, const std::string& path);
+
+// Raises FileError when `path` holds a NUL character. The system would take the name to end
+// there: the file written would be another one than the caller named, perhaps one that exists.
+void RefuseNulInFileName(const std::string& path);
 
 }  // namespace lumbrook::exporting

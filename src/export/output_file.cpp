@@ -29,6 +29,12 @@ constexpr int kMaxLinks = 40;
 // Tells apart the temporary files of one process's exports of one target.
 std::atomic<unsigned> temporaryCounter{0};
 
+// How many temporary names an export tries before it gives up. A name is taken only when an
+// earlier process of the same id left its file there, or when another export's clean-up
+// removed the new file before it was locked: a few tries suffice, and a bound keeps a fault
+// the clash test cannot see from turning into an endless loop.
+constexpr int kTemporaryNameTries = 100;
+
 // The descriptor that names such as /dev/stdout or /dev/fd/3 stand for. Writing into a
 // duplicate of it, rather than opening the name again, keeps the descriptor's own state:
 // a file a shell opened for appending is appended to, not emptied.
@@ -135,6 +141,7 @@ void RemoveStrayTemporaries(const std::string& folder, const std::string& prefix
 }  // namespace
 
 OutputFile::OutputFile(const std::string& path) : path_(path) {
+    RefuseNulInFileName(path);
     if (const std::optional<int> inherited = InheritedDescriptor(path)) {
         fd_ = fcntl(*inherited, F_DUPFD_CLOEXEC, 3);
         if (fd_ < 0)
@@ -168,13 +175,13 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     const std::string prefix = "." + BaseName(target_) + ".";
     RemoveStrayTemporaries(folder, prefix);
     const std::string stem = folder + "/" + prefix + std::to_string(getpid()) + ".";
-    for (;;) {
+    for (int tries = 1;; ++tries) {
         std::string candidate =
             stem + std::to_string(temporaryCounter++) + std::string(kTemporarySuffix);
         // 0666 less the umask: the usual mode of a new file.
         const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
-            if (errno == EEXIST)
+            if (errno == EEXIST && tries < kTemporaryNameTries)
                 continue;  // left by an earlier process of the same id; take the next name
             if (errno == EACCES || errno == EPERM || errno == ENAMETOOLONG) {
                 // A folder that lets the file be written but not created beside it, or a
@@ -198,6 +205,8 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
             break;
         }
         close(fd);
+        if (tries >= kTemporaryNameTries)
+            throw FileErrorFromErrno(EEXIST, path_);
     }
     if (exists) {
         // The replacement keeps the target's owner and group where the process may give

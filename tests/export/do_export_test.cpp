@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/time.h>  // setitimer: a Cancel from a signal handler, as the host's Ctrl-C
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -27,6 +33,135 @@ using lumbrook::testing::ReadFile;
 using platform::Bstr;
 
 using DoExportTest = testing::ObjectTest;
+
+// The export's last message, as hosts read it.
+std::string LastExportMessage(ILumbrookHostSupport& support) {
+    Bstr message;
+    EXPECT_EQ(support.GetLastExportMessage(message.out()), S_OK);
+    return message.Utf8();
+}
+
+// A file name after a NUL, as a C host's BSTR may carry one, names no file: the export is
+// refused before anything is opened, and the existing file the text before the NUL names
+// is left alone. (Before, the export retried its temporary file forever.)
+TEST_F(DoExportTest, AFileNameWithANulIsAFileError) {
+    FixtureDatabase db(JobRunSpectra(3));
+    Connect(db);
+    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
+    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    const std::string existing = db.File("EXISTING");
+    lumbrook::testing::WriteFile(existing, "kept");
+    for (const std::string& name :
+         {existing + std::string(1, '\0') + "/x.qpk", existing + std::string(1, '\0'),
+          db.File("new.qpk") + std::string(1, '\0') + "tail"}) {
+        VARIANT_BOOL result = VARIANT_TRUE;
+        EXPECT_EQ(Export(name, result), static_cast<HRESULT>(0x800A0034));
+        EXPECT_EQ(result, 7);
+        const testing::ErrorText error = testing::TakeErrorInfo();
+        EXPECT_EQ(error.source, "Lumbrook");
+        EXPECT_EQ(error.description,
+                  "Bad file name or number: the file name holds a NUL character");
+        EXPECT_EQ(LastExportMessage(*support_), error.description);
+    }
+    EXPECT_EQ(ReadFile(existing), "kept");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(db.Folder()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"EXISTING", "test.sqlite"}));
+}
+
+// Calls Cancel on `object` from a SIGALRM handler a moment after construction, as the host's
+// Ctrl-C handler does, whatever the export is doing then.
+class CancelFromSignal {
+  public:
+    explicit CancelFromSignal(_Lumbrook& object, long microseconds = 300000) {
+        target = &object;
+        struct sigaction action {};
+        action.sa_handler = OnAlarm;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGALRM, &action, &previous_);
+        itimerval timer{};
+        timer.it_value.tv_usec = microseconds;
+        setitimer(ITIMER_REAL, &timer, nullptr);
+    }
+    ~CancelFromSignal() {
+        const itimerval stop{};
+        setitimer(ITIMER_REAL, &stop, nullptr);
+        sigaction(SIGALRM, &previous_, nullptr);
+        target = nullptr;
+    }
+    CancelFromSignal(const CancelFromSignal&) = delete;
+    CancelFromSignal& operator=(const CancelFromSignal&) = delete;
+
+  private:
+    static inline _Lumbrook* volatile target = nullptr;
+    static void OnAlarm(int) {
+        if (_Lumbrook* object = target)
+            object->Cancel();
+    }
+    struct sigaction previous_ {};
+};
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The two waits that used to hold a Cancel off for the whole 15 s time-out: a database that
+// another connection keeps locked, and the one peak query of an item's MS export.
+TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
+    FixtureDatabase db(JobRunSpectra(3));
+    Connect(db);
+    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
+    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    const std::string out = db.File("cancel.qpk");
+    lumbrook::testing::WriteFile(out, "old");
+
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(db.Path().c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    VARIANT_BOOL result = VARIANT_TRUE;
+    auto start = std::chrono::steady_clock::now();
+    {
+        const CancelFromSignal cancel(*object_);
+        EXPECT_EQ(Export(out, result), S_OK);
+    }
+    EXPECT_LT(SecondsSince(start), 5.0) << "the lock was waited for until the time-out";
+    EXPECT_EQ(result, VARIANT_FALSE);
+    EXPECT_EQ(LastExportMessage(*support_), "cancelled before the spectra of job run 12 were read");
+    EXPECT_EQ(ReadFile(out), "old");  // nothing was read, so nothing replaced it
+    EXPECT_FALSE(Global().exportRunning);
+    sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+
+    // Item 2 as bare peak lines, through a peak view that counts without end. A Cancel made
+    // before the export is forgotten, as in a batched export; the one made during its peak
+    // query stops it, leaving an empty file as a failed query does.
+    db.Run(
+        "DROP VIEW PEAK_VIEW; CREATE VIEW PEAK_VIEW AS WITH RECURSIVE spin(n) AS (SELECT 0 "
+        "UNION ALL SELECT n + 1 FROM spin) SELECT P.PEAK_LIST_ID AS PEAK_LIST_ID, "
+        "L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID, P.CENTROID AS CENTROID, P.AREA AS AREA, "
+        "P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE, P.ISOTOPIC_FLAG AS ISOTOPIC_FLAG FROM PEAK P "
+        "JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID "
+        "WHERE (SELECT count(*) FROM spin) < 0");
+    ASSERT_EQ(object_->put_AllSpectra(VARIANT_FALSE), S_OK);
+    ASSERT_EQ(object_->put_JobRunItemID(2), S_OK);
+    Bstr ms("MS");
+    ASSERT_EQ(object_->put_MSType(ms.get()), S_OK);
+    ASSERT_EQ(object_->Cancel(), S_OK);
+    start = std::chrono::steady_clock::now();
+    {
+        const CancelFromSignal cancel(*object_);
+        EXPECT_EQ(Export(out, result), S_OK);
+    }
+    const double seconds = SecondsSince(start);
+    EXPECT_GE(seconds, 0.25) << "an older Cancel stopped the export";
+    EXPECT_LT(seconds, 5.0) << "the peak query ran until its time-out";
+    EXPECT_EQ(result, VARIANT_FALSE);
+    EXPECT_EQ(LastExportMessage(*support_), "cancelled before the peaks of item 2 were read");
+    EXPECT_EQ(ReadFile(out), "");
+}
 
 // The engine's error becomes the call's HRESULT, and the result is left alone; the host's
 // test (host.export.ms_job_run) pins the text the error info carries. File errors take the

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -21,6 +22,7 @@ using lumbrook::testing::FileExists;
 using lumbrook::testing::FixtureDatabase;
 using lumbrook::testing::JobRunBlocks;
 using lumbrook::testing::JobRunSpectra;
+using lumbrook::testing::PeakListIds;
 using lumbrook::testing::ReadFile;
 using lumbrook::testing::Rows;
 
@@ -113,6 +115,65 @@ TEST(ExportPeakLists, ReadsTheSpectraInBatchesOfTwoHundred) {
     EXPECT_NE(log.commands[1].find(">= 1 and PEAK_LIST_ID <= 200 "), std::string::npos)
         << log.commands[1];
     EXPECT_EQ(ReadFile(out), JobRunBlocks(200));
+}
+
+// The blocks of a file, each with its closing blank line.
+std::vector<std::string> Blocks(const std::string& text) {
+    std::vector<std::string> blocks;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find(kEnd, at);
+        if (end == std::string::npos) {
+            blocks.push_back(text.substr(at));
+            break;
+        }
+        blocks.push_back(text.substr(at, end + kEnd.size() - at));
+        at = end + kEnd.size();
+    }
+    return blocks;
+}
+
+// PEAK_LIST_IDs stored as text come in text order (1, 10, 100, 101, ..., 2, 20, ...), the
+// spectra and the peaks alike, and the batches' id ranges are compared as text. Every
+// spectrum is still written, each block as with integer ids, in the order the database gives
+// the spectra; the queries are the same text. (Before, a merge that compared the ids as
+// numbers passed over most spectra and still answered true.)
+TEST(ExportPeakLists, IdsStoredAsTextLoseNoSpectrum) {
+    FixtureDatabase integers(JobRunSpectra(450));
+    FixtureDatabase texts(JobRunSpectra(450), /*baseViews=*/false, PeakListIds::Text);
+    Export byInteger(integers);
+    Export byText(texts);
+    for (const char* view : {"JOB_RUN_ITEM_VIEW", "PEAK_VIEW"}) {
+        EXPECT_EQ(
+            byText.connection
+                ->Execute(std::string("SELECT DISTINCT typeof(PEAK_LIST_ID) AS T FROM ") + view)
+                .Field("T"),
+            database::Value(std::string("text")))
+            << view;
+    }
+    const std::string integerOut = integers.File("integers.qpk");
+    const std::string textOut = texts.File("texts.qpk");
+    EXPECT_TRUE(byInteger.Run(integerOut));
+    CommandLog log;
+    EXPECT_TRUE(byText.Run(textOut));
+    EXPECT_EQ(log.commands[0],
+              "SELECT distinct PEAK_LIST_ID, SPOT_ID, PRECURSOR_MASS, SPOT_LABEL, OPMODE_NAME "
+              "from JOB_RUN_ITEM_VIEW where JOB_RUN_ID = 12 order by PEAK_LIST_ID");
+    const std::vector<std::string> peakQueries = PeakQueries(log.commands);
+    ASSERT_EQ(peakQueries.size(), 3u);
+    // The first batch runs from "1" to the 200th id in text order, "279".
+    EXPECT_NE(peakQueries[0].find(" PEAK_LIST_ID >= 1 and PEAK_LIST_ID <= 279 "), std::string::npos)
+        << peakQueries[0];
+
+    const std::vector<std::string> byId = Blocks(ReadFile(integerOut));
+    ASSERT_EQ(byId.size(), 450u);
+    std::vector<std::string> textOrder;
+    for (long id = 1; id <= 450; ++id)
+        textOrder.push_back(std::to_string(id));
+    std::sort(textOrder.begin(), textOrder.end());
+    std::string expected;
+    for (const std::string& id : textOrder)
+        expected += byId[std::stoul(id) - 1];
+    EXPECT_EQ(ReadFile(textOut), expected);
 }
 
 TEST(ExportPeakLists, FiltersAtTheirBoundaries) {

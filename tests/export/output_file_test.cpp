@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "export/file_error.h"
 #include "support/test_environment.h"
 
 namespace lumbrook::exporting {
@@ -84,6 +85,37 @@ TEST_F(OutputFileTest, StrayTemporaryFilesGoUnlessALiveExportHoldsThem) {
     EXPECT_TRUE(fs::exists(running.TemporaryPath()));
     EXPECT_NE(running.TemporaryPath(), second.TemporaryPath());
     close(holder);
+}
+
+// A name that the system would cut at a NUL, and a folder where every temporary name is
+// taken, are file errors; neither touches the file that is there.
+TEST_F(OutputFileTest, NamesThatCannotBeMadeAreFileErrorsAndTheTargetStays) {
+    const std::string target = Path("out.qpk");
+    WriteFile(target, "old");
+    try {
+        OutputFile file(target + std::string(1, '\0') + "/x.qpk");
+        ADD_FAILURE() << "a name with a NUL was opened";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.Code(), static_cast<std::int32_t>(0x800A0034));
+        EXPECT_STREQ(e.what(), "Bad file name or number: the file name holds a NUL character");
+    }
+
+    // Dangling links under the names this process would take: each clashes, and none is a
+    // stray file the clean-up may remove. The export gives up instead of trying on forever.
+    const std::string stem = ".out.qpk." + std::to_string(getpid()) + ".";
+    for (int n = 0; n < 3000; ++n)
+        fs::create_symlink("nowhere", Path(stem + std::to_string(n) + ".lumbrook-tmp"));
+    try {
+        OutputFile file(target);
+        ADD_FAILURE() << "opened " << file.TemporaryPath();
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.Code(), static_cast<std::int32_t>(0x800A004B));
+        EXPECT_EQ(e.what(), "Path/File access error: " + target);
+    }
+    EXPECT_EQ(ReadFile(target), "old");
+    for (int n = 0; n < 3000; ++n)
+        fs::remove(Path(stem + std::to_string(n) + ".lumbrook-tmp"));
+    EXPECT_EQ(Names(), std::vector<std::string>{"out.qpk"});
 }
 
 TEST_F(OutputFileTest, WhatIsNotARegularFileIsWrittenDirectly) {

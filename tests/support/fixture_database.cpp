@@ -151,9 +151,9 @@ void AddListingTree(Rows& rows) {
     rows.peaks.push_back({900001, 0, 300.25, 12.5});
 }
 
-FixtureDatabase::FixtureDatabase(const Rows& rows, bool baseViews)
+FixtureDatabase::FixtureDatabase(const Rows& rows, bool baseViews, PeakListIds ids)
     : owned_(std::in_place), folder_(owned_->path()), path_(folder_ + "/test.sqlite") {
-    Create(rows, baseViews);
+    Create(rows, baseViews, ids);
 }
 
 FixtureDatabase::FixtureDatabase(const std::string& path, const Rows& rows, bool baseViews)
@@ -162,8 +162,15 @@ FixtureDatabase::FixtureDatabase(const std::string& path, const Rows& rows, bool
     Create(rows, baseViews);
 }
 
-void FixtureDatabase::Create(const Rows& rows, bool baseViews) {
+void FixtureDatabase::Create(const Rows& rows, bool baseViews, PeakListIds ids) {
     std::string schema(database::SchemaText(database::SchemaDialect::SQLite));
+    if (ids == PeakListIds::Text) {
+        // The column of PEAK_LIST and of PEAK; text affinity stores the ids written as text.
+        const std::string integer = "PEAK_LIST_ID INTEGER";
+        for (std::size_t at = schema.find(integer); at != std::string::npos;
+             at = schema.find(integer, at))
+            schema.replace(at, integer.size(), "PEAK_LIST_ID TEXT");
+    }
     if (baseViews)
         schema += database::BaseViewsText(database::SchemaDialect::SQLite);
     Write(path_, schema, rows);

@@ -111,6 +111,10 @@ Rows ProjectsWithSet1();
 // 900001 completed and 900002 not, and job run 41 (MS) has none.
 void AddListingTree(Rows& rows);
 
+// How PEAK_LIST_ID is stored: as the schema has it (integers), or as text ('10'), which the
+// database then orders as text ('10' before '9').
+enum class PeakListIds { Integer, Text };
+
 // An SQLite database built from the schema, with the BASE_ views when `baseViews` is set.
 // The object keeps no connection open between calls, so that a test that counts the
 // program's handles on the file sees only the program's.
@@ -118,7 +122,8 @@ class FixtureDatabase {
   public:
     // A new database "test.sqlite" in a temporary folder of its own, which goes with the
     // object, along with every file a test put there.
-    explicit FixtureDatabase(const Rows& rows = {}, bool baseViews = false);
+    explicit FixtureDatabase(const Rows& rows = {}, bool baseViews = false,
+                             PeakListIds ids = PeakListIds::Integer);
     // A new database at `path`, replacing a file there, and kept.
     FixtureDatabase(const std::string& path, const Rows& rows, bool baseViews = false);
     FixtureDatabase(const FixtureDatabase&) = delete;
@@ -136,7 +141,7 @@ class FixtureDatabase {
     std::string ConnectionString() const { return "Provider=SQLite;Data Source=" + path_; }
 
   private:
-    void Create(const Rows& rows, bool baseViews);
+    void Create(const Rows& rows, bool baseViews, PeakListIds ids = PeakListIds::Integer);
 
     std::optional<TemporaryFolder> owned_;  // the folder of the first constructor
     std::string folder_;

@@ -3,10 +3,12 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <memory>
+#include <thread>  // sleep_for: the busy handler's steps
 
 #include "database/database_error.h"
 #include "platform/base/ascii_case.h"
@@ -74,12 +76,19 @@ bool ParseDateTime(const char* text, DateTime& out) {
     return true;
 }
 
-// The progress handler's state for one statement.
+// How long the busy handler sleeps between two tries of a locked database. Each wake-up
+// also asks the interrupt check, so a cancel ends the wait within this time.
+constexpr auto kBusyStep = std::chrono::milliseconds(10);
+
+// The progress and busy handlers' state for one statement.
 struct Deadline {
     std::optional<Clock::time_point> end;
     const std::function<bool()>* interrupt = nullptr;
     bool expired = false;
     bool interrupted = false;
+    // How long one wait for a lock may last, and when the current wait began.
+    Clock::duration busyLimit{};
+    Clock::time_point busySince{};
 };
 
 // The progress handler: ends the statement once its time is up or the interrupt check says
@@ -95,6 +104,27 @@ int CheckDeadline(void* context) {
         return 1;
     }
     return 0;
+}
+
+// The busy handler: while another connection holds a lock that the statement needs, sleeps
+// in short steps and has SQLite try again, for up to the time-out, as SQLite's own busy
+// time-out would; but it gives up at once when the interrupt check says so (a cancel, which
+// the progress handler cannot see while SQLite waits here). `count` is 0 on the first call of
+// each wait. Returning 0 ends the wait: the statement fails with SQLITE_BUSY.
+int WaitWhileBusy(void* context, int count) {
+    auto* deadline = static_cast<Deadline*>(context);
+    const Clock::time_point now = Clock::now();
+    if (count == 0)
+        deadline->busySince = now;
+    if (deadline->interrupt != nullptr && (*deadline->interrupt)()) {
+        deadline->interrupted = true;
+        return 0;
+    }
+    const Clock::duration waited = now - deadline->busySince;
+    if (waited >= deadline->busyLimit)
+        return 0;
+    std::this_thread::sleep_for(std::min<Clock::duration>(kBusyStep, deadline->busyLimit - waited));
+    return 1;
 }
 
 }  // namespace
@@ -141,22 +171,26 @@ Recordset SqliteProvider::Execute(const std::string& commandText, int timeoutSec
     Deadline deadline;
     if (interruptCheck_)
         deadline.interrupt = &interruptCheck_;
+    // A lock is waited for as long as the time-out, in milliseconds kept within int.
+    std::chrono::milliseconds busyLimit(INT_MAX);
     if (timeoutSeconds > 0) {
         deadline.end = Clock::now() + std::chrono::seconds(timeoutSeconds);
-        // In milliseconds, kept within int.
-        sqlite3_busy_timeout(db_,
-                             timeoutSeconds < INT_MAX / 1000 ? timeoutSeconds * 1000 : INT_MAX);
-    } else {
-        sqlite3_busy_timeout(db_, INT_MAX);
+        if (timeoutSeconds < INT_MAX / 1000)
+            busyLimit = std::chrono::seconds(timeoutSeconds);
     }
+    deadline.busyLimit = busyLimit;
+    sqlite3_busy_handler(db_, WaitWhileBusy, &deadline);
     if (deadline.end || deadline.interrupt != nullptr)
         sqlite3_progress_handler(db_, kProgressSteps, CheckDeadline, &deadline);
     else
         sqlite3_progress_handler(db_, 0, nullptr, nullptr);
-    // The handler points at this frame's deadline: take it away on every way out.
+    // The handlers point at this frame's deadline: take them away on every way out.
     struct HandlerReset {
         sqlite3* db;
-        ~HandlerReset() { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
+        ~HandlerReset() {
+            sqlite3_progress_handler(db, 0, nullptr, nullptr);
+            sqlite3_busy_handler(db, nullptr, nullptr);
+        }
     } handlerReset{db_};
 
     sqlite3_stmt* raw = nullptr;
