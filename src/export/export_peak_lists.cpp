@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <exception>
 #include <optional>
 #include <unordered_map>
 
@@ -287,6 +288,27 @@ bool BatchedExport::MergeBatch(Recordset& peaks, const PeakColumns& peakColumns,
     }
 }
 
+// Told the counts of what the target holds when the export ends in an exception: a target
+// replaced only at the end is then as it was, and the blocks written into the discarded
+// temporary file are no longer anywhere.
+class CountsOfWhatStays {
+  public:
+    CountsOfWhatStays(const PeakListWriter& writer, WriterCounts* counts)
+        : writer_(writer), counts_(counts), exceptions_(std::uncaught_exceptions()) {}
+    ~CountsOfWhatStays() {
+        if (counts_ != nullptr && std::uncaught_exceptions() > exceptions_ &&
+            writer_.KeepsTargetUntilFinished())
+            *counts_ = {};
+    }
+    CountsOfWhatStays(const CountsOfWhatStays&) = delete;
+    CountsOfWhatStays& operator=(const CountsOfWhatStays&) = delete;
+
+  private:
+    const PeakListWriter& writer_;
+    WriterCounts* counts_;
+    int exceptions_;
+};
+
 }  // namespace
 
 bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
@@ -316,6 +338,7 @@ bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
 
     RefuseDatabaseAsOutput(outFile, *connection);
     PeakListWriter writer(outFile);
+    const CountsOfWhatStays countsOnFailure(writer, counts);
     bool complete = true;
     if (isBatched) {
         BatchedExport batched{.request = request,

@@ -29,6 +29,7 @@ class PeakListWriter::Sink {
     virtual ~Sink() = default;
     virtual void Write(const char* data, std::size_t size) = 0;
     virtual void Close() = 0;
+    virtual bool KeepsTargetUntilClosed() const { return false; }
 };
 
 // A caller's stream; a failed write or flush is an I/O error named after the stream.
@@ -59,6 +60,7 @@ class PeakListWriter::FileSink final : public Sink {
     explicit FileSink(const std::string& path) : file_(path) {}
     void Write(const char* data, std::size_t size) override { file_.Write(data, size); }
     void Close() override { file_.Commit(); }
+    bool KeepsTargetUntilClosed() const override { return !file_.TemporaryPath().empty(); }
 
   private:
     OutputFile file_;
@@ -69,11 +71,16 @@ PeakListWriter::PeakListWriter(std::ostream& out, std::string name)
     buffer_.reserve(kBufferSize + 1024);
 }
 
-PeakListWriter::PeakListWriter(const std::string& path) : sink_(std::make_unique<FileSink>(path)) {
+PeakListWriter::PeakListWriter(const std::string& path)
+    : sink_(std::make_unique<FileSink>(path)), keepsTarget_(sink_->KeepsTargetUntilClosed()) {
     buffer_.reserve(kBufferSize + 1024);
 }
 
 PeakListWriter::~PeakListWriter() = default;
+
+bool PeakListWriter::KeepsTargetUntilFinished() const {
+    return keepsTarget_;
+}
 
 void PeakListWriter::Line(std::string_view text) {
     buffer_ += text;

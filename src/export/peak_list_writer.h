@@ -54,6 +54,11 @@ class PeakListWriter {
 
     const WriterCounts& Counts() const { return counts_; }
 
+    // True when the output is a temporary file that replaces the target only at Finish: a
+    // writer that goes without it leaves the target as it was. False for a stream and for a
+    // file written directly (a FIFO, a device, a file that had to be written in place).
+    bool KeepsTargetUntilFinished() const;
+
   private:
     class Sink;
     class StreamSink;
@@ -68,6 +73,8 @@ class PeakListWriter {
     void FlushIfFull();
 
     std::unique_ptr<Sink> sink_;
+    // Whether sink_ keeps the target as it was until it is closed (KeepsTargetUntilFinished).
+    bool keepsTarget_ = false;
     std::string buffer_;
     WriterCounts counts_;
 };

@@ -1,6 +1,10 @@
 // What the object tells command-line hosts beyond _Lumbrook: the browser's listings as text
 // and why an export came out false, with what it wrote.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <tuple>
 
 #include "automation/lumbrook_object.h"
 #include "database/connection.h"
@@ -71,6 +75,36 @@ TEST_F(HostSupportTest, AFalseExportSaysWhy) {
     ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
     EXPECT_EQ(blocks, 250);
     EXPECT_EQ(bytes, static_cast<double>(ReadFile(out).size()));
+}
+
+// An export that fails part way leaves the target as it was, and its counts say so: nothing of
+// the discarded temporary file is counted.
+TEST_F(HostSupportTest, AFailedExportCountsWhatTheTargetHolds) {
+    FixtureDatabase db(lumbrook::testing::JobRunSpectra(450));
+    const std::string out = db.File("limited.qpk");
+    lumbrook::testing::WriteFile(out, "before\n");
+    Connect(db);
+    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
+    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    // Files of this process may grow to 20 kB: the export's writes fail with EFBIG part way.
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limited = before;
+    limited.rlim_cur = 20000;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    VARIANT_BOOL result = VARIANT_TRUE;
+    const HRESULT hr = ObjectTest::Export(out, result);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_TRUE(FAILED(hr));
+    LONG blocks = -1;
+    LONG peakLines = -1;
+    double bytes = -1;
+    ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
+    EXPECT_EQ(std::make_tuple(blocks, peakLines, bytes), std::make_tuple(0, 0, 0.0));
+    EXPECT_EQ(ReadFile(out), "before\n");
 }
 
 }  // namespace
