@@ -8,6 +8,7 @@
 
 #include "command.h"
 #include "connect_options.h"
+#include "lumbrook/bstr.h"
 #include "server.h"
 
 namespace lumbrook::host {
@@ -57,7 +58,19 @@ int RunProps(bool showSecrets) {
     LUMBROOK_PRINT_TEXT(DllVersion)
     if (FAILED(hr = GetText(o, &_Lumbrook::get_ODBCString, text)))
         return ReportObjectError("reading ODBCString", hr);
-    std::cout << "ODBCString=" << (showSecrets ? text : HideSecrets(text)) << "\n";
+    if (!showSecrets) {
+        // The library reads the string as its providers do, so what it hides is what they
+        // would send as a password.
+        const auto support = HostSupport2(o);
+        if (!support)
+            return kExitObjectError;
+        const platform::Bstr connection(text);
+        platform::Bstr masked;
+        if (FAILED(hr = support->MaskConnectionString(connection.get(), masked.out())))
+            return ReportObjectError("masking ODBCString", hr);
+        text = masked.Utf8();
+    }
+    std::cout << "ODBCString=" << text << "\n";
     LUMBROOK_PRINT(minMass, number, NumberText)
     LUMBROOK_PRINT(maxMass, number, NumberText)
     LUMBROOK_PRINT(S2N, number, NumberText)

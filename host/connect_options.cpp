@@ -6,7 +6,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -15,19 +14,6 @@
 #include "server.h"
 
 namespace lumbrook::host {
-namespace {
-
-bool IsSecretKey(std::string key) {
-    while (!key.empty() && key.back() == ' ')
-        key.pop_back();
-    while (!key.empty() && key.front() == ' ')
-        key.erase(0, 1);
-    for (char& c : key)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return key == "password" || key == "pwd";
-}
-
-}  // namespace
 
 void ConnectOptions::Declare(CLI::App& app) {
     CLI::Option* string =
@@ -110,49 +96,6 @@ std::string ReadConnectFile(const std::string& path, std::string& error) {
     if (text.empty())
         error = path + " holds no connection string";
     return text;
-}
-
-std::string HideSecrets(const std::string& connection) {
-    // key=value pairs separated by ";". A value that starts with a double quote, a single
-    // quote or a brace runs to its lone closing character (a doubled one stands for one) and
-    // may hold ";", as the object reads connection strings.
-    std::string out;
-    std::size_t i = 0;
-    while (i < connection.size()) {
-        const std::size_t equals = connection.find('=', i);
-        const std::size_t semicolon = connection.find(';', i);
-        if (equals == std::string::npos || (semicolon != std::string::npos && semicolon < equals)) {
-            const std::size_t end =
-                semicolon == std::string::npos ? connection.size() : semicolon + 1;
-            out += connection.substr(i, end - i);
-            i = end;
-            continue;
-        }
-        std::size_t end = equals + 1;
-        while (end < connection.size() && connection[end] == ' ')
-            ++end;
-        if (end < connection.size() &&
-            (connection[end] == '{' || connection[end] == '"' || connection[end] == '\'')) {
-            const char close = connection[end] == '{' ? '}' : connection[end];
-            for (++end; end < connection.size(); ++end) {
-                if (connection[end] != close)
-                    continue;
-                if (end + 1 < connection.size() && connection[end + 1] == close)
-                    ++end;  // a doubled closing character stands for one
-                else
-                    break;
-            }
-        }
-        end = std::min(connection.find(';', end), connection.size());
-        const std::string key = connection.substr(i, equals - i);
-        out += key + "=" +
-               (IsSecretKey(key) ? std::string("***")
-                                 : connection.substr(equals + 1, end - equals - 1));
-        if (end < connection.size())
-            out += ';';
-        i = end + 1;
-    }
-    return out;
 }
 
 }  // namespace lumbrook::host

@@ -33,8 +33,4 @@ int ConnectObject(_Lumbrook& object, const std::string& command);
 // when it cannot be used.
 std::string ReadConnectFile(const std::string& path, std::string& error);
 
-// `connection` with the value of every Password or Pwd key (any letter case) written as
-// "***", for showing on the screen.
-std::string HideSecrets(const std::string& connection);
-
 }  // namespace lumbrook::host

@@ -133,6 +133,10 @@ struct ILumbrookHostSupport2 : IUnknown {
      * in the data browser's job-run list (its position counted from 1, the finish time in the
      * locale's date and time form). */
     virtual HRESULT QueryListingById(LONG listing, LONGLONG id, BSTR* pRows) = 0;
+    /* `text`, a connection string, for showing on a screen: the value of every Password or
+     * Pwd key, read as the providers read them, and every value that holds such a key (a
+     * driver's option string, say) written as ***. */
+    virtual HRESULT MaskConnectionString(BSTR text, BSTR* pMasked) = 0;
 };
 
 #else /* C */
@@ -206,6 +210,7 @@ typedef struct ILumbrookHostSupport2Vtbl {
     ULONG (*Release)(ILumbrookHostSupport2* This);
     HRESULT(*QueryListingById)
     (ILumbrookHostSupport2* This, LONG listing, LONGLONG id, BSTR* pRows);
+    HRESULT (*MaskConnectionString)(ILumbrookHostSupport2* This, BSTR text, BSTR* pMasked);
 } ILumbrookHostSupport2Vtbl;
 struct ILumbrookHostSupport2 {
     const ILumbrookHostSupport2Vtbl* lpVtbl;

@@ -5,6 +5,7 @@
 #include "automation/server_module.h"
 #include "automation/type_library.h"
 #include "automation/version.h"
+#include "database/connection_string.h"
 #include "database/database_error.h"
 #include "global/process_state.h"
 #include "lumbrook/bstr.h"
@@ -294,6 +295,10 @@ HRESULT LumbrookObject::get_UsesBaseViews(VARIANT_BOOL* pRetVal) {
 
 HRESULT LumbrookObject::GetLastBrowserError(BSTR* pText) {
     return ReturnText(lastBrowserError_, pText);
+}
+
+HRESULT LumbrookObject::MaskConnectionString(BSTR text, BSTR* pMasked) {
+    return ReturnText(database::MaskedText(platform::Utf8FromBstr(text)), pMasked);
 }
 
 HRESULT LumbrookObject::GetExportCounts(LONG* pBlocks, LONG* pPeakLines, double* pBytes) {

@@ -94,6 +94,7 @@ class LumbrookObject final : public _Lumbrook,
 
     // ILumbrookHostSupport2.
     HRESULT QueryListingById(LONG listing, LONGLONG id, BSTR* pRows) override;
+    HRESULT MaskConnectionString(BSTR text, BSTR* pMasked) override;
 
   private:
     // The rows of a listing query on the object's own connection, for QueryListing and

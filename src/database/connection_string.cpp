@@ -90,6 +90,30 @@ bool NeedsEnclosing(std::string_view value, ValueQuoting quoting) {
     return value.find_first_of(special) != std::string_view::npos;
 }
 
+// Whether a pair's key names a password, or its value holds one (an option string of a
+// driver's own, such as PostgreSQL's pqopt, keeps "password=..." inside its braces).
+bool HoldsSecret(const ConnectionString::Pair& pair) {
+    if (platform::EqualsIgnoringAsciiCase(pair.key, "password") ||
+        platform::EqualsIgnoringAsciiCase(pair.key, "pwd"))
+        return true;
+    // A key of the value's own: "password" or "pwd", blanks, then "=".
+    const std::string_view value = pair.value;
+    for (std::size_t at = 0; at < value.size(); ++at) {
+        std::size_t after = 0;
+        if (platform::EqualsIgnoringAsciiCase(value.substr(at, 3), "pwd"))
+            after = at + 3;
+        else if (platform::EqualsIgnoringAsciiCase(value.substr(at, 8), "password"))
+            after = at + 8;
+        else
+            continue;
+        while (after < value.size() && IsBlank(value[after]))
+            ++after;
+        if (after < value.size() && value[after] == '=')
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 ConnectionString ConnectionString::Parse(std::string_view text) {
@@ -124,6 +148,27 @@ ConnectionString ConnectionString::Parse(std::string_view text) {
         ++pos;  // past the ";"
     }
     return result;
+}
+
+std::string MaskedText(std::string_view text) {
+    try {
+        const ConnectionString parsed = ConnectionString::Parse(text);
+        std::string masked;
+        for (const ConnectionString::Pair& pair : parsed.Pairs()) {
+            if (!masked.empty())
+                masked += ';';
+            masked += HoldsSecret(pair) ? pair.key + "=***" : pair.text;
+        }
+        return masked;
+    } catch (const DatabaseError&) {
+        // Unreadable: nothing from where a password's key may start is shown.
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            if (platform::EqualsIgnoringAsciiCase(text.substr(at, 3), "pwd") ||
+                platform::EqualsIgnoringAsciiCase(text.substr(at, 8), "password"))
+                return std::string(text.substr(0, at)) + "***";
+        }
+        return std::string(text);  // no key of a password anywhere
+    }
 }
 
 std::optional<std::string> ConnectionString::Get(std::string_view key) const {

@@ -42,6 +42,13 @@ class ConnectionString {
     std::vector<Pair> pairs_;
 };
 
+// `text` for showing to people: the value of every Password or Pwd pair (keys read as Parse
+// reads them) and every value that itself holds such a key (an option string such as
+// pqopt={password=...}) written as "***", the other pairs as written, joined with ";". A
+// text that Parse refuses is shown up to the first place where a password key may begin,
+// then "***".
+std::string MaskedText(std::string_view text);
+
 // How ValueText encloses a value: OLE DB's double quotes or ODBC's braces. The part of a
 // connection string that goes to the ODBC driver manager uses braces, the rest quotes.
 enum class ValueQuoting { DoubleQuotes, Braces };

@@ -85,5 +85,41 @@ TEST(ConnectionString, ValuesAreEnclosedOnlyWhenPlainTextWouldNotReadBack) {
               "{PostgreSQL Unicode}");
 }
 
+// Every spelling the reader takes as a password, in every place of a string: what is shown
+// never holds the secret, and the other pairs stay as written.
+TEST(MaskedText, NoSpellingOfAPasswordTheReaderTakesShowsIt) {
+    const std::string keys[] = {"PWD", "pwd", "Password", "pAsSwOrD"};
+    const std::string blanks[] = {"", " ", "\t", "\r\n", " \t\n"};
+    const std::string values[] = {"S3CRET", "\"S3;CRET\"", "'S3CRET'", "{S3;}}CRET}"};
+    int taken = 0;
+    for (const std::string& key : keys) {
+        for (const std::string& before : blanks) {
+            for (const std::string& around : blanks) {
+                for (const std::string& value : values) {
+                    const std::string pair = before + key + around + "=" + around + value;
+                    for (const std::string& text :
+                         {pair, "DSN=lab;" + pair + ";UID=me", "DSN=lab;" + pair}) {
+                        // The reader takes it as the password, so the providers would send it.
+                        ASSERT_TRUE(ConnectionString::Parse(text).Get(key).has_value()) << text;
+                        ++taken;
+                        const std::string masked = MaskedText(text);
+                        EXPECT_EQ(masked.find("S3"), std::string::npos) << text;
+                        EXPECT_EQ(masked.find("CRET"), std::string::npos) << text;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(taken, 4 * 5 * 5 * 4 * 3);
+    // A driver's option string with a password of its own; text the reader refuses.
+    for (const std::string text : {"Provider=MSDASQL;pqopt={password=S3CRET sslmode=disable}",
+                                   "Provider=MSDASQL;PQopt={sslmode=disable\tPASSWORD = S3CRET}",
+                                   "DSN=lab;PWD={S3CRET", "DSN=lab;Pwd=\"S3CRET\"x;UID=me"})
+        EXPECT_EQ(MaskedText(text).find("S3"), std::string::npos) << text;
+    EXPECT_EQ(MaskedText("DSN=lab; UID = me ;PWD={a;b};x=1"), "DSN=lab;UID = me;PWD=***;x=1");
+    EXPECT_EQ(MaskedText("UserPwd=seen;Data Source=/srv/pwd/x.sqlite"),
+              "UserPwd=seen;Data Source=/srv/pwd/x.sqlite");
+}
+
 }  // namespace
 }  // namespace lumbrook::database
