@@ -145,20 +145,27 @@ std::string TakeText(BSTR text) {
     return utf8;
 }
 
+namespace {
+
+// The object's interface `iid`; null, with the error reported, when it has none.
+template <typename Interface>
+platform::ComPtr<Interface> AskFor(_Lumbrook& object, REFIID iid, const char* name) {
+    platform::ComPtr<Interface> found;
+    if (const HRESULT hr = object.QueryInterface(iid, found.out_void()); FAILED(hr))
+        ReportObjectError(std::string("asking for ") + name, hr);
+    return found;
+}
+
+}  // namespace
+
 platform::ComPtr<ILumbrookHostSupport> HostSupport(_Lumbrook& object) {
-    platform::ComPtr<ILumbrookHostSupport> support;
-    if (const HRESULT hr = object.QueryInterface(IID_ILumbrookHostSupport, support.out_void());
-        FAILED(hr))
-        ReportObjectError("asking for the host support interface", hr);
-    return support;
+    return AskFor<ILumbrookHostSupport>(object, IID_ILumbrookHostSupport,
+                                        "the host support interface");
 }
 
 platform::ComPtr<ILumbrookHostSupport2> HostSupport2(_Lumbrook& object) {
-    platform::ComPtr<ILumbrookHostSupport2> support;
-    if (const HRESULT hr = object.QueryInterface(IID_ILumbrookHostSupport2, support.out_void());
-        FAILED(hr))
-        ReportObjectError("asking for the second host support interface", hr);
-    return support;
+    return AskFor<ILumbrookHostSupport2>(object, IID_ILumbrookHostSupport2,
+                                         "the second host support interface");
 }
 
 }  // namespace lumbrook::host
