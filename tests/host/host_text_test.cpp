@@ -1,7 +1,13 @@
-// The host's own text handling: passwords hidden from connection strings, the listing text
-// read back, tables written for people and scripts, and the file names of a folder export.
+// The host's own text handling: passwords hidden from connection strings, the connection
+// file read, the listing text read back, tables written for people and scripts, and the file
+// names of a folder export.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
@@ -28,6 +34,97 @@ TEST(HideSecrets, HidesPasswordsWhateverTheirCaseOrQuoting) {
     // An unclosed value runs to the end; a pair without "=" passes as it is.
     EXPECT_EQ(HideSecrets("odd;pwd={open;x=4"), "odd;pwd=***");
     EXPECT_EQ(HideSecrets("UserPwd=seen"), "UserPwd=seen");
+}
+
+// Connection files in a fresh folder of the test's own; Write makes one with its content and
+// mode.
+class ConnectFileTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "connect-file-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string Write(const std::string& name, const std::string& content, mode_t mode = 0600) {
+        const std::string path = folder_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << content;
+        ::chmod(path.c_str(), mode);
+        return path;
+    }
+    // The text read and the error, as one string for the expectations.
+    static std::string Read(const std::string& path) {
+        std::string error;
+        const std::string text = ReadConnectFile(path, error);
+        return error.empty() ? "text: " + text : "error: " + error;
+    }
+
+    std::string folder_;
+};
+
+TEST_F(ConnectFileTest, ReadsTheFirstLineOfAFileOnlyItsOwnerMayRead) {
+    const std::string line(64 * 1024, 'x');
+    const std::string link = folder_ + "/link";
+    const std::string own = Write("own", "Provider=SQLite;Data Source=a\r\nsecond line\n");
+    ASSERT_EQ(::symlink(own.c_str(), link.c_str()), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {own, "text: Provider=SQLite;Data Source=a"},
+        {link, "text: Provider=SQLite;Data Source=a"},  // the file it leads to is checked
+        {Write("longest", line + "\n"), "text: " + line},
+        {Write("unended", line), "text: " + line},
+        {Write("group", "x\n", 0640), "error: " + folder_ +
+                                          "/group is readable by others (mode "
+                                          "0640); it may hold a password (chmod go-r " +
+                                          folder_ + "/group)"},
+        {Write("world", "x\n", 0604), "error: " + folder_ +
+                                          "/world is readable by others (mode "
+                                          "0604); it may hold a password (chmod go-r " +
+                                          folder_ + "/world)"},
+        {Write("long", line + "x\n"),
+         "error: " + folder_ +
+             "/long: the first line is longer than 64 KiB; it is not a "
+             "connection string"},
+        {Write("nul", std::string("a\0b\n", 4)),
+         "error: " + folder_ +
+             "/nul: the first line holds a NUL byte; it is not a connection "
+             "string"},
+        {Write("empty", "\nsecond\n"), "error: " + folder_ + "/empty holds no connection string"},
+        {folder_ + "/missing",
+         "error: cannot read " + folder_ + "/missing: No such file or directory"},
+        {folder_, "error: " + folder_ + " is a folder, not a regular file"},
+        {"/dev/null", "error: /dev/null is a device, not a regular file"},
+    };
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(Read(path), expected) << path;
+}
+
+// A FIFO is refused without waiting for a writer. Should the open wait, the alarm ends the
+// test program instead of leaving it hanging.
+TEST_F(ConnectFileTest, RefusesAFifoAtOnce) {
+    const std::string fifo = folder_ + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ::alarm(10);
+    EXPECT_EQ(Read(fifo), "error: " + fifo + " is a FIFO, not a regular file");
+    ::alarm(0);
+}
+
+// A 3 GB file costs no more memory than its first 64 KiB: a short first line before a hole
+// is read, a hole without a line break is refused.
+TEST_F(ConnectFileTest, ReadsNoMoreOfAHugeFileThanItsFirstLine) {
+    const std::string lined = Write("lined", "Provider=SQLite;Data Source=a\n");
+    const std::string hole = Write("hole", "");
+    ASSERT_EQ(::truncate(lined.c_str(), 3LL << 30), 0);
+    ASSERT_EQ(::truncate(hole.c_str(), 3LL << 30), 0);
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    EXPECT_EQ(Read(lined), "text: Provider=SQLite;Data Source=a");
+    EXPECT_EQ(Read(hole), "error: " + hole +
+                              ": the first line is longer than 64 KiB; it is "
+                              "not a connection string");
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024) << "KiB more at the peak";
 }
 
 TEST(ParseListingText, UnescapesAndRefusesMalformedText) {
