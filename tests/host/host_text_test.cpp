@@ -1,13 +1,21 @@
 // The host's own text handling: passwords hidden from connection strings, the connection
-// file read, the listing text read back, tables written for people and scripts, and the file
-// names of a folder export.
+// file read, numbers on the command line, the listing text read back, tables written for
+// people and scripts, and the file names of a folder export.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
@@ -17,6 +25,7 @@
 #include "connect_options.h"
 #include "export_runs.h"
 #include "listing.h"
+#include "number_options.h"
 #include "table_output.h"
 
 namespace lumbrook::host {
@@ -125,6 +134,60 @@ TEST_F(ConnectFileTest, ReadsNoMoreOfAHugeFileThanItsFirstLine) {
     rusage after{};
     ::getrusage(RUSAGE_SELF, &after);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024) << "KiB more at the peak";
+}
+
+// Numbers on the command line: decimal text and nothing else, with every value CLI11 is
+// handed read back exactly as it was parsed.
+TEST(NumberOptions, TakeDecimalTextOnly) {
+    const std::pair<const char*, double> reals[] = {
+        {"60", 60},    {"-1.5", -1.5},   {"+2", 2},        {".5", 0.5}, {"5.", 5},
+        {"1e3", 1000}, {"2.5E-1", 0.25}, {"1e308", 1e308}, {"007", 7},  {"-0", -0.0}};
+    for (const auto& [text, value] : reals)
+        EXPECT_EQ(ParseDecimal(text), value) << text;
+    for (const char* text :
+         {"",       "nan",    "NAN",  "inf",   "-inf", "+inf", "infinity", "1e400",
+          "-1e400", "1e-400", "0x10", "0x1p3", " 5",   "5 ",   "\t5",      "+-5",
+          "++5",    "+",      "-",    ".",     "e5",   "1e",   "1,5",      "5x"})
+        EXPECT_EQ(ParseDecimal(text), std::nullopt) << text;
+
+    const std::pair<const char*, long long> wholes[] = {
+        {"16", 16},  {"-16", -16}, {"+16", 16},
+        {"010", 10}, {"0", 0},     {"9223372036854775807", 9223372036854775807LL}};
+    for (const auto& [text, value] : wholes)
+        EXPECT_EQ(ParseWholeDecimal(text), value) << text;
+    for (const char* text : {"", "0x10", "0X10", "1.0", "1e3", " 1", "1 ", "+-1", "nan",
+                             "9223372036854775808", "0b1", "x"})
+        EXPECT_EQ(ParseWholeDecimal(text), std::nullopt) << text;
+}
+
+TEST(NumberOptions, HandCli11TextItReadsAsTheNumberParsed) {
+    const CLI::Validator whole = WholeNumber();
+    std::string text = "010";  // octal 8 to CLI11 as it was given
+    EXPECT_EQ(whole(text), "");
+    EXPECT_EQ(text, "10");
+    text = "0x10";
+    EXPECT_EQ(whole(text), "'0x10' is not a whole number in decimal");
+    const CLI::Validator decimal = DecimalNumber();
+    text = "nan";
+    EXPECT_EQ(decimal(text), "'nan' is not a finite decimal number");
+    // CLI11 reads a real number with strtold and rounds that to a double: text of 1 to 17
+    // significant digits must come out as from_chars reads it, without a second rounding.
+    std::mt19937_64 random(23);
+    for (int i = 0; i < 100'000; ++i) {
+        double value = 0;
+        do {
+            const std::uint64_t bits = random();
+            std::memcpy(&value, &bits, sizeof value);
+        } while (!(std::fabs(value) >= 1e-300 && std::fabs(value) <= 1e300));
+        char given[40];
+        std::snprintf(given, sizeof given, "%.*g", 1 + i % 17, value);
+        const std::optional<double> parsed = ParseDecimal(given);
+        ASSERT_TRUE(parsed) << given;
+        text = given;
+        ASSERT_EQ(decimal(text), "") << given;
+        const double read = static_cast<double>(std::strtold(text.c_str(), nullptr));
+        ASSERT_EQ(read, *parsed) << given << " became " << text;
+    }
 }
 
 TEST(ParseListingText, UnescapesAndRefusesMalformedText) {
