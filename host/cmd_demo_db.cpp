@@ -8,6 +8,7 @@
 
 #include "command.h"
 #include "lumbrook/demo_database.h"
+#include "number_options.h"
 
 namespace lumbrook::host {
 namespace {
@@ -48,12 +49,14 @@ Runner DefineDemoDb(CLI::App& app) {
                    "MS/MS spectra in job run 12 (the peptides repeat), for benchmarks; by "
                    "default one per peptide")
         ->type_name("N")
+        ->transform(WholeNumber())
         ->check(CLI::Range(1L, 10'000'000L));
     app.add_flag("--base-views", demo->baseViews,
                  "also create BASE_JOB_RUN_ITEM_VIEW and BASE_PEAK_VIEW");
     app.add_option("--seed", demo->seed,
                    "seed of the peak noise; the same seed gives the same file")
         ->type_name("S")
+        ->transform(WholeNumber())
         ->check(CLI::Range(0L, 2147483647L))
         ->capture_default_str();
     app.footer(std::string(kDescription) + "\n\n" +

@@ -21,6 +21,7 @@
 #include "lumbrook/bstr.h"
 #include "lumbrook/com_ptr.h"
 #include "lumbrook/progress_sink.h"
+#include "number_options.h"
 #include "server.h"
 
 namespace lumbrook::host {
@@ -448,6 +449,7 @@ Runner DefineExport(CLI::App& app) {
                    "the job run to export; give it several times for one file each in "
                    "--out-dir")
         ->type_name("N")
+        ->transform(WholeNumber())
         ->check(CLI::Range(kLongMin, kLongMax));
     app.add_option("--spot-set", options->spotSet,
                    "export every job run of this spot set (its id, or its path as 'list "
@@ -455,6 +457,7 @@ Runner DefineExport(CLI::App& app) {
         ->type_name("ID|PATH");
     options->itemOption = app.add_option("--item", options->item, "the job run item to export")
                               ->type_name("M")
+                              ->transform(WholeNumber())
                               ->check(CLI::Range(kLongMin, kLongMax));
     options->msTypeOption =
         app.add_option("--ms-type", options->msType,
@@ -476,17 +479,21 @@ Runner DefineExport(CLI::App& app) {
         ->capture_default_str();
     options->minMassOption =
         app.add_option("--min-mass", options->minMass, "lowest fragment mass written, in Da")
-            ->type_name("X");
+            ->type_name("X")
+            ->transform(DecimalNumber());
     options->maxMassOption =
         app.add_option("--max-mass", options->maxMass,
                        "peaks from this far below the precursor mass up are dropped, in Da")
-            ->type_name("X");
+            ->type_name("X")
+            ->transform(DecimalNumber());
     options->s2nOption = app.add_option("--s2n", options->s2n,
                                         "a written peak's signal-to-noise ratio must exceed X")
-                             ->type_name("X");
+                             ->type_name("X")
+                             ->transform(DecimalNumber());
     options->monoisotopicOption =
         app.add_option("--monoisotopic", options->monoisotopic, "1: monoisotopic peaks only")
             ->type_name("0|1")
+            ->transform(WholeNumber())
             ->check(CLI::Range(-32768L, 32767L));
     app.add_flag("-q,--quiet", options->quiet, "no progress line and no summary line");
     app.add_flag("--json", options->json,

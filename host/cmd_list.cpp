@@ -9,6 +9,7 @@
 #include "connect_options.h"
 #include "deadline.h"
 #include "listing.h"
+#include "number_options.h"
 #include "server.h"
 #include "table_output.h"
 
@@ -137,6 +138,7 @@ Runner DefineList(CLI::App& app) {
     items->add_option("--job-run", options->jobRun, "the job run's id")
         ->type_name("N")
         ->required()
+        ->transform(WholeNumber())
         ->check(CLI::Range(1L, 2147483647L));
 
     return [&app, options] { return RunList(app, *options); };

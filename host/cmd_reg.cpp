@@ -5,7 +5,7 @@
 #include <unistd.h>  // access
 
 #include <algorithm>
-#include <charconv>  // from_chars: hex digits whatever the locale
+#include <charconv>  // from_chars: digits only, whatever the locale
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -494,17 +494,14 @@ std::vector<std::uint8_t> EncodeData(const std::string& type, const std::string&
         bytes.push_back(0);
     } else if (EqualsNoCase(type, "REG_DWORD")) {
         typeCode = REG_DWORD;
-        unsigned long long number = 0;
-        std::size_t used = 0;
+        // Decimal digits, or hex digits after one "0x": from_chars takes no sign, no leading
+        // space and no second "0x", and reports a value beyond 32 bits.
+        std::uint32_t number = 0;
         const bool hex = data.size() > 2 && data[0] == '0' && (data[1] == 'x' || data[1] == 'X');
-        try {
-            if (data.empty() || data[0] == '-' || data[0] == '+' || data[0] == ' ')
-                throw std::invalid_argument(data);
-            number = std::stoull(hex ? data.substr(2) : data, &used, hex ? 16 : 10);
-        } catch (const std::logic_error&) {
-            used = 0;  // not a number, or out of range: reported just below
-        }
-        if (used == 0 || used != data.size() - (hex ? 2 : 0) || number > 0xFFFFFFFFull)
+        const char* const first = data.data() + (hex ? 2 : 0);
+        const char* const last = data.data() + data.size();
+        const auto [end, error] = std::from_chars(first, last, number, hex ? 16 : 10);
+        if (error != std::errc() || end != last)
             throw UsageError("REG_DWORD data must be 0 to 4294967295 in decimal or 0x hex: " +
                              data);
         for (int i = 0; i < 4; ++i)

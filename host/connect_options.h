@@ -28,9 +28,11 @@ struct ConnectOptions {
 // and returns the exit status.
 int ConnectObject(_Lumbrook& object, const std::string& command);
 
-// Reads the connection string from `path`: its first line, without the line break. The file
-// must not be readable by others, since it holds a password. Returns "" and sets `error`
-// when it cannot be used.
+// Reads the connection string from `path`: its first line, without the line break, of at
+// most 64 KiB. The file must be a regular file (a FIFO, a device or a folder is refused
+// before anything is read from it) that neither its group nor others may read, since it
+// holds a password. Returns "" and sets `error`, which names the file and says why, when it
+// cannot be used.
 std::string ReadConnectFile(const std::string& path, std::string& error);
 
 }  // namespace lumbrook::host

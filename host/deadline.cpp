@@ -4,14 +4,14 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "command.h"
+#include "number_options.h"
 
 namespace lumbrook::host {
 namespace {
@@ -32,15 +32,10 @@ extern "C" void OnDeadline(int) {
 // The seconds `text` gives, or NaN when it is not a finite number above 0 and within the
 // longest bound.
 double SecondsOf(const std::string& text) {
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(text.c_str(), &end);
-    const bool whole = !text.empty() && end == text.c_str() + text.size();
-    // Only decimal text: strtod's hexadecimal and "inf"/"nan" forms are refused.
-    const bool decimal = text.find_first_not_of("0123456789.eE+-") == std::string::npos;
-    if (!whole || !decimal || errno == ERANGE || !(value > 0) || value > kLongestSeconds)
+    const std::optional<double> value = ParseDecimal(text);
+    if (!value || !(*value > 0) || *value > kLongestSeconds)
         return std::nan("");
-    return value;
+    return *value;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // bash completion all come from those declarations.
 #include <CLI/CLI.hpp>
 #include <clocale>
+#include <exception>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -49,9 +50,9 @@ std::string CommandPath(const CLI::App* app) {
     return path;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Builds the options of every subcommand, parses the command line and runs the subcommand
+// chosen. Returns the exit status.
+int Run(int argc, char** argv) {
     // Dates for people (the job-run list's entries) in the user's form, as the browser shows
     // them; numbers keep the C locale's full stop.
     std::setlocale(LC_TIME, "");
@@ -123,4 +124,20 @@ int main(int argc, char** argv) {
         std::cerr << path << ": " << e.what() << "\nTry '" << path << " --help'.\n";
         return kExitUsage;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // An exception that no subcommand caught (a vanished working folder makes the standard
+    // library's file system calls throw, say) is told and fails the command; were it to leave
+    // main, the program would abort and dump core.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "lumbrook: error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "lumbrook: error: an unknown exception\n";
+    }
+    return kExitFailed;
 }

@@ -52,7 +52,7 @@ probe(1 "Error: Provider cannot be found: \"Foo\"" "Provider=Foo")
 run(1 "Probe: failed\n.*Error: .+" probe)
 # Option errors name the option once.
 run(2 "demo-db: --spectra: Value 0 not in range 1 to" demo-db ${WORK}/x.sqlite --spectra 0)
-run(2 "demo-db: --seed: Value x not in range 0 to" demo-db ${WORK}/x.sqlite --seed x)
+run(2 "demo-db: --seed: 'x' is not a whole number in decimal" demo-db ${WORK}/x.sqlite --seed x)
 # Only a regular file is replaced: a folder, a FIFO, a device or a link to one is refused and
 # stays what it was.
 file(MAKE_DIRECTORY ${WORK}/folder.sqlite)

@@ -1,7 +1,21 @@
-// The host's own text handling: the listing text read back, tables written for people and
-// scripts, and the file names of a folder export.
+// The host's own text handling: the connection file read, numbers on the command line, the
+// listing text read back, tables written for people and scripts, and the file names of a
+// folder export.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <CLI/CLI.hpp>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
@@ -11,10 +25,156 @@
 #include "connect_options.h"
 #include "export_runs.h"
 #include "listing.h"
+#include "number_options.h"
 #include "table_output.h"
 
 namespace lumbrook::host {
 namespace {
+
+// Connection files in a fresh folder of the test's own; Write makes one with its content and
+// mode.
+class ConnectFileTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "connect-file-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string Write(const std::string& name, const std::string& content, mode_t mode = 0600) {
+        const std::string path = folder_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << content;
+        ::chmod(path.c_str(), mode);
+        return path;
+    }
+    // The text read and the error, as one string for the expectations.
+    static std::string Read(const std::string& path) {
+        std::string error;
+        const std::string text = ReadConnectFile(path, error);
+        return error.empty() ? "text: " + text : "error: " + error;
+    }
+
+    std::string folder_;
+};
+
+TEST_F(ConnectFileTest, ReadsTheFirstLineOfAFileOnlyItsOwnerMayRead) {
+    const std::string line(64 * 1024, 'x');
+    const std::string link = folder_ + "/link";
+    const std::string own = Write("own", "Provider=SQLite;Data Source=a\r\nsecond line\n");
+    ASSERT_EQ(::symlink(own.c_str(), link.c_str()), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {own, "text: Provider=SQLite;Data Source=a"},
+        {link, "text: Provider=SQLite;Data Source=a"},  // the file it leads to is checked
+        {Write("longest", line + "\n"), "text: " + line},
+        {Write("unended", line), "text: " + line},
+        {Write("group", "x\n", 0640), "error: " + folder_ +
+                                          "/group is readable by others (mode "
+                                          "0640); it may hold a password (chmod go-r " +
+                                          folder_ + "/group)"},
+        {Write("world", "x\n", 0604), "error: " + folder_ +
+                                          "/world is readable by others (mode "
+                                          "0604); it may hold a password (chmod go-r " +
+                                          folder_ + "/world)"},
+        {Write("long", line + "x\n"),
+         "error: " + folder_ +
+             "/long: the first line is longer than 64 KiB; it is not a "
+             "connection string"},
+        {Write("nul", std::string("a\0b\n", 4)),
+         "error: " + folder_ +
+             "/nul: the first line holds a NUL byte; it is not a connection "
+             "string"},
+        {Write("empty", "\nsecond\n"), "error: " + folder_ + "/empty holds no connection string"},
+        {folder_ + "/missing",
+         "error: cannot read " + folder_ + "/missing: No such file or directory"},
+        {folder_, "error: " + folder_ + " is a folder, not a regular file"},
+        {"/dev/null", "error: /dev/null is a device, not a regular file"},
+    };
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(Read(path), expected) << path;
+}
+
+// A FIFO is refused without waiting for a writer. Should the open wait, the alarm ends the
+// test program instead of leaving it hanging.
+TEST_F(ConnectFileTest, RefusesAFifoAtOnce) {
+    const std::string fifo = folder_ + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ::alarm(10);
+    EXPECT_EQ(Read(fifo), "error: " + fifo + " is a FIFO, not a regular file");
+    ::alarm(0);
+}
+
+// A 3 GB file costs no more memory than its first 64 KiB: a short first line before a hole
+// is read, a hole without a line break is refused.
+TEST_F(ConnectFileTest, ReadsNoMoreOfAHugeFileThanItsFirstLine) {
+    const std::string lined = Write("lined", "Provider=SQLite;Data Source=a\n");
+    const std::string hole = Write("hole", "");
+    ASSERT_EQ(::truncate(lined.c_str(), 3LL << 30), 0);
+    ASSERT_EQ(::truncate(hole.c_str(), 3LL << 30), 0);
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    EXPECT_EQ(Read(lined), "text: Provider=SQLite;Data Source=a");
+    EXPECT_EQ(Read(hole), "error: " + hole +
+                              ": the first line is longer than 64 KiB; it is "
+                              "not a connection string");
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024) << "KiB more at the peak";
+}
+
+// Numbers on the command line: decimal text and nothing else, with every value CLI11 is
+// handed read back exactly as it was parsed.
+TEST(NumberOptions, TakeDecimalTextOnly) {
+    const std::pair<const char*, double> reals[] = {
+        {"60", 60},    {"-1.5", -1.5},   {"+2", 2},        {".5", 0.5}, {"5.", 5},
+        {"1e3", 1000}, {"2.5E-1", 0.25}, {"1e308", 1e308}, {"007", 7},  {"-0", -0.0}};
+    for (const auto& [text, value] : reals)
+        EXPECT_EQ(ParseDecimal(text), value) << text;
+    for (const char* text :
+         {"",       "nan",    "NAN",  "inf",   "-inf", "+inf", "infinity", "1e400",
+          "-1e400", "1e-400", "0x10", "0x1p3", " 5",   "5 ",   "\t5",      "+-5",
+          "++5",    "+",      "-",    ".",     "e5",   "1e",   "1,5",      "5x"})
+        EXPECT_EQ(ParseDecimal(text), std::nullopt) << text;
+
+    const std::pair<const char*, long long> wholes[] = {
+        {"16", 16},  {"-16", -16}, {"+16", 16},
+        {"010", 10}, {"0", 0},     {"9223372036854775807", 9223372036854775807LL}};
+    for (const auto& [text, value] : wholes)
+        EXPECT_EQ(ParseWholeDecimal(text), value) << text;
+    for (const char* text : {"", "0x10", "0X10", "1.0", "1e3", " 1", "1 ", "+-1", "nan",
+                             "9223372036854775808", "0b1", "x"})
+        EXPECT_EQ(ParseWholeDecimal(text), std::nullopt) << text;
+}
+
+TEST(NumberOptions, HandCli11TextItReadsAsTheNumberParsed) {
+    const CLI::Validator whole = WholeNumber();
+    std::string text = "010";  // octal 8 to CLI11 as it was given
+    EXPECT_EQ(whole(text), "");
+    EXPECT_EQ(text, "10");
+    text = "0x10";
+    EXPECT_EQ(whole(text), "'0x10' is not a whole number in decimal");
+    const CLI::Validator decimal = DecimalNumber();
+    text = "nan";
+    EXPECT_EQ(decimal(text), "'nan' is not a finite decimal number");
+    // CLI11 reads a real number with strtold and rounds that to a double: text of 1 to 17
+    // significant digits must come out as from_chars reads it, without a second rounding.
+    std::mt19937_64 random(23);
+    for (int i = 0; i < 100'000; ++i) {
+        double value = 0;
+        do {
+            const std::uint64_t bits = random();
+            std::memcpy(&value, &bits, sizeof value);
+        } while (!(std::fabs(value) >= 1e-300 && std::fabs(value) <= 1e300));
+        char given[40];
+        std::snprintf(given, sizeof given, "%.*g", 1 + i % 17, value);
+        const std::optional<double> parsed = ParseDecimal(given);
+        ASSERT_TRUE(parsed) << given;
+        text = given;
+        ASSERT_EQ(decimal(text), "") << given;
+        const double read = static_cast<double>(std::strtold(text.c_str(), nullptr));
+        ASSERT_EQ(read, *parsed) << given << " became " << text;
+    }
+}
 
 TEST(ParseListingText, UnescapesAndRefusesMalformedText) {
     const Table table =

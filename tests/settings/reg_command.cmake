@@ -86,7 +86,11 @@ step(1 "" "^ERROR: Cannot write .*folder.reg.\n$" reg export ${key} ${WORK}/fold
 
 # Usage errors: exit status 2 and a message.
 step(2 "" "only HKCU" reg add HKLM\\Software\\X /f)
-step(2 "" "REG_DWORD data" reg add ${key} /v N /t REG_DWORD /d 12x /f)
+# REG_DWORD data: decimal, or hex after one 0x; no sign, space, second prefix or 33rd bit.
+foreach(data 12x 0x0x10 0x+5 "\t16" " 16" +16 -1 0x 4294967296 0x100000000)
+    step(2 "" "REG_DWORD data must be 0 to 4294967295" reg add ${key} /v N /t REG_DWORD
+         /d "${data}" /f)
+endforeach()
 step(2 "" "unsupported type" reg add ${key} /v N /t REG_QWORD /d 1 /f)
 step(2 "" "exclude one another" reg delete ${key} /v a /va /f)
 step(2 "" "invalid switch" reg query ${key} /z)
