@@ -4,8 +4,8 @@
 # then says where the file went and what it holds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/build.sh release
+scripts/install-deps.sh demo
+scripts/build.sh demo
 
 demo=build/demo
 database=$demo/demo.sqlite

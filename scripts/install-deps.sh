@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, with sudo when not root.
+# Installs the Debian packages that the build needs, with sudo when not root:
+#   scripts/install-deps.sh demo   what the program and the demo need
+#   scripts/install-deps.sh [all]  that and what the tests need (sanitizers, a database
+#                                  server, an X server, the packaging tools)
 # Does nothing when every package is already there.
 set -euo pipefail
 
+kind="${1:-all}"
 packages=(
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
-    libgtest-dev libgmock-dev libcli11-dev
-    qt6-base-dev libgl-dev
-    libsqlite3-dev sqlite3
-    unixodbc-dev odbc-postgresql postgresql
-    xvfb jwm
-    help2man dpkg-dev file lintian
+    build-essential cmake ninja-build pkg-config libcli11-dev
+    qt6-base-dev libgl-dev libsqlite3-dev unixodbc-dev
 )
+case "$kind" in
+    demo) ;;
+    all)
+        packages+=(
+            clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev sqlite3
+            odbc-postgresql postgresql xvfb jwm help2man dpkg-dev file lintian
+        )
+        ;;
+    *)
+        echo "usage: scripts/install-deps.sh [demo|all]" >&2
+        exit 2
+        ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
