@@ -7,6 +7,10 @@
  * 16-bit one (-1 true, 0 false), a BSTR points at NUL-terminated UTF-16 text that is preceded
  * by its 32-bit length in bytes, and a VARIANT is a 16-bit type tag, three reserved words and
  * a value union (24 bytes on 64-bit machines).
+ *
+ * The interface of liblumbrook-platform.so is what these public headers declare. The library
+ * also exports functions named Platform* (the event pump, the application title, the start
+ * directory): they serve the three libraries among themselves and are no part of it.
  */
 #ifndef LUMBROOK_COM_H
 #define LUMBROOK_COM_H

@@ -11,6 +11,18 @@ if(mangled)
     string(REPLACE ";" "\n" mangled "${mangled}")
     message(FATAL_ERROR "${LIBRARY} exports C++ symbols:\n${mangled}")
 endif()
+# With ONLY (names joined by "|"), exactly those names and nothing else.
+if(DEFINED ONLY)
+    string(REGEX MATCHALL "[^\n ]+\n" defined "${symbols}")
+    string(REPLACE "\n" "" defined "${defined}")
+    list(SORT defined)
+    string(REPLACE "|" ";" expected "${ONLY}")
+    list(SORT expected)
+    if(NOT defined STREQUAL expected)
+        message(FATAL_ERROR "${LIBRARY} exports ${defined}, not ${expected}")
+    endif()
+    return()
+endif()
 foreach(name SysAllocString VariantClear GetErrorInfo CoCreateInstance RegCreateKeyExA
         RegDeleteTreeA RegQueryHiveA RegExportKeyA RegImportFileA lstrcmpiA GetVersionExA
         IID_IUnknown CLSID_Lumbrook IID__Lumbrook)
