@@ -22,7 +22,6 @@ int main(int argc, char** argv) {
         const auto start = std::chrono::steady_clock::now();
         auto connection = std::make_unique<database::Connection>();
         connection->Open(argv[1]);
-        connection->SetCursorLocation(database::CursorLocation::Client);
         const exporting::ExportRequest request{
             .jobRunId = 12,
             .allSpectra = true,

@@ -34,7 +34,6 @@ HRESULT LumbrookObject::Connect(VARIANT_BOOL* pRetVal) {
         lastConnectError_ = e.what();
         return platform::RaiseError(E_FAIL, kErrorSource, e.what());
     }
-    ownConnection_->SetCursorLocation(database::CursorLocation::Client);
     *pRetVal = VARIANT_TRUE;
     return S_OK;
 }

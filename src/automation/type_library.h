@@ -42,9 +42,9 @@ struct ParamInfo {
     bool byRef;    // [in, out] by reference
 };
 
-// One vtable slot of _Lumbrook: what the IDL declares for it and what Invoke needs to call it.
+// One vtable slot of _Lumbrook, in the table's order: what the IDL declares for it and what
+// Invoke needs to call it.
 struct MemberInfo {
-    int slot;       // 1-based position after IDispatch's seven slots
     DISPID dispid;  // shared by a property's get and put
     const char* name;
     MemberKind kind;

@@ -240,7 +240,6 @@ bool frmMain::OpenSharedConnection() {
         platform::BusyPointer busy;
         global.sharedConnection = std::make_unique<database::Connection>();
         global.sharedConnection->Open(global.connectionStringInUse);
-        global.sharedConnection->SetCursorLocation(database::CursorLocation::Client);
     } catch (const database::DatabaseError& e) {
         // The window closes before it was ever shown; the user learns why.
         global.sharedConnection.reset();

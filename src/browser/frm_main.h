@@ -54,8 +54,6 @@ class frmMain : public QDialog {
 
     // The grid's selected bookmarks (1-based rows), in the order they were selected.
     const std::vector<long>& SelectedBookmarks() const { return selectedBookmarks_; }
-    // The item recordset's model, or null while the grid is unbound.
-    ItemTableModel* Items() const { return items_.get(); }
     // Whether the grid has seen Shift go down and not yet up.
     bool ShiftHeld() const { return shiftHeld_; }
 

@@ -1,6 +1,6 @@
 // A database connection in the image of the platform's connection object: opened from an
-// OLE DB style connection string, then set to client-side cursors; commands are text with a
-// time-out and give a client-side Recordset.
+// OLE DB style connection string; commands are text with a time-out and give a client-side
+// Recordset, every row fetched (so a client-side cursor is the only kind there is).
 #pragma once
 
 #include <functional>
@@ -17,8 +17,6 @@ class Provider;  // one open session with a database (SQLite or ODBC); see provi
 
 // The time-out every command of the program runs with, in seconds.
 inline constexpr int kCommandTimeoutSeconds = 15;
-
-enum class CursorLocation { Server, Client };
 
 class Connection {
   public:
@@ -38,9 +36,6 @@ class Connection {
     // platform's connection object does, so callers that do not care catch it.
     void Close();
 
-    void SetCursorLocation(CursorLocation location) { cursorLocation_ = location; }
-    CursorLocation GetCursorLocation() const { return cursorLocation_; }
-
     // Runs a text command with a time-out in seconds and fetches every row. On a server that
     // is not Oracle the command's trailing ROWNUM limit is rewritten first (dialect.h).
     // DatabaseError when the connection is not open, the statement fails or times out.
@@ -59,7 +54,6 @@ class Connection {
 
   private:
     std::unique_ptr<Provider> provider_;
-    CursorLocation cursorLocation_ = CursorLocation::Server;
 };
 
 }  // namespace lumbrook::database

@@ -15,7 +15,6 @@ bool ProbeDatabase(const std::string& connectionString, bool& useBaseViews,
     Connection trial;
     try {
         trial.Open(connectionString, {}, {});
-        trial.SetCursorLocation(CursorLocation::Client);
         trial.Execute(kFolderProbe, kCommandTimeoutSeconds);
     } catch (const std::exception& e) {
         // Any failure to open or to read the folder table is the answer "no".

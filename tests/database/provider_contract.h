@@ -18,10 +18,7 @@ namespace lumbrook::database::testing {
 template <typename Database>
 class ProviderContract : public ::testing::Test {
   protected:
-    void SetUp() override {
-        connection_.Open(db_.ConnectionString());
-        connection_.SetCursorLocation(CursorLocation::Client);
-    }
+    void SetUp() override { connection_.Open(db_.ConnectionString()); }
     Database db_;
     Connection connection_;
 };

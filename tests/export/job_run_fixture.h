@@ -48,7 +48,6 @@ struct Export : exporting::ExportRequest {
                         .filter = {.s2n = 10, .monoisotopic = 1, .minMass = 60, .maxMass = 20}},
           connection(std::make_unique<database::Connection>()) {
         connection->Open(db.ConnectionString());
-        connection->SetCursorLocation(database::CursorLocation::Client);
     }
 
     std::unique_ptr<database::Connection> connection;

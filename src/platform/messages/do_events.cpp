@@ -63,10 +63,6 @@ void PlatformPostCall(void (*run)(void*), void (*discard)(void*), void* context)
     Messages().posted.emplace_back(run, discard, context);
 }
 
-std::size_t PlatformPendingCallCount(void) {
-    return Messages().posted.size();
-}
-
 void PlatformDoEvents(void) {
     ThreadMessages& messages = Messages();
     if (messages.pump != nullptr)

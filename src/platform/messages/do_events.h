@@ -23,8 +23,6 @@ LUMBROOK_PLATFORM_API void PlatformSetEventPump(void (*pump)(void));
 // `discard(context)` frees a context whose call never runs (its thread ends first).
 LUMBROOK_PLATFORM_API void PlatformPostCall(void (*run)(void* context),
                                             void (*discard)(void* context), void* context);
-// The number of calls waiting in this thread's queue.
-LUMBROOK_PLATFORM_API std::size_t PlatformPendingCallCount(void);
 // Runs the pump, then the calls posted so far. An exception a call throws reaches the caller;
 // the calls behind it stay queued.
 LUMBROOK_PLATFORM_API void PlatformDoEvents(void);
@@ -48,11 +46,6 @@ inline void PostCall(std::function<void()> call) {
     PlatformPostCall(
         [](void* context) { std::unique_ptr<Call>(static_cast<Call*>(context))->operator()(); },
         [](void* context) { delete static_cast<Call*>(context); }, new Call(std::move(call)));
-}
-
-// Number of calls waiting in this thread's queue.
-inline std::size_t PendingCallCount() {
-    return PlatformPendingCallCount();
 }
 
 // Processes pending window-system events, then runs the calls posted so far. Calls posted
