@@ -1,11 +1,8 @@
 // The connection, command and recordset layer, and the probe, on SQLite files built from the
 // schema.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/time.h>  // setitimer: a cancel that comes from a signal handler
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -104,46 +101,6 @@ TEST_F(SqliteConnection, ALockedDatabaseIsWaitedForUpToTheTimeOut) {
     release.join();
     EXPECT_GE(SecondsSince(start), 0.2);
     sqlite3_close(writer);
-}
-
-// Set from a signal handler, as a host's Ctrl-C handler sets the cancel flag.
-std::atomic<bool> alarmCancel = false;
-extern "C" void OnCancelAlarm(int) {
-    alarmCancel = true;
-}
-
-// The interrupt check ends a wait for a lock at once, instead of after the whole time-out.
-TEST_F(SqliteConnection, AWaitForALockEndsWhenTheInterruptCheckSaysSo) {
-    sqlite3* writer = nullptr;
-    ASSERT_EQ(sqlite3_open(db_.Path().c_str(), &writer), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    alarmCancel = false;
-    struct sigaction action {};
-    struct sigaction previous {};
-    action.sa_handler = OnCancelAlarm;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ASSERT_EQ(sigaction(SIGALRM, &action, &previous), 0);
-    itimerval timer{};
-    timer.it_value.tv_usec = 300000;
-    ASSERT_EQ(setitimer(ITIMER_REAL, &timer, nullptr), 0);
-
-    connection_.SetInterruptCheck([] { return alarmCancel.load(); });
-    const auto start = Clock::now();
-    const DatabaseError cancelled =
-        RaisedBy([&] { connection_.Execute("SELECT * FROM FOLDER_OBJECT", 15); });
-    const double elapsed = SecondsSince(start);
-    connection_.SetInterruptCheck({});
-    sigaction(SIGALRM, &previous, nullptr);
-    EXPECT_STREQ(cancelled.what(), "Operation canceled");
-    EXPECT_EQ(cancelled.SqlState(), "HY008");
-    EXPECT_TRUE(alarmCancel);
-    EXPECT_LT(elapsed, 5.0) << "the 15 s time-out was waited out";
-
-    // Once the lock is gone the same connection reads again.
-    sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(writer);
-    EXPECT_EQ(connection_.Execute("SELECT * FROM FOLDER_OBJECT", 5).RecordCount(), 4);
 }
 
 TEST(SqliteOpen, ProvidersAreChosenByName) {

@@ -32,14 +32,7 @@ int main(int argc, char** argv) {
         AddListingTree(rows);
         FixtureDatabase db(argv[1], rows);
         if (argc == 5) {
-            // A peak view that counts an endless sequence before it yields a row.
-            db.Run(
-                "DROP VIEW PEAK_VIEW; CREATE VIEW PEAK_VIEW AS WITH RECURSIVE spin(n) AS "
-                "(SELECT 0 UNION ALL SELECT n + 1 FROM spin) SELECT P.PEAK_LIST_ID AS "
-                "PEAK_LIST_ID, L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID, P.CENTROID AS CENTROID, "
-                "P.AREA AS AREA, P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE, P.ISOTOPIC_FLAG AS "
-                "ISOTOPIC_FLAG FROM PEAK P JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID "
-                "WHERE (SELECT count(*) FROM spin) < 0");
+            db.Run(PeakViewWhere(kEndlessInSqlite));  // every peak query until its time-out
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "export_fixture: %s\n", e.what());

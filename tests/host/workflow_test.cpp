@@ -166,12 +166,7 @@ TEST(Workflow, TimeoutEndsAnExportWhoseServerStoppedAnswering) {
     PostgresDatabase postgres(false);
     postgres.Run(lumbrook::testing::InsertStatements(ListingRows()));
     // A peak query that takes its time, so that the backend can be caught running it.
-    postgres.Run(
-        "CREATE OR REPLACE VIEW PEAK_VIEW AS SELECT P.PEAK_LIST_ID AS PEAK_LIST_ID, "
-        "L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID, P.CENTROID AS CENTROID, P.AREA AS AREA, "
-        "P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE, P.ISOTOPIC_FLAG AS ISOTOPIC_FLAG FROM PEAK P "
-        "JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID WHERE "
-        "length(pg_sleep(20)::text) >= 0;");
+    postgres.Run(lumbrook::testing::PeakViewWhere("length(pg_sleep(20)::text) >= 0"));
     database::Connection monitor;
     monitor.Open(PostgresCluster::Get().MsdasqlString(postgres.Name()));
 

@@ -151,6 +151,14 @@ void AddListingTree(Rows& rows) {
     rows.peaks.push_back({900001, 0, 300.25, 12.5});
 }
 
+std::string PeakViewWhere(const std::string& condition) {
+    return "DROP VIEW PEAK_VIEW;\nCREATE VIEW PEAK_VIEW AS SELECT P.PEAK_LIST_ID AS PEAK_LIST_ID, "
+           "L.JOB_RUN_ITEM_ID AS JOB_RUN_ITEM_ID, P.CENTROID AS CENTROID, P.AREA AS AREA, "
+           "P.SIGNAL_TO_NOISE AS SIGNAL_TO_NOISE, P.ISOTOPIC_FLAG AS ISOTOPIC_FLAG FROM PEAK P "
+           "JOIN PEAK_LIST L ON L.PEAK_LIST_ID = P.PEAK_LIST_ID WHERE " +
+           condition + ";\n";
+}
+
 FixtureDatabase::FixtureDatabase(const Rows& rows, bool baseViews, PeakListIds ids)
     : owned_(std::in_place), folder_(owned_->path()), path_(folder_ + "/test.sqlite") {
     Create(rows, baseViews, ids);

@@ -111,6 +111,16 @@ Rows ProjectsWithSet1();
 // 900001 completed and 900002 not, and job run 41 (MS) has none.
 void AddListingTree(Rows& rows);
 
+// Statements that replace PEAK_VIEW by the same view with `condition` added, in a form SQLite
+// and PostgreSQL both take: a condition that takes its time makes every peak query slow.
+std::string PeakViewWhere(const std::string& condition);
+
+// A condition for PeakViewWhere on SQLite that counts without end: the peak query runs until
+// its time-out or a cancel.
+inline constexpr const char* kEndlessInSqlite =
+    "(WITH RECURSIVE spin(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM spin) "
+    "SELECT count(*) FROM spin) < 0";
+
 // How PEAK_LIST_ID is stored: as the schema has it (integers), or as text ('10'), which the
 // database then orders as text ('10' before '9').
 enum class PeakListIds { Integer, Text };
