@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+
+#include "lumbrook/utf16.h"
 
 namespace lumbrook::host {
 namespace {
@@ -28,72 +31,47 @@ std::string DisplayText(const Cell& cell) {
     return cell.text;
 }
 
-// The length of the well-formed UTF-8 character at `p` (at most `left` bytes), or 0 when the
-// bytes there are not one: a stray continuation byte, an overlong form, a surrogate, a value
-// beyond U+10FFFF or a sequence cut short.
-std::size_t Utf8Length(const unsigned char* p, std::size_t left) {
-    const unsigned char c = p[0];
-    std::size_t length = 0;
-    char32_t cp = 0;
-    if (c < 0x80)
-        return 1;
-    if ((c & 0xE0) == 0xC0)
-        length = 2, cp = c & 0x1F;
-    else if ((c & 0xF0) == 0xE0)
-        length = 3, cp = c & 0x0F;
-    else if ((c & 0xF8) == 0xF0)
-        length = 4, cp = c & 0x07;
-    if (length == 0 || left < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    const char32_t min = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
-}
-
 }  // namespace
 
 std::string JsonString(const std::string& text) {
+    // JSON is UTF-8. The text is read by the binary interface's own decoding: what is not a
+    // character there (a byte that is not UTF-8, a surrogate alone) becomes U+FFFD.
+    const std::u16string wide = platform::Utf8ToUtf16(text);
     std::string out = "\"";
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char byte = bytes[i];
-        if (byte >= 0x80) {
-            // JSON is UTF-8: a byte that is not part of a character becomes U+FFFD.
-            const std::size_t length = Utf8Length(bytes + i, text.size() - i);
-            out += length == 0 ? std::string("\xEF\xBF\xBD") : text.substr(i, length);
-            i += length == 0 ? 1 : length;
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        const char16_t unit = wide[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+            wide[i + 1] <= 0xDFFF) {
+            out += platform::Utf16ToUtf8(std::u16string_view(wide).substr(i++, 2));
             continue;
         }
-        ++i;
-        switch (byte) {
-            case '"':
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            out += "\xEF\xBF\xBD";
+            continue;
+        }
+        switch (unit) {
+            case u'"':
                 out += "\\\"";
                 break;
-            case '\\':
+            case u'\\':
                 out += "\\\\";
                 break;
-            case '\n':
+            case u'\n':
                 out += "\\n";
                 break;
-            case '\r':
+            case u'\r':
                 out += "\\r";
                 break;
-            case '\t':
+            case u'\t':
                 out += "\\t";
                 break;
             default:
-                if (byte < 0x20 || byte == 0x7F) {
+                if (unit < 0x20 || unit == 0x7F) {
                     char escape[8];
-                    std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+                    std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(unit));
                     out += escape;
                 } else {
-                    out += static_cast<char>(byte);
+                    out += platform::Utf16ToUtf8(std::u16string_view(&unit, 1));
                 }
         }
     }
