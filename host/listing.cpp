@@ -173,12 +173,13 @@ std::optional<SpotSet> FindSpotSet(ILumbrookHostSupport2& support, const std::st
     // A spot set's id goes into the object's 32-bit properties and the exports' names.
     if (byId && (text.size() > 10 || std::stoll(text) > 2147483647LL))
         throw UsageError(option + ": the spot set id " + text + " is beyond 32 bits");
+    const long long id = byId ? std::stoll(text) : 0;
     const auto all = WalkSpotSets(support, status);
     if (!all)
         return std::nullopt;
     std::vector<SpotSet> found;
     for (const SpotSet& spotSet : *all) {
-        if (byId ? spotSet.id == std::stoll(text) : spotSet.path == text)
+        if (byId ? spotSet.id == id : spotSet.path == text)
             found.push_back(spotSet);
     }
     if (found.size() == 1)
