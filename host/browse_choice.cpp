@@ -1,7 +1,6 @@
 #include "browse_choice.h"
 
-#include <fcntl.h>   // open
-#include <unistd.h>  // close, unlink
+#include <unistd.h>  // access
 
 #include <cerrno>
 #include <cstring>
@@ -29,22 +28,22 @@ std::string EntryCountLine(std::size_t count) {
 }
 
 std::string WhyNotWritable(const std::string& file) {
+    if (file == "-")
+        return {};
+    const auto refused = [&file](int error) {
+        return "cannot write " + file + ": " + std::strerror(error);
+    };
     std::error_code error;
-    // A folder under that name would make the final rename fail after the whole export.
+    // A folder under that name can never become a peak list file.
     if (std::filesystem::is_directory(file, error))
-        return "cannot write " + file + ": " + std::strerror(EISDIR);
-    // The export's own first step: creating the file it writes aside. A file of that name
-    // left by an earlier run is opened, not truncated, and kept.
-    const std::string partial = file + ".part";
-    int descriptor = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    bool created = descriptor >= 0;
-    if (!created && errno == EEXIST)
-        descriptor = ::open(partial.c_str(), O_WRONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return "cannot write " + file + ": " + std::strerror(errno);
-    ::close(descriptor);
-    if (created)
-        ::unlink(partial.c_str());
+        return refused(EISDIR);
+    // Something there already is the export's to judge (it may be written in place); a new
+    // file needs a folder where it can be created. Nothing is created here.
+    if (std::filesystem::exists(std::filesystem::symlink_status(file, error)))
+        return {};
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0)
+        return refused(errno);
     return {};
 }
 

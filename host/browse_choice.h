@@ -14,10 +14,10 @@ std::vector<std::string> SplitEntries(const std::string& list);
 // "DescriptorList=1 entry", "DescriptorList=3 entries": the count line printed after a choice.
 std::string EntryCountLine(std::size_t count);
 
-// Empty when `file` can be written by an export (it is written aside, as `file` + ".part",
-// and renamed into place); otherwise why not, as "cannot write FILE: reason". Checked before
-// the window opens, so the user does not choose spectra for a file that can never be made.
-// An existing `file` is left as it is.
+// Empty when an export may write `file`; otherwise why not, as "cannot write FILE: reason":
+// a folder under that name, or no file there and a folder where none can be created. Checked
+// before the window opens, so the user does not choose spectra for a file that can never be
+// made; nothing is created or changed. "-" (standard output) is always accepted.
 std::string WhyNotWritable(const std::string& file);
 
 // Empty when the choice gives something to export; otherwise the reason ("nothing selected to

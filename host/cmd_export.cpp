@@ -1,26 +1,19 @@
 // lumbrook export: writes the peak lists of a job run, or of one job run item, into a peak
 // list file through the object's Connect and DoExport, as any automation host would.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <memory>
 
 #include "command.h"
 #include "connect_options.h"
 #include "deadline.h"
+#include "export_call.h"
 #include "export_runs.h"
 #include "listing.h"
 #include "lumbrook/bstr.h"
-#include "lumbrook/com_ptr.h"
-#include "lumbrook/progress_sink.h"
 #include "number_options.h"
 #include "server.h"
 
@@ -43,107 +36,6 @@ constexpr const char* kDescription =
     "whenever the export fails or is killed. Ctrl-C, SIGTERM and SIGHUP cancel a running\n"
     "export: FILE then holds the complete blocks written so far, and the exports still to come\n"
     "are not started. A second one ends at once and FILE stays as it was.";
-
-// The object under export, for the signal handler, and how many stop signals arrived.
-_Lumbrook* volatile exportingObject = nullptr;
-volatile std::sig_atomic_t interruptCount = 0;
-
-// The signals that stop an export: Ctrl-C, a scheduler's or service manager's SIGTERM, a
-// closed terminal's SIGHUP.
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-// The first stop signal cancels the export through Cancel, which only sets a flag and is
-// documented as safe here; the export then ends on a complete block. A second one, while the
-// cancel is under way, ends the process at once by the signal's own default action: the
-// target then holds what it held before the export.
-extern "C" void OnStopSignal(int signalNumber) {
-    interruptCount = interruptCount + 1;
-    if (interruptCount > 1) {
-        struct sigaction defaultAction {};
-        defaultAction.sa_handler = SIG_DFL;
-        sigemptyset(&defaultAction.sa_mask);
-        sigaction(signalNumber, &defaultAction, nullptr);
-        raise(signalNumber);
-        return;
-    }
-    if (_Lumbrook* object = exportingObject)
-        object->Cancel();
-}
-
-// The progress line on stderr: at most ten updates a second, and the last one when the export
-// ends. Its counts come from the export itself (the Progress event and the object's export
-// counts); the output is never read, so a pipe, a FIFO or a terminal as output behaves as a
-// file does.
-class ProgressLine {
-  public:
-    ProgressLine(bool enabled, _Lumbrook& object) : enabled_(enabled) {
-        if (enabled_)
-            object.QueryInterface(IID_ILumbrookHostSupport, support_.out_void());
-    }
-
-    void Show(long done, long total, bool final) {
-        if (!enabled_)
-            return;
-        const auto now = Clock::now();
-        if (!final && shown_ && now - lastShown_ < std::chrono::milliseconds(100))
-            return;
-        shown_ = true;
-        lastShown_ = now;
-        LONG blocks = 0;
-        LONG peakLines = 0;
-        double bytes = 0;
-        if (support_)
-            support_->GetExportCounts(&blocks, &peakLines, &bytes);
-        const double seconds = std::chrono::duration<double>(now - start_).count();
-        const double rate = seconds > 0 ? done / seconds : 0;
-        std::fprintf(stderr,
-                     "\r%ld of %ld spectra, %ld peak lines, %.1f MB, %.0f spectra/s, %.1f s\033[K",
-                     done, total, static_cast<long>(peakLines), bytes / 1e6, rate, seconds);
-        std::fflush(stderr);
-    }
-    void End() {
-        if (enabled_ && shown_)
-            std::fputc('\n', stderr);
-    }
-    long lastDone = 0;
-    long lastTotal = 0;
-
-  private:
-    using Clock = std::chrono::steady_clock;
-    bool enabled_;
-    platform::ComPtr<ILumbrookHostSupport> support_;
-    Clock::time_point start_ = Clock::now();
-    Clock::time_point lastShown_{};
-    bool shown_ = false;
-};
-
-// Installs the stop signals' handler for the life of the export and restores the previous
-// dispositions afterwards.
-class StopSignals {
-  public:
-    explicit StopSignals(_Lumbrook& object) {
-        interruptCount = 0;
-        exportingObject = &object;
-        struct sigaction action {};
-        action.sa_handler = OnStopSignal;
-        action.sa_flags = SA_RESTART;  // the export's reads and writes go on after a Cancel
-        sigemptyset(&action.sa_mask);
-        for (const int signalNumber : kStopSignals)
-            sigaddset(&action.sa_mask, signalNumber);
-        for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
-            sigaction(kStopSignals[i], &action, &previous_[i]);
-    }
-    ~StopSignals() {
-        for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
-            sigaction(kStopSignals[i], &previous_[i], nullptr);
-        exportingObject = nullptr;
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-  private:
-    struct sigaction previous_[std::size(kStopSignals)]{};
-};
 
 struct ExportOptions {
     ConnectOptions connection;
@@ -169,103 +61,6 @@ struct ExportOptions {
     CLI::Option* s2nOption = nullptr;
     CLI::Option* monoisotopicOption = nullptr;
 };
-
-// The exit status of one export's result; a worse one wins over a better.
-int StatusOf(const ExportSummary& summary) {
-    if (summary.result == "true")
-        return kExitOk;
-    return summary.result == "false" ? kExitFailed : kExitObjectError;
-}
-
-int Worse(int a, int b) {
-    return std::max(a, b);
-}
-
-// The object's sentence on the last export and its counts, into `summary`.
-void ReadExportReport(_Lumbrook& object, ExportSummary& summary) {
-    const auto support = HostSupport(object);
-    if (!support)
-        return;
-    BSTR message = nullptr;
-    if (SUCCEEDED(support->GetLastExportMessage(&message)))
-        summary.message = TakeText(message);
-    LONG blocks = 0;
-    LONG peakLines = 0;
-    double bytes = 0;
-    if (SUCCEEDED(support->GetExportCounts(&blocks, &peakLines, &bytes))) {
-        summary.spectra = blocks;
-        summary.peakLines = peakLines;
-        summary.bytes = static_cast<long long>(bytes);
-    }
-}
-
-// What one DoExport came to, beyond its summary.
-struct Outcome {
-    HRESULT hr = S_OK;
-    bool cancelled = false;
-    std::string error;  // a failed DoExport's error info with its number
-};
-
-// One DoExport into `file` with the object's values, with the progress line. The caller holds
-// the stop signals for the whole call.
-ExportSummary ExportOnce(_Lumbrook& o, const std::string& file, long jobRun, long item, bool quiet,
-                         Outcome& outcome) {
-    ExportSummary summary;
-    summary.jobRun = jobRun;
-    summary.item = item;
-    summary.file = file;
-    const auto start = std::chrono::steady_clock::now();
-    const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
-    ProgressLine progress(showProgress, o);
-    // Progress events feed the progress line, and a stop signal that came before the export
-    // cleared its cancel flag becomes a Cancel again here.
-    bool cancelledHere = false;
-    ProgressSink sink([&](LONG done, LONG total) {
-        progress.lastDone = done;
-        progress.lastTotal = total;
-        progress.Show(done, total, false);
-        if (interruptCount > 0 && !cancelledHere) {
-            cancelledHere = true;
-            o.Cancel();
-        }
-        return S_OK;
-    });
-    const ProgressAdvice advice(o, sink);
-    // "-" is standard output, written through the descriptor the host was given.
-    platform::Bstr outFile(file == "-" ? std::string("/dev/stdout") : file);
-    BSTR outFileArgument = outFile.get();  // in/out by reference; DoExport leaves it as it is
-    VARIANT_BOOL exported = VARIANT_FALSE;
-    outcome.hr = o.DoExport(&outFileArgument, &exported);
-    progress.Show(progress.lastDone, progress.lastTotal, true);
-    progress.End();
-    summary.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    outcome.cancelled = cancelledHere || interruptCount > 0;
-    if (FAILED(outcome.hr)) {
-        outcome.error = DescribeError(outcome.hr);  // before another call replaces the info
-        summary.result = "error";
-        ReadExportReport(o, summary);
-        return summary;
-    }
-    ReadExportReport(o, summary);
-    summary.result = exported != VARIANT_FALSE ? "true" : "false";
-    if (exported == VARIANT_FALSE && outcome.cancelled)
-        summary.message = "cancelled";
-    return summary;
-}
-
-// The summary line on stderr (with --quiet only for an export that did not come out true)
-// and, with --json, the JSON line on stdout.
-void Report(const ExportSummary& summary, const ExportOptions& options) {
-    if (!options.quiet)
-        std::cerr << SummaryLine(summary) << "\n";
-    else if (summary.result != "true" && summary.message != "cancelled")
-        std::cerr << "lumbrook export: " << summary.file << ": " << summary.message << "\n";
-    if (summary.message == "cancelled")
-        std::cerr << "lumbrook export: cancelled\n";
-    if (options.json)
-        std::cout << SummaryJson(summary) << std::endl;
-}
 
 // Sets the object's values from the options. Returns kExitOk or the status of the failure,
 // which has been reported.
@@ -355,7 +150,7 @@ int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
     // One handler for the whole call: a stop signal between two exports starts no more.
     const StopSignals stopSignals(o);
     for (const Planned& planned : plan) {
-        if (interruptCount > 0) {
+        if (StopRequested()) {
             std::cerr << "lumbrook export: cancelled\n";
             return Worse(status, kExitFailed);
         }
@@ -363,14 +158,14 @@ int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
         if (FAILED(hr = o.put_JobRunID(planned.jobRun)))
             return Worse(status, ReportObjectError("setting JobRunID", hr));
         Outcome outcome;
-        const ExportSummary summary =
-            ExportOnce(o, planned.file, planned.jobRun, 0, options.quiet, outcome);
+        const ExportSummary summary = ExportOnce(o, ExportCall::DoExport, planned.file,
+                                                 planned.jobRun, 0, options.quiet, outcome);
         if (outcome.hr == LUMBROOK_E_NOMSMS && !options.spotSet.empty()) {
             // A spot set holds MS runs too; they are not what an MS/MS export is asked for.
             std::cerr << "job run " << planned.jobRun << " skipped: " << summary.message << "\n";
             continue;
         }
-        Report(summary, options);
+        Report("export", summary, options.quiet, options.json);
         status = Worse(status, StatusOf(summary));
         if (outcome.cancelled)
             break;  // Ctrl-C stops the whole call, not just this export
@@ -405,8 +200,8 @@ int ExportToFile(_Lumbrook& o, const ExportOptions& options) {
         return ReportObjectError("setting JobRunID", hr);
     const StopSignals stopSignals(o);
     Outcome outcome;
-    const ExportSummary summary =
-        ExportOnce(o, options.out, jobRun, oneItem ? options.item : 0, options.quiet, outcome);
+    const ExportSummary summary = ExportOnce(o, ExportCall::DoExport, options.out, jobRun,
+                                             oneItem ? options.item : 0, options.quiet, outcome);
     if (FAILED(outcome.hr)) {
         // The object's error with its number, as every object error is told.
         std::cerr << "lumbrook: DoExport: " << outcome.error << "\n";
@@ -414,7 +209,7 @@ int ExportToFile(_Lumbrook& o, const ExportOptions& options) {
             std::cout << SummaryJson(summary) << std::endl;
         return kExitObjectError;
     }
-    Report(summary, options);
+    Report("export", summary, options.quiet, options.json);
     return StatusOf(summary);
 }
 

@@ -137,6 +137,17 @@ struct ILumbrookHostSupport2 : IUnknown {
      * Pwd key, read as the providers read them, and every value that holds such a key (a
      * driver's option string, say) written as ***. */
     virtual HRESULT MaskConnectionString(BSTR text, BSTR* pMasked) = 0;
+    /* DoExport of every entry of DescriptorList, one after the other into the one file
+     * OutFile, in the list's order: an entry with AllSpectra True as its whole job run, any
+     * other as its job run item with its own MS type; the filter is the object's. The file
+     * is written as DoExport writes it (replaced only when complete, the database being read
+     * refused), Progress counts the spectra of the whole list and Cancel stops the whole list.
+     * *pRetVal is VARIANT_TRUE when every entry was exported completely; VARIANT_FALSE when
+     * the list is empty, when an entry had nothing to export (the file holds the others) or
+     * on a cancel, with GetLastExportMessage saying which. E_INVALIDARG, before anything is
+     * written, for an entry not of the data browser's form. The object's own properties stay
+     * as they are. */
+    virtual HRESULT DoExportList(BSTR* OutFile, VARIANT_BOOL* pRetVal) = 0;
 };
 
 #else /* C */
@@ -211,6 +222,7 @@ typedef struct ILumbrookHostSupport2Vtbl {
     HRESULT(*QueryListingById)
     (ILumbrookHostSupport2* This, LONG listing, LONGLONG id, BSTR* pRows);
     HRESULT (*MaskConnectionString)(ILumbrookHostSupport2* This, BSTR text, BSTR* pMasked);
+    HRESULT (*DoExportList)(ILumbrookHostSupport2* This, BSTR* OutFile, VARIANT_BOOL* pRetVal);
 } ILumbrookHostSupport2Vtbl;
 struct ILumbrookHostSupport2 {
     const ILumbrookHostSupport2Vtbl* lpVtbl;

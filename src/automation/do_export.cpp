@@ -1,11 +1,14 @@
-// DoExport: hands the object's stored export request and its own connection to the export
-// engine and returns the engine's result; the engine's errors become the object's automation
-// errors.
+// DoExport and DoExportList: hand the object's stored export request (for a list, one request
+// per DescriptorList entry) and its own connection to the export engine and return the
+// engine's result; the engine's errors become the object's automation errors.
 #include <new>
+#include <string>
+#include <vector>
 
 #include "automation/lumbrook_object.h"
 #include "export/export_peak_lists.h"
 #include "export/file_error.h"
+#include "global/descriptor_list.h"
 #include "global/process_state.h"
 #include "lumbrook/bstr.h"
 #include "platform/com/error_info.h"
@@ -99,27 +102,57 @@ std::string FalseResultMessage(const ExportRelay& relay, const exporting::Export
     return "the peaks could not be read; the file holds what was read";
 }
 
+// Why a list export returned false, from what was asked, what the engine reported and what
+// its events told.
+std::string ListFalseMessage(const ExportRelay& relay, const exporting::ListReport& report,
+                             std::size_t entries, bool connected) {
+    const std::string of = " of " + std::to_string(entries) + " entries";
+    if (!connected)
+        return "not connected: call Connect first";
+    if (entries == 0)
+        return "DescriptorList holds no entry: nothing to export";
+    if (relay.cancelled) {
+        return "cancelled in entry " + std::to_string(report.started) + of +
+               "; the file ends on a complete block";
+    }
+    if (report.empty == static_cast<long>(entries))
+        return "no entry of DescriptorList has spectra in this database";
+    if (report.empty > 0) {
+        return std::to_string(report.empty) + of +
+               " have no spectra in this database; the file holds the others";
+    }
+    if (relay.skippedBatches > 0) {
+        return std::to_string(relay.skippedBatches) +
+               " batches could not be read; the file holds the others";
+    }
+    return "the peaks could not be read; the file holds what was read";
+}
+
+// The export requests of DescriptorList's entries: the object's filter and views, each
+// entry's job run, item, kind and MS type.
+std::vector<exporting::ExportRequest> RequestsOf(const std::vector<DescriptorEntry>& entries,
+                                                 const exporting::ExportRequest& stored) {
+    std::vector<exporting::ExportRequest> requests;
+    requests.reserve(entries.size());
+    for (const DescriptorEntry& entry : entries) {
+        exporting::ExportRequest request = stored;
+        request.jobRunId = entry.jobRunId;
+        request.jobRunItemId = entry.jobRunItemId;
+        request.allSpectra = entry.allSpectra;
+        request.msType = entry.allSpectra ? "MS-MS" : entry.msType;
+        requests.push_back(std::move(request));
+    }
+    return requests;
+}
+
 }  // namespace
 
-HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
-    if (OutFile == nullptr || pRetVal == nullptr)
-        return E_POINTER;
-    const SelfReference self(static_cast<_Lumbrook*>(this));
-    const std::string outFile = platform::Utf8FromBstr(*OutFile);
-    exportCounts_ = {};
-    lastExportMessage_.clear();
-    ExportRelay relay(events_, exportCounts_);
-    // The views are those the last probe of a connection found, as the export starts.
-    export_.views = exporting::ViewsFor(Global().useBaseViews);
+// Runs `exportCall` and turns the engine's errors into the object's automation errors, keeping
+// each error's text as the last export message.
+template <typename ExportCall>
+HRESULT LumbrookObject::RaisingExportErrors(ExportCall exportCall) {
     try {
-        // A C host's BSTR may carry text after a NUL, which the system would cut off.
-        exporting::RefuseNulInFileName(outFile);
-        const bool exported =
-            exporting::ExportPeakLists(export_, outFile, ownConnection_, relay, &exportCounts_);
-        if (!exported)
-            lastExportMessage_ = FalseResultMessage(relay, export_, ownConnection_ != nullptr);
-        *pRetVal = exported ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
+        return exportCall();
     } catch (const exporting::NoMsMsDataError& e) {
         lastExportMessage_ = e.what();
         return platform::RaiseError(LUMBROOK_E_NOMSMS, kErrorSource, e.what());
@@ -135,6 +168,61 @@ HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
         lastExportMessage_ = e.what();
         return platform::RaiseError(E_FAIL, kErrorSource, e.what());
     }
+}
+
+void LumbrookObject::BeginExport() {
+    exportCounts_ = {};
+    lastExportMessage_.clear();
+    // The views are those the last probe of a connection found, as the export starts.
+    export_.views = exporting::ViewsFor(Global().useBaseViews);
+}
+
+HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
+    if (OutFile == nullptr || pRetVal == nullptr)
+        return E_POINTER;
+    const SelfReference self(static_cast<_Lumbrook*>(this));
+    const std::string outFile = platform::Utf8FromBstr(*OutFile);
+    BeginExport();
+    ExportRelay relay(events_, exportCounts_);
+    return RaisingExportErrors([&] {
+        // A C host's BSTR may carry text after a NUL, which the system would cut off.
+        exporting::RefuseNulInFileName(outFile);
+        const bool exported =
+            exporting::ExportPeakLists(export_, outFile, ownConnection_, relay, &exportCounts_);
+        if (!exported)
+            lastExportMessage_ = FalseResultMessage(relay, export_, ownConnection_ != nullptr);
+        *pRetVal = exported ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+
+HRESULT LumbrookObject::DoExportList(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
+    if (OutFile == nullptr || pRetVal == nullptr)
+        return E_POINTER;
+    const SelfReference self(static_cast<_Lumbrook*>(this));
+    const std::string outFile = platform::Utf8FromBstr(*OutFile);
+    BeginExport();
+    std::size_t badEntry = 0;
+    const auto entries = ReadDescriptorList(descriptorList_, badEntry);
+    if (!entries) {
+        lastExportMessage_ = "entry " + std::to_string(badEntry) +
+                             " of DescriptorList is not of the form "
+                             "descriptor:job run:item:True or False:MS or MS-MS";
+        return platform::RaiseError(E_INVALIDARG, kErrorSource, lastExportMessage_);
+    }
+    ExportRelay relay(events_, exportCounts_);
+    return RaisingExportErrors([&] {
+        exporting::RefuseNulInFileName(outFile);
+        exporting::ListReport report;
+        const bool exported = exporting::ExportPeakListsOfList(
+            RequestsOf(*entries, export_), outFile, ownConnection_, relay, &exportCounts_, &report);
+        if (!exported) {
+            lastExportMessage_ =
+                ListFalseMessage(relay, report, entries->size(), ownConnection_ != nullptr);
+        }
+        *pRetVal = exported ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
 }
 
 HRESULT LumbrookObject::GetLastExportMessage(BSTR* pText) {

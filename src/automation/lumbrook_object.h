@@ -95,8 +95,15 @@ class LumbrookObject final : public _Lumbrook,
     // ILumbrookHostSupport2.
     HRESULT QueryListingById(LONG listing, LONGLONG id, BSTR* pRows) override;
     HRESULT MaskConnectionString(BSTR text, BSTR* pMasked) override;
+    HRESULT DoExportList(BSTR* OutFile, VARIANT_BOOL* pRetVal) override;
 
   private:
+    // Clears the last export's counts and message and sets the views an export reads.
+    void BeginExport();
+    // Runs an export call, turning the engine's errors into the object's automation errors.
+    template <typename ExportCall>
+    HRESULT RaisingExportErrors(ExportCall exportCall);
+
     // The rows of a listing query on the object's own connection, for QueryListing and
     // QueryListingById; raises the database's error.
     HRESULT RunListing(LONG listing, LONGLONG id, bool asTheQueryNamesThem, BSTR* pRows);

@@ -4,19 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "global/descriptor_list.h"
 #include "util/string_builder.h"
 
 namespace lumbrook::browser {
-namespace {
-
-// One entry of DescriptorList: "descriptor:job run:item:True or False:MS type".
-std::string Entry(const std::string& descriptor, std::int32_t jobRunId, std::int32_t itemId,
-                  bool allSpectra, const std::string& msType) {
-    return descriptor + ":" + std::to_string(jobRunId) + ":" + std::to_string(itemId) + ":" +
-           (allSpectra ? "True" : "False") + ":" + msType;
-}
-
-}  // namespace
 
 std::int32_t ItemIdFromText(const std::string& text) {
     const char* begin = text.c_str();
@@ -41,7 +32,7 @@ void FillHandover(BrowserHandoverRecord& record, const std::string& descriptor,
         record.AllSpectra = true;
         record.JobRunItemID = 0;
         record.MSType = "MS-MS";
-        record.DescriptorList = Entry(descriptor, jobRunId, 0, true, "MS-MS");
+        record.DescriptorList = EntryText({descriptor, jobRunId, 0, true, "MS-MS"});
         return;
     }
     record.AllSpectra = false;
@@ -49,7 +40,7 @@ void FillHandover(BrowserHandoverRecord& record, const std::string& descriptor,
     for (std::size_t i = 0; i < rows.size(); ++i) {
         record.JobRunItemID = ItemIdFromText(rows[i].jobRunItemId);
         record.MSType = rows[i].opmodeName.find("MS-MS") != std::string::npos ? "MS-MS" : "MS";
-        builder.Add(Entry(descriptor, jobRunId, record.JobRunItemID, false, record.MSType));
+        builder.Add(EntryText({descriptor, jobRunId, record.JobRunItemID, false, record.MSType}));
         if (i + 1 < rows.size())
             builder.Add(std::string(1, '\0'));
     }

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -288,25 +289,171 @@ bool BatchedExport::MergeBatch(Recordset& peaks, const PeakColumns& peakColumns,
     }
 }
 
+// The file an export writes: created when the first spectra to write have been found, so that
+// an export with nothing to write creates none.
+class Output {
+  public:
+    Output(const std::string& outFile, const std::unique_ptr<Connection>& connection)
+        : outFile_(outFile), connection_(connection) {}
+
+    // The writer, opened on first use; the database being read is refused as the file.
+    PeakListWriter& Writer() {
+        if (!writer_) {
+            RefuseDatabaseAsOutput(outFile_, *connection_);
+            writer_.emplace(outFile_);
+        }
+        return *writer_;
+    }
+    bool Opened() const { return writer_.has_value(); }
+    // Commits the file and tells `counts` what it holds.
+    void Finish(WriterCounts* counts) {
+        writer_->Finish();
+        if (counts != nullptr)
+            *counts = writer_->Counts();
+    }
+    // Whether a writer that goes without Finish leaves the target as it was (see
+    // PeakListWriter::KeepsTargetUntilFinished); true while nothing was opened.
+    bool KeepsTargetUntilFinished() const {
+        return !writer_ || writer_->KeepsTargetUntilFinished();
+    }
+
+  private:
+    const std::string& outFile_;
+    const std::unique_ptr<Connection>& connection_;
+    std::optional<PeakListWriter> writer_;
+};
+
 // Told the counts of what the target holds when the export ends in an exception: a target
 // replaced only at the end is then as it was, and the blocks written into the discarded
 // temporary file are no longer anywhere.
 class CountsOfWhatStays {
   public:
-    CountsOfWhatStays(const PeakListWriter& writer, WriterCounts* counts)
-        : writer_(writer), counts_(counts), exceptions_(std::uncaught_exceptions()) {}
+    CountsOfWhatStays(const Output& output, WriterCounts* counts)
+        : output_(output), counts_(counts), exceptions_(std::uncaught_exceptions()) {}
     ~CountsOfWhatStays() {
         if (counts_ != nullptr && std::uncaught_exceptions() > exceptions_ &&
-            writer_.KeepsTargetUntilFinished())
+            output_.KeepsTargetUntilFinished())
             *counts_ = {};
     }
     CountsOfWhatStays(const CountsOfWhatStays&) = delete;
     CountsOfWhatStays& operator=(const CountsOfWhatStays&) = delete;
 
   private:
-    const PeakListWriter& writer_;
+    const Output& output_;
     WriterCounts* counts_;
     int exceptions_;
+};
+
+bool IsBatched(const ExportRequest& request) {
+    return request.allSpectra || request.msType != "MS";
+}
+
+// Tells the listener which kind of export starts, before its first query: a cancel requested
+// while that query runs then interrupts it instead of being forgotten.
+void TellStarting(ExportListener& listener, bool batched) {
+    if (batched)
+        listener.BatchedExportStarting();
+    else
+        listener.MsExportStarting();
+}
+
+// How the export of one request ended.
+enum class RequestEnd {
+    NothingToRead,  // the spectrum query failed or found nothing: nothing was written
+    Complete,       // every spectrum was read and written
+    Incomplete,     // batches or peaks could not be read; the others were written
+    Cancelled,      // the listener asked to stop; what was written ends on a complete block
+};
+
+// Writes what `request` asks for through `output`.
+RequestEnd ExportRequestInto(const ExportRequest& request,
+                             const std::unique_ptr<Connection>& connection,
+                             ExportListener& listener, Output& output) {
+    std::optional<Recordset> spectra = TryQuery(
+        connection,
+        SpectrumQuery(request.views, request.allSpectra, request.jobRunId, request.jobRunItemId),
+        &listener);
+    if (!spectra || spectra->RecordCount() < 1)
+        return RequestEnd::NothingToRead;
+    const std::optional<SpectrumColumns> columns =
+        FindSpectrumColumns(*spectra, request.allSpectra);
+    if (!columns)
+        return RequestEnd::NothingToRead;
+    if (request.allSpectra && !IsMsMs(spectra->At(1, columns->opmodeName)))
+        throw NoMsMsDataError();
+
+    PeakListWriter& writer = output.Writer();
+    if (IsBatched(request)) {
+        BatchedExport batched{.request = request,
+                              .connection = connection,
+                              .listener = listener,
+                              .spectra = *spectra,
+                              .columns = *columns,
+                              .writer = writer};
+        bool complete = true;
+        if (!batched.Run(complete))
+            return RequestEnd::Cancelled;
+        return complete ? RequestEnd::Complete : RequestEnd::Incomplete;
+    }
+    // The MS export: one item's peaks, every peak list merged, as bare peak lines. It never
+    // pauses, but a cancel still interrupts its one slow part, the peak query.
+    std::optional<Recordset> peaks =
+        TryQuery(connection,
+                 ItemPeakQuery(request.views, request.jobRunItemId, request.filter.s2n,
+                               request.filter.monoisotopic),
+                 &listener);
+    const std::optional<PeakColumns> peakColumns =
+        peaks ? FindPeakColumns(*peaks, false) : std::nullopt;
+    if (!peakColumns)
+        return RequestEnd::Incomplete;  // an empty file from a failed query is no complete one
+    for (peaks->MoveFirst(); !peaks->IsEOF(); peaks->MoveNext()) {
+        writer.PeakLine(NumberValue(peaks->Field(peakColumns->centroid)),
+                        NumberValue(peaks->Field(peakColumns->area)));
+    }
+    return RequestEnd::Complete;
+}
+
+// The listener of one request of a list, in front of the list's own: the kind of export is
+// told once for the whole list, and progress counts the spectra of the whole list. The
+// requests still to come count one spectrum each until they are read, and a request that
+// reports no spectra (an MS one, or one with nothing to read) counts as one when it ends.
+class ListListener final : public ExportListener {
+  public:
+    ListListener(ExportListener& list, long requests) : list_(list), left_(requests) {}
+
+    void RequestStarting() {
+        --left_;
+        lastTotal_ = 0;
+    }
+    // Reports the request's end unless its own last report said the same already.
+    void RequestEnded(const WriterCounts& written) {
+        before_ += std::max(lastTotal_, 1L);
+        if (before_ != reportedDone_ || before_ + left_ != reportedTotal_)
+            Report(before_, before_ + left_, written);
+    }
+
+    // Every report of the request is passed on, as DoExport passes them.
+    void SpectrumDone(long done, long total, const WriterCounts& written) override {
+        lastTotal_ = total;
+        Report(before_ + done, before_ + total + left_, written);
+    }
+    void BatchSkipped() override { list_.BatchSkipped(); }
+    void Pause() override { list_.Pause(); }
+    bool CancelRequested() override { return list_.CancelRequested(); }
+
+  private:
+    void Report(long done, long total, const WriterCounts& written) {
+        reportedDone_ = done;
+        reportedTotal_ = total;
+        list_.SpectrumDone(done, total, written);
+    }
+
+    ExportListener& list_;
+    long left_;
+    long before_ = 0;
+    long lastTotal_ = 0;
+    long reportedDone_ = -1;
+    long reportedTotal_ = -1;
 };
 
 }  // namespace
@@ -315,62 +462,50 @@ bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
                      const std::unique_ptr<Connection>& connection, ExportListener& listener,
                      WriterCounts* counts) {
     const ExportEndedGuard endedGuard(listener);
-    const bool isBatched = request.allSpectra || request.msType != "MS";
-    // Told before the spectrum query, not after it: a cancel requested while that query runs
-    // then interrupts it instead of being forgotten.
-    if (isBatched)
-        listener.BatchedExportStarting();
-    else
-        listener.MsExportStarting();
-
-    std::optional<Recordset> spectra = TryQuery(
-        connection,
-        SpectrumQuery(request.views, request.allSpectra, request.jobRunId, request.jobRunItemId),
-        &listener);
-    if (!spectra || spectra->RecordCount() < 1)
+    TellStarting(listener, IsBatched(request));
+    Output output(outFile, connection);
+    const CountsOfWhatStays countsOnFailure(output, counts);
+    const RequestEnd end = ExportRequestInto(request, connection, listener, output);
+    if (end == RequestEnd::NothingToRead)
         return false;
-    const std::optional<SpectrumColumns> columns =
-        FindSpectrumColumns(*spectra, request.allSpectra);
-    if (!columns)
-        return false;
-    if (request.allSpectra && !IsMsMs(spectra->At(1, columns->opmodeName)))
-        throw NoMsMsDataError();
+    output.Finish(counts);
+    return end == RequestEnd::Complete;
+}
 
-    RefuseDatabaseAsOutput(outFile, *connection);
-    PeakListWriter writer(outFile);
-    const CountsOfWhatStays countsOnFailure(writer, counts);
-    bool complete = true;
-    if (isBatched) {
-        BatchedExport batched{.request = request,
-                              .connection = connection,
-                              .listener = listener,
-                              .spectra = *spectra,
-                              .columns = *columns,
-                              .writer = writer};
-        const bool ranToEnd = batched.Run(complete);
-        complete = ranToEnd && complete;
-    } else {
-        // The MS export: one item's peaks, every peak list merged, as bare peak lines. It
-        // never pauses, but a cancel still interrupts its one slow part, the peak query.
-        std::optional<Recordset> peaks =
-            TryQuery(connection,
-                     ItemPeakQuery(request.views, request.jobRunItemId, request.filter.s2n,
-                                   request.filter.monoisotopic),
-                     &listener);
-        const std::optional<PeakColumns> peakColumns =
-            peaks ? FindPeakColumns(*peaks, false) : std::nullopt;
-        if (!peakColumns) {
-            complete = false;  // an empty file from a failed query is no complete export
-        } else {
-            for (peaks->MoveFirst(); !peaks->IsEOF(); peaks->MoveNext()) {
-                writer.PeakLine(NumberValue(peaks->Field(peakColumns->centroid)),
-                                NumberValue(peaks->Field(peakColumns->area)));
+bool ExportPeakListsOfList(const std::vector<ExportRequest>& requests, const std::string& outFile,
+                           const std::unique_ptr<Connection>& connection, ExportListener& listener,
+                           WriterCounts* counts, ListReport* report) {
+    const ExportEndedGuard endedGuard(listener);
+    TellStarting(listener, std::any_of(requests.begin(), requests.end(), IsBatched));
+    ListReport own;
+    ListReport& told = report != nullptr ? *report : own;
+    told = {};
+    Output output(outFile, connection);
+    const CountsOfWhatStays countsOnFailure(output, counts);
+    ListListener each(listener, static_cast<long>(requests.size()));
+    bool complete = !requests.empty();
+    for (const ExportRequest& request : requests) {
+        if (told.started > 0) {
+            listener.Pause();
+            if (listener.CancelRequested()) {
+                complete = false;
+                break;
             }
         }
+        ++told.started;
+        each.RequestStarting();
+        const RequestEnd end = ExportRequestInto(request, connection, each, output);
+        each.RequestEnded(output.Opened() ? output.Writer().Counts() : WriterCounts{});
+        if (end == RequestEnd::NothingToRead)
+            ++told.empty;
+        if (end != RequestEnd::Complete)
+            complete = false;
+        if (end == RequestEnd::Cancelled)
+            break;
     }
-    writer.Finish();
-    if (counts != nullptr)
-        *counts = writer.Counts();
+    if (!output.Opened())
+        return false;
+    output.Finish(counts);
     return complete;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "export/export_request.h"
 #include "export/peak_list_writer.h"
@@ -47,5 +48,27 @@ inline constexpr long kBatchSize = 200;
 bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
                      const std::unique_ptr<database::Connection>& connection,
                      ExportListener& listener, WriterCounts* counts = nullptr);
+
+// What an export of a list came to, beyond its result.
+struct ListReport {
+    long started = 0;  // requests begun; fewer than asked when the export was cancelled
+    long empty = 0;    // requests whose spectrum query failed or found nothing
+};
+
+// Exports `requests` one after the other into the one file `outFile`, in their order, each as
+// ExportPeakLists would write it alone; `connection`, `listener` and `counts` as there. The
+// listener is told the kind of export once (batched when any request is) and its end once;
+// progress counts the spectra of the whole list, a request not yet read counting as one.
+//
+// Returns true when every request was exported completely; false when there were none, when
+// one had nothing to read (the file holds the others; no file is created when none had
+// anything), when one was incomplete, or when the listener asked to stop (nothing more is
+// started, and the file ends on a complete block). NoMsMsDataError for any request, and a
+// FileError, leave the target as it was. `report`, when given, is told what was started and
+// what was empty.
+bool ExportPeakListsOfList(const std::vector<ExportRequest>& requests, const std::string& outFile,
+                           const std::unique_ptr<database::Connection>& connection,
+                           ExportListener& listener, WriterCounts* counts = nullptr,
+                           ListReport* report = nullptr);
 
 }  // namespace lumbrook::exporting

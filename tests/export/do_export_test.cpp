@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/time.h>  // setitimer: a Cancel from a signal handler, as the host's Ctrl-C
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -247,6 +249,165 @@ TEST_F(DoExportTest, ProgressEventsChangesDuringTheExportAndACancelThroughTheMes
         EXPECT_EQ(cancelling.events.back(), std::make_pair(300, 450));
         EXPECT_FALSE(Global().exportRunning);
     }
+}
+
+// The block of spectrum `id` of JobRunSpectra, and its peak as a bare peak line.
+std::string Block(long id) {
+    return JobRunBlocks(id).substr(JobRunBlocks(id - 1).size());
+}
+std::string PeakLine(long id) {
+    return std::to_string(100 + id) + "\t" + std::to_string(id) + ".5\r\n";
+}
+
+class DoExportListTest : public DoExportTest {
+  protected:
+    void SetUp() override {
+        DoExportTest::SetUp();
+        ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport2, support2_.out_void()), S_OK);
+    }
+    HRESULT ExportList(const std::string& list, const std::string& path, VARIANT_BOOL& result) {
+        Bstr text(list);
+        EXPECT_EQ(object_->put_DescriptorList(text.get()), S_OK);
+        Bstr file(path);
+        BSTR argument = file.get();
+        result = 7;
+        return support2_->DoExportList(&argument, &result);
+    }
+    platform::ComPtr<ILumbrookHostSupport2> support2_;
+};
+
+using namespace std::string_literals;
+
+// Every entry in the list's order into one file, each as its own export would write it, with
+// the entry's job run, item and MS type and the object's filter; the object's own properties
+// stay as they were, and progress counts the spectra of the whole list.
+TEST_F(DoExportListTest, EntriesGoIntoOneFileInTheListsOrder) {
+    FixtureDatabase db(JobRunSpectra(450));
+    Connect(db);
+    ASSERT_EQ(object_->put_JobRunItemID(77), S_OK);
+    const std::string out = db.File("list.qpk");
+    VARIANT_BOOL result = VARIANT_FALSE;
+    {
+        ProgressRecorder progress(*object_);
+        ASSERT_EQ(ExportList("a:b/c:12:3:False:MS-MS\0a:b/c:12:1:False:MS-MS\0a:b/c:12:2:False:MS"s,
+                             out, result),
+                  S_OK);
+        EXPECT_EQ(result, VARIANT_TRUE);
+        EXPECT_EQ(ReadFile(out), Block(3) + Block(1) + PeakLine(2));
+        // Each MS/MS entry's event and its closing one, as DoExport has them; the MS entry's
+        // end.
+        EXPECT_EQ(progress.events,
+                  (std::vector<std::pair<LONG, LONG>>{{1, 3}, {1, 3}, {2, 3}, {2, 3}, {3, 3}}));
+    }
+    LONG item = 0;
+    ASSERT_EQ(object_->get_JobRunItemID(&item), S_OK);
+    EXPECT_EQ(item, 77);
+    LONG blocks = 0;
+    LONG peakLines = 0;
+    double bytes = 0;
+    ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
+    EXPECT_EQ(std::make_tuple(blocks, peakLines, bytes),
+              std::make_tuple(2, 3, static_cast<double>(ReadFile(out).size())));
+
+    // A list of the whole job run is DoExport of it, its events included.
+    ProgressRecorder whole(*object_);
+    ASSERT_EQ(ExportList("a:b/c:12:0:True:MS-MS", out, result), S_OK);
+    EXPECT_EQ(result, VARIANT_TRUE);
+    EXPECT_EQ(ReadFile(out), JobRunBlocks(450));
+    ASSERT_EQ(whole.events.size(), 451u);
+    EXPECT_EQ(whole.events[0], std::make_pair(1, 450));
+    EXPECT_EQ(whole.events.back(), std::make_pair(450, 450));
+}
+
+// What a false result leaves: the entries that had something, or the old file when none had;
+// the message says which.
+TEST_F(DoExportListTest, EntriesWithNothingToExportMakeTheResultFalse) {
+    FixtureDatabase db(JobRunSpectra(3));
+    Connect(db);
+    const std::string out = db.File("list.qpk");
+    lumbrook::testing::WriteFile(out, "old");
+    const struct {
+        std::string list;
+        std::string file;
+        std::string message;
+    } cases[] = {
+        {"x:12:99:False:MS-MS\0x:12:2:False:MS-MS"s, Block(2),
+         "1 of 2 entries have no spectra in this database; the file holds the others"},
+        {"x:12:98:False:MS-MS\0x:12:99:False:MS"s, Block(2),
+         "no entry of DescriptorList has spectra in this database"},
+        {"", Block(2), "DescriptorList holds no entry: nothing to export"},
+    };
+    for (const auto& c : cases) {
+        VARIANT_BOOL result = VARIANT_TRUE;
+        ASSERT_EQ(ExportList(c.list, out, result), S_OK);
+        EXPECT_EQ(result, VARIANT_FALSE);
+        EXPECT_EQ(ReadFile(out), c.file);
+        EXPECT_EQ(LastExportMessage(*support_), c.message);
+    }
+}
+
+// An entry not of the browser's form is refused before anything is read or written, and an
+// error of any entry's export leaves the file as it was: a job run that is not MS/MS, the
+// database being read as the file.
+TEST_F(DoExportListTest, ABadEntryOrAnErrorLeavesTheFileAsItWas) {
+    FixtureDatabase db(JobRunSpectra(3));
+    Connect(db);
+    const std::string out = db.File("list.qpk");
+    lumbrook::testing::WriteFile(out, "old");
+    const std::string form =
+        " of DescriptorList is not of the form descriptor:job run:item:True or False:MS or MS-MS";
+    for (const std::string& bad : {"x:12:1:False"s, "x:12:1:false:MS"s, "x:12:1x:False:MS"s,
+                                   "x:12:1:False:ms"s, "x:2147483648:1:False:MS"s, ""s}) {
+        VARIANT_BOOL result = VARIANT_TRUE;
+        EXPECT_EQ(ExportList("x:12:1:False:MS\0"s + bad, out, result), E_INVALIDARG) << bad;
+        EXPECT_EQ(result, 7);
+        EXPECT_EQ(testing::TakeErrorInfo().description, "entry 2" + form);
+    }
+    EXPECT_EQ(ReadFile(out), "old");
+
+    db.Run("UPDATE JOB_RUN SET OPMODE_NAME = 'MS Reflector Positive' WHERE JOB_RUN_ID = 12");
+    VARIANT_BOOL result = VARIANT_TRUE;
+    EXPECT_EQ(ExportList("x:12:1:False:MS-MS\0x:12:0:True:MS-MS"s, out, result),
+              static_cast<HRESULT>(0x800403F0));
+    EXPECT_EQ(ReadFile(out), "old");
+    const std::string database = ReadFile(db.Path());
+    EXPECT_EQ(ExportList("x:12:1:False:MS-MS", db.Path(), result),
+              static_cast<HRESULT>(0x800A004B));
+    EXPECT_EQ(ReadFile(db.Path()), database);
+}
+
+// The file is replaced in one rename, a file of the user's named like a temporary one
+// included, and a cancel between entries starts none after it.
+TEST_F(DoExportListTest, TheFileIsReplacedWholeAndACancelEndsTheList) {
+    FixtureDatabase db(JobRunSpectra(3));
+    Connect(db);
+    const std::string out = db.File("list.qpk");
+    lumbrook::testing::WriteFile(out, "old");
+    lumbrook::testing::WriteFile(out + ".part", "the user's");
+    struct stat before {};
+    ASSERT_EQ(stat(out.c_str(), &before), 0);
+    _Lumbrook* object = object_.get();
+    ProgressRecorder cancelling(*object_, [object](LONG done, LONG) {
+        if (done == 2)
+            object->Cancel();
+    });
+    VARIANT_BOOL result = VARIANT_TRUE;
+    ASSERT_EQ(
+        ExportList("x:12:1:False:MS-MS\0x:12:2:False:MS-MS\0x:12:3:False:MS-MS"s, out, result),
+        S_OK);
+    EXPECT_EQ(result, VARIANT_FALSE);
+    EXPECT_EQ(ReadFile(out), Block(1) + Block(2));
+    EXPECT_EQ(LastExportMessage(*support_),
+              "cancelled in entry 2 of 3 entries; the file ends on a complete block");
+    struct stat after {};
+    ASSERT_EQ(stat(out.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);  // a new file renamed over the old one
+    EXPECT_EQ(ReadFile(out + ".part"), "the user's");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(db.Folder()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"list.qpk", "list.qpk.part", "test.sqlite"}));
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ class Writable : public ::testing::Test {
 
 TEST_F(Writable, AWritableFileIsAcceptedAndNothingIsLeftOrChanged) {
     EXPECT_EQ(WhyNotWritable(Path("new.qpk")), "");
+    EXPECT_EQ(WhyNotWritable("-"), "");  // standard output
     EXPECT_TRUE(std::filesystem::is_empty(folder_.path()));
 
     std::ofstream(Path("old.qpk")) << "kept";
