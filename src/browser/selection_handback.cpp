@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "global/descriptor_list.h"
+#include "platform/base/round_half_even.h"
 #include "util/string_builder.h"
 
 namespace lumbrook::browser {
@@ -18,7 +19,7 @@ std::int32_t ItemIdFromText(const std::string& text) {
         ++end;
     if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(value))
         return 0;
-    const double rounded = std::nearbyint(value);
+    const double rounded = platform::RoundHalfEven(value);
     if (rounded < -2147483648.0 || rounded > 2147483647.0)
         return 0;
     return static_cast<std::int32_t>(rounded);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>  // std::atoi for the exponent of the %e text
 
+#include "platform/base/round_half_even.h"
+
 namespace lumbrook::exporting {
 namespace {
 
@@ -106,8 +108,7 @@ void AppendRoundedNumber(std::string& out, double value, int decimals) {
         AppendSignificant(out, value);
         return;
     }
-    // nearbyint rounds in the current mode, which is to nearest with ties to even.
-    const double rounded = std::nearbyint(scaled);
+    const double rounded = platform::RoundHalfEven(scaled);
     if (std::fabs(rounded) < kFifteenDigitLimit) {
         AppendScaledInteger(out, rounded, decimals);
         return;

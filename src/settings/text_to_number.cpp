@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/base/hex_digits.h"
+#include "platform/base/round_half_even.h"
 
 namespace lumbrook::settings {
 namespace {
@@ -118,27 +119,15 @@ Scan ScanNumber(std::string_view text) {
     return ScanDecimal(text);
 }
 
-// `value` rounded to a whole number, halves to the even neighbour, computed with floor and
-// fmod so the floating-point rounding mode does not matter; nullopt when it is not finite.
-std::optional<double> RoundHalfEven(double value) {
-    if (!std::isfinite(value))
-        return std::nullopt;
-    double whole = std::floor(value);
-    const double fraction = value - whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0))
-        whole += 1;
-    return whole;
-}
-
-// RoundHalfEven, then nullopt when the result does not fit `Int`.
+// `value` rounded half to even, then nullopt when it is not finite or does not fit `Int`.
 template <typename Int>
 std::optional<Int> RoundTo(double value) {
-    const auto rounded = RoundHalfEven(value);
-    if (!rounded || *rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
-        *rounded > static_cast<double>(std::numeric_limits<Int>::max())) {
+    const double rounded = platform::RoundHalfEven(value);
+    if (!std::isfinite(rounded) || rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
+        rounded > static_cast<double>(std::numeric_limits<Int>::max())) {
         return std::nullopt;
     }
-    return static_cast<Int>(*rounded);
+    return static_cast<Int>(rounded);
 }
 
 }  // namespace

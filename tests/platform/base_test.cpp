@@ -6,14 +6,18 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cfenv>  // fesetround: the rounding modes the helper must not depend on
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <thread>
 
 #include "platform/base/ascii_case.h"
 #include "platform/base/hex_digits.h"
+#include "platform/base/round_half_even.h"
 #include "platform/base/write_all.h"
 
 namespace lumbrook::platform {
@@ -68,6 +72,43 @@ TEST(HexDigits, BytesAreWrittenHighDigitFirstInTheCaseAsked) {
         AppendHexByte(text, byte, HexLetters::Lower);
     AppendHexByte(text, 0xBC, HexLetters::Upper);
     EXPECT_EQ(text, "000aa0ffBC");
+}
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbourInEveryRoundingMode) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double in;
+        double out;
+    } cases[] = {
+        {0.5, 0},
+        {1.5, 2},
+        {2.5, 2},
+        {-0.5, -0.0},
+        {-1.5, -2},
+        {-2.5, -2},
+        {-0.3, -0.0},
+        {-0.0, -0.0},
+        {-2.6, -3},
+        {0.49999999999999994, 0},  // just below a half: floor(x + 0.5) would give 1
+        {-0.49999999999999994, -0.0},
+        {-1e-300, -0.0},
+        {4503599627370495.5, 4503599627370496},  // the largest half a double holds
+        {4503599627370497.0, 4503599627370497},  // above 2^52 every double is whole
+        {inf, inf},
+        {-inf, -inf},
+    };
+    for (const int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        EXPECT_EQ(std::fesetround(mode), 0) << mode;
+        for (const auto& c : cases) {
+            volatile double in = c.in;  // computed at run time, in this mode
+            const double out = RoundHalfEven(in);
+            EXPECT_EQ(out, c.out) << c.in << " in mode " << mode;
+            EXPECT_EQ(std::signbit(out), std::signbit(c.out)) << c.in << " in mode " << mode;
+        }
+        volatile double nan = std::nan("");
+        EXPECT_TRUE(std::isnan(RoundHalfEven(nan)));
+    }
+    std::fesetround(FE_TONEAREST);
 }
 
 // Whether thread `tid` of this process is asleep; for the writer below that means blocked in

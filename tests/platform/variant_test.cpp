@@ -56,7 +56,7 @@ TEST(Variant, DoublesRoundHalfToEvenIntoIntegers) {
     const struct {
         double in;
         SHORT out;
-    } cases[] = {{2.5, 2}, {3.5, 4}, {-2.5, -2}, {1.4999, 1}, {0.5, 0}};
+    } cases[] = {{2.5, 2}, {3.5, 4}};  // the rounding itself: base_test.cpp
     for (const auto& c : cases) {
         Var source;
         source.v.vt = VT_R8;

@@ -83,6 +83,7 @@ constexpr auto kBusyStep = std::chrono::milliseconds(10);
 // The progress and busy handlers' state for one statement.
 struct Deadline {
     std::optional<Clock::time_point> end;
+    int timeoutSeconds = 0;  // as Execute was given it, for the time-out's text
     const std::function<bool()>* interrupt = nullptr;
     bool expired = false;
     bool interrupted = false;
@@ -90,6 +91,24 @@ struct Deadline {
     Clock::duration busyLimit{};
     Clock::time_point busySince{};
 };
+
+// The deadline of a statement that may run `timeoutSeconds` (0 or less: without limit) and
+// asks `interrupt` unless it is empty. A lock is waited for as long as the time-out, in
+// milliseconds kept within int.
+Deadline StartDeadline(int timeoutSeconds, const std::function<bool()>& interrupt) {
+    Deadline deadline;
+    deadline.timeoutSeconds = timeoutSeconds;
+    if (interrupt)
+        deadline.interrupt = &interrupt;
+    std::chrono::milliseconds busyLimit(INT_MAX);
+    if (timeoutSeconds > 0) {
+        deadline.end = Clock::now() + std::chrono::seconds(timeoutSeconds);
+        if (timeoutSeconds < INT_MAX / 1000)
+            busyLimit = std::chrono::seconds(timeoutSeconds);
+    }
+    deadline.busyLimit = busyLimit;
+    return deadline;
+}
 
 // The progress handler: ends the statement once its time is up or the interrupt check says
 // so, and notes which of the two it was for the error Execute raises.
@@ -125,6 +144,90 @@ int WaitWhileBusy(void* context, int count) {
         return 0;
     std::this_thread::sleep_for(std::min<Clock::duration>(kBusyStep, deadline->busyLimit - waited));
     return 1;
+}
+
+// The connection's progress and busy handlers pointed at one statement's deadline for the
+// life of this object. They point into Execute's frame, so they are taken away on every way
+// out of it.
+class DeadlineHandlers {
+  public:
+    DeadlineHandlers(sqlite3* db, Deadline& deadline) : db_(db) {
+        sqlite3_busy_handler(db_, WaitWhileBusy, &deadline);
+        // Without a time-out or an interrupt check there is nothing to look at between steps.
+        if (deadline.end || deadline.interrupt != nullptr)
+            sqlite3_progress_handler(db_, kProgressSteps, CheckDeadline, &deadline);
+    }
+    ~DeadlineHandlers() {
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+        sqlite3_busy_handler(db_, nullptr, nullptr);
+    }
+    DeadlineHandlers(const DeadlineHandlers&) = delete;
+    DeadlineHandlers& operator=(const DeadlineHandlers&) = delete;
+
+  private:
+    sqlite3* db_;
+};
+
+// The error of a time-out, whichever step of the statement it ends.
+DatabaseError TimeoutError(int timeoutSeconds, int rc) {
+    return DatabaseError(
+        "Query timeout expired after " + std::to_string(timeoutSeconds) + " seconds", "HYT00", rc);
+}
+
+// The error of a statement that failed with `rc`: a cancel or a time-out when the handlers
+// ended it (an interrupt counts as the time-out's), else SQLite's own.
+DatabaseError FailureOf(sqlite3* db, const Deadline& deadline, int rc) {
+    if (deadline.interrupted)
+        return DatabaseError("Operation canceled", "HY008", rc);
+    if (deadline.expired || (rc & 0xff) == SQLITE_INTERRUPT)
+        return TimeoutError(deadline.timeoutSeconds, rc);
+    return ErrorOf(db, rc);
+}
+
+// The one statement of `commandText`, prepared; null when the text holds only blanks or a
+// comment. Text after the statement other than blanks and ";" is an error.
+Statement PrepareOne(sqlite3* db, const std::string& commandText, const Deadline& deadline) {
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, commandText.c_str(),
+                                      static_cast<int>(commandText.size()) + 1, &raw, &tail);
+    Statement statement(raw);
+    if (rc != SQLITE_OK)
+        throw FailureOf(db, deadline, rc);
+    for (; tail != nullptr && *tail != '\0'; ++tail) {
+        if (*tail != ' ' && *tail != '\t' && *tail != '\r' && *tail != '\n' && *tail != ';')
+            throw DatabaseError("A command holds one statement; text follows it: " +
+                                std::string(tail));
+    }
+    return statement;
+}
+
+// Appends cell `i` of the statement's current row to `cells`. Text and blobs give their
+// bytes; text in a column declared as a date (`dateColumn`) that reads as a date becomes
+// one, anything else stays text.
+void AppendCell(std::vector<Value>& cells, sqlite3_stmt* statement, int i, bool dateColumn) {
+    const int type = sqlite3_column_type(statement, i);
+    switch (type) {
+        case SQLITE_INTEGER:
+            cells.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(statement, i)));
+            return;
+        case SQLITE_FLOAT:
+            cells.emplace_back(sqlite3_column_double(statement, i));
+            return;
+        case SQLITE_NULL:
+            cells.emplace_back(std::monostate{});
+            return;
+        default:
+            break;
+    }
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, i));
+    std::string text(bytes != nullptr ? bytes : "",
+                     static_cast<std::size_t>(sqlite3_column_bytes(statement, i)));
+    DateTime date;
+    if (dateColumn && type == SQLITE_TEXT && ParseDateTime(text.c_str(), date))
+        cells.emplace_back(date);
+    else
+        cells.emplace_back(std::move(text));
 }
 
 }  // namespace
@@ -167,50 +270,10 @@ void SqliteProvider::Close() {
 Recordset SqliteProvider::Execute(const std::string& commandText, int timeoutSeconds) {
     if (db_ == nullptr)
         throw DatabaseError("The connection is not open");
-
-    Deadline deadline;
-    if (interruptCheck_)
-        deadline.interrupt = &interruptCheck_;
-    // A lock is waited for as long as the time-out, in milliseconds kept within int.
-    std::chrono::milliseconds busyLimit(INT_MAX);
-    if (timeoutSeconds > 0) {
-        deadline.end = Clock::now() + std::chrono::seconds(timeoutSeconds);
-        if (timeoutSeconds < INT_MAX / 1000)
-            busyLimit = std::chrono::seconds(timeoutSeconds);
-    }
-    deadline.busyLimit = busyLimit;
-    sqlite3_busy_handler(db_, WaitWhileBusy, &deadline);
-    if (deadline.end || deadline.interrupt != nullptr)
-        sqlite3_progress_handler(db_, kProgressSteps, CheckDeadline, &deadline);
-    else
-        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
-    // The handlers point at this frame's deadline: take them away on every way out.
-    struct HandlerReset {
-        sqlite3* db;
-        ~HandlerReset() {
-            sqlite3_progress_handler(db, 0, nullptr, nullptr);
-            sqlite3_busy_handler(db, nullptr, nullptr);
-        }
-    } handlerReset{db_};
-
-    sqlite3_stmt* raw = nullptr;
-    const char* tail = nullptr;
-    int rc = sqlite3_prepare_v2(db_, commandText.c_str(), static_cast<int>(commandText.size()) + 1,
-                                &raw, &tail);
-    Statement statement(raw);
-    if (rc != SQLITE_OK) {
-        if (deadline.interrupted)
-            throw DatabaseError("Operation canceled", "HY008", rc);
-        if (deadline.expired)
-            throw DatabaseError("Query timeout expired", "HYT00", rc);
-        throw ErrorOf(db_, rc);
-    }
-    for (; tail != nullptr && *tail != '\0'; ++tail) {
-        if (*tail != ' ' && *tail != '\t' && *tail != '\r' && *tail != '\n' && *tail != ';')
-            throw DatabaseError("A command holds one statement; text follows it: " +
-                                std::string(tail));
-    }
-    if (!statement)  // only blanks or a comment
+    Deadline deadline = StartDeadline(timeoutSeconds, interruptCheck_);
+    const DeadlineHandlers handlers(db_, deadline);
+    const Statement statement = PrepareOne(db_, commandText, deadline);
+    if (!statement)
         return Recordset();
 
     const int columns = sqlite3_column_count(statement.get());
@@ -221,50 +284,14 @@ Recordset SqliteProvider::Execute(const std::string& commandText, int timeoutSec
         names.emplace_back(name != nullptr ? name : "");
         dateColumns.push_back(IsDateType(sqlite3_column_decltype(statement.get(), i)));
     }
-
     std::vector<Value> cells;
+    int rc = SQLITE_OK;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-        for (int i = 0; i < columns; ++i) {
-            sqlite3_stmt* s = statement.get();
-            const int type = sqlite3_column_type(s, i);
-            switch (type) {
-                case SQLITE_INTEGER:
-                    cells.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(s, i)));
-                    break;
-                case SQLITE_FLOAT:
-                    cells.emplace_back(sqlite3_column_double(s, i));
-                    break;
-                case SQLITE_NULL:
-                    cells.emplace_back(std::monostate{});
-                    break;
-                default: {
-                    // Text, and blobs as their bytes. Text in a date column that reads as
-                    // a date becomes one; anything else stays text.
-                    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, i));
-                    std::string text(bytes != nullptr ? bytes : "",
-                                     static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
-                    DateTime date;
-                    if (dateColumns[static_cast<std::size_t>(i)] && type == SQLITE_TEXT &&
-                        ParseDateTime(text.c_str(), date)) {
-                        cells.emplace_back(date);
-                    } else {
-                        cells.emplace_back(std::move(text));
-                    }
-                    break;
-                }
-            }
-        }
+        for (int i = 0; i < columns; ++i)
+            AppendCell(cells, statement.get(), i, dateColumns[static_cast<std::size_t>(i)]);
     }
-    if (rc != SQLITE_DONE) {
-        if (deadline.interrupted)
-            throw DatabaseError("Operation canceled", "HY008", rc);
-        if (deadline.expired || (rc & 0xff) == SQLITE_INTERRUPT) {
-            throw DatabaseError(
-                "Query timeout expired after " + std::to_string(timeoutSeconds) + " seconds",
-                "HYT00", rc);
-        }
-        throw ErrorOf(db_, rc);
-    }
+    if (rc != SQLITE_DONE)
+        throw FailureOf(db_, deadline, rc);
     return Recordset(std::move(names), std::move(cells));
 }
 

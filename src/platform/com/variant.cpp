@@ -8,6 +8,7 @@
 
 #include "lumbrook/bstr.h"
 #include "platform/base/ascii_case.h"
+#include "platform/base/round_half_even.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ HRESULT ToInteger(const Plain& p, long long min, long long max, long long& out) 
         return hr;
     if (std::isnan(real))
         return DISP_E_OVERFLOW;
-    const double rounded = std::nearbyint(real);  // the default rounding mode: half to even
+    const double rounded = lumbrook::platform::RoundHalfEven(real);
     if (rounded < static_cast<double>(min) || rounded > static_cast<double>(max)) {
         return DISP_E_OVERFLOW;
     }

@@ -10,7 +10,6 @@
 // library behind the C functions below; the C++ functions here call them.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <memory>
 
