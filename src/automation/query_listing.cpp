@@ -43,9 +43,8 @@ void AppendCell(std::string& out, const database::Value& value) {
         out += 'I';
         out += std::to_string(*integer);
     } else if (const auto* real = std::get_if<double>(&value)) {
-        std::snprintf(text, sizeof text, "%.15g", *real);
         out += 'R';
-        out += text;
+        out += database::DisplayText(*real);
     } else if (const auto* string = std::get_if<std::string>(&value)) {
         out += 'T';
         AppendEscaped(out, *string);
