@@ -104,6 +104,22 @@ TEST_F(Dispatch, NamesAreFoundWithoutRegardToCase) {
     DISPID ids[2] = {0, 0};
     EXPECT_EQ(dispatch_->GetIDsOfNames(GUID_NULL, withArgument, 2, 0, ids), S_OK);
     EXPECT_EQ(ids[1], 0);
+
+    // Null arrays are refused before anything is read or written.
+    EXPECT_EQ(dispatch_->GetIDsOfNames(GUID_NULL, withArgument, 1, 0, nullptr), E_POINTER);
+    ids[0] = 77;
+    EXPECT_EQ(dispatch_->GetIDsOfNames(GUID_NULL, nullptr, 1, 0, ids), E_POINTER);
+    EXPECT_EQ(ids[0], 77);
+}
+
+// The type information is offered as IDL text instead (host.typelib_matches_committed_idl).
+TEST_F(Dispatch, OffersNoTypeInfo) {
+    UINT count = 5;
+    EXPECT_EQ(dispatch_->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 0u);
+    ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
+    EXPECT_EQ(dispatch_->GetTypeInfo(0, 0, &info), DISP_E_BADINDEX);
+    EXPECT_EQ(info, nullptr);
 }
 
 // Invoke converts each argument to the property's type; how values convert is the variant

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -92,22 +91,14 @@ TEST_F(Browser, OkThenAWorkingStringInTheDialogOpensWithoutASecondPrompt) {
     EXPECT_TRUE(Global().sharedConnection->IsOpen());
 }
 
-TEST_F(Browser, LoadedWindowHasItsCaptionLayoutAndTexts) {
+// The caption carries the version; loading moves Cancel beside Select, and neither button
+// takes Enter from the grid. (The texts and sizes are the form's own constants.)
+TEST_F(Browser, LoadedWindowHasItsCaptionAndButtons) {
     auto form = LoadedWindow();
     EXPECT_EQ(form->windowTitle(), "Lumbrook 1.0.0");
-    EXPECT_EQ(form->width(), 857);  // 12855 twips at 96 dots per inch
-    EXPECT_FALSE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
-
-    EXPECT_EQ(form->Frame4()->title(), "Spot Sets");
-    EXPECT_EQ(form->cmdExit()->geometry(), QRect(720, 307, 113, 25));  // moved by loading
-
-    EXPECT_EQ(form->optSelect(0)->text(), "Export all MS/MS spectra in job run");
-    EXPECT_EQ(form->optSelect(1)->text(), "Export selected spectra only");
+    EXPECT_EQ(form->cmdExit()->geometry(), QRect(720, 307, 113, 25));
     EXPECT_TRUE(form->optSelect(0)->isChecked());
-    EXPECT_EQ(form->cmdSave()->text(), "Select");
-    EXPECT_EQ(form->cmdExit()->text(), "Cancel");
     EXPECT_FALSE(form->cmdSave()->isDefault());
     EXPECT_FALSE(form->cmdExit()->isDefault());
 }

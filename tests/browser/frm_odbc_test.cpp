@@ -4,7 +4,6 @@
 
 #include <QComboBox>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -45,17 +44,12 @@ class ConnectionDialog : public ::testing::Test {
 };
 
 // "Restore default" puts the default string in the text; saving a string is the Enter
-// test's, and the default string reaching its data source the database layer's.
-TEST_F(ConnectionDialog, LayoutCaptionButtonsTabOrderAndRestoreDefault) {
+// test's, and the default string reaching its data source the database layer's. (The texts
+// and sizes are the dialog's own constants.)
+TEST_F(ConnectionDialog, TabOrderAndRestoreDefault) {
     frmODBC dialog;
     dialog.Load();
-    EXPECT_EQ(dialog.windowTitle(), "ODBC Connection");
-    EXPECT_EQ(dialog.size(), QSize(441, 211));  // 6615 by 3165 twips
-    EXPECT_EQ(dialog.frame()->title(), "ODBC connection to 4000 series database");
-    EXPECT_EQ(dialog.cmdRestore()->text(), "Restore default");
-    EXPECT_EQ(dialog.cmdChange()->text(), "ODBC Wizard ...");
     EXPECT_TRUE(dialog.cmdSave()->isDefault());
-    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinimizeButtonHint);
     const QWidget* order[] = {dialog.cmdSave(), dialog.cmdCancel(), dialog.cmdChange(),
                               dialog.cmdRestore(), dialog.txtODBC()};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)

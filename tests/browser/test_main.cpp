@@ -1,6 +1,7 @@
-// The browser tests run the real widgets under the offscreen platform, with preferences in
-// a private folder and an application title of their own, so that parallel test processes
-// never take each other for a running instance.
+// The browser tests run the real widgets under the offscreen platform, with preferences and
+// ODBC files in a private folder (the default connection string must reach no data source of
+// the machine) and an application title of their own, so that parallel test processes never
+// take each other for a running instance.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     int status = 1;
     {
         const ScopedConfigHome config;
+        UsePrivateOdbcFiles(config.path());
         if (StartOffscreenSession("Lumbrook test"))
             status = firstInstance ? RunFirstInstance(argv[2], argv[3]) : RUN_ALL_TESTS();
     }

@@ -34,10 +34,12 @@ TEST(Guid, RefusesAnythingElse) {
 }
 
 TEST(Guid, EqualityLooksAtEveryByte) {
-    GUID other = kSample;
-    EXPECT_TRUE(other == kSample);
-    other.Data4[7] ^= 1;
-    EXPECT_FALSE(other == kSample);
+    EXPECT_TRUE(GUID(kSample) == kSample);
+    for (std::size_t i = 0; i < sizeof(GUID); ++i) {
+        GUID other = kSample;
+        reinterpret_cast<unsigned char*>(&other)[i] ^= 1;
+        EXPECT_FALSE(other == kSample) << "byte " << i;
+    }
 }
 
 }  // namespace

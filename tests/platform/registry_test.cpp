@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lumbrook/registry.h"
+#include "support/sync_trace.h"
 #include "support/test_environment.h"
 
 namespace {
@@ -225,9 +226,15 @@ TEST(Registry, EveryChangeReplacesTheFileWhole) {
         const std::string old = ReadFile(home.HivePath());
         const ino_t oldInode = Lstat(home.HivePath()).st_ino;
         std::ifstream reader(home.HivePath(), std::ios::binary);
+        lumbrook::testing::StartSyncTrace();
         ASSERT_EQ(changes[i](), ERROR_SUCCESS) << i;
         EXPECT_NE(Lstat(home.HivePath()).st_ino, oldInode) << "change " << i << " wrote in place";
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), old) << i;
+        // The new file was on disk, whole, before it took the hive's name.
+        EXPECT_EQ(lumbrook::testing::SyncedBeforeRenamed(
+                      home.HivePath(), static_cast<long long>(ReadFile(home.HivePath()).size())),
+                  "")
+            << "change " << i;
     }
     // Storing what is there already leaves the file alone.
     const ino_t inode = Lstat(home.HivePath()).st_ino;

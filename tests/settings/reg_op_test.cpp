@@ -93,7 +93,7 @@ TEST(RegOp, ReadsEachTypeAsATaggedValueByItsNameInAnyCase) {
               "\"Short\"=hex(4):01,02\n"
               "\"Raw\"=hex(1):61,62\n"
               "@=\"default\"\n"
-              "\"@\"=\"at\"\n\"[\"=\"bracket\"\n");
+              "\"@\"=\"at\"\n\"[\"=\"bracket\"\n\"Zone\"=\"z\"\n");
     const std::pair<const char*, TaggedValue> cases[] = {
         {"FILTER", std::string("100,15,3,0")},  // names match without regard to case
         {"count", std::int32_t{42}},
@@ -106,7 +106,9 @@ TEST(RegOp, ReadsEachTypeAsATaggedValueByItsNameInAnyCase) {
         {"Raw", std::string("ab")},
         {"", std::string("default")},
         {"Missing", TaggedValue{}},
-        // Only the letters A to Z fold: "@" and "[" have neighbours "`" and "{" of their own.
+        // Only the letters A to Z fold, both ends included: "@" and "[" have neighbours "`"
+        // and "{" of their own.
+        {"zONE", std::string("z")},
         {"@", std::string("at")},
         {"`", TaggedValue{}},
         {"[", std::string("bracket")},

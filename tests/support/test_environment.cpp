@@ -21,6 +21,13 @@ std::string MakeTemporaryFolder() {
     return pattern;
 }
 
+void UsePrivateOdbcFiles(const std::string& folder) {
+    WriteFile(folder + "/odbc.ini", "");
+    WriteFile(folder + "/odbcinst.ini", "");
+    setenv("ODBCINI", (folder + "/odbc.ini").c_str(), 1);
+    setenv("ODBCSYSINI", folder.c_str(), 1);
+}
+
 void RemoveTree(const std::string& path) {
     std::error_code ignored;  // a folder that is already gone is what we want
     std::filesystem::remove_all(path, ignored);

@@ -38,6 +38,11 @@ class ScopedConfigHome : public TemporaryFolder {
   private:
     std::optional<std::string> previous_;
 };
+// Points the ODBC driver manager at empty lists of data sources and drivers in `folder`
+// (ODBCINI, ODBCSYSINI) for the rest of the process and its children, so that a data source
+// of the machine (/etc/odbc.ini) or of the user is never reached.
+void UsePrivateOdbcFiles(const std::string& folder);
+
 // Removes a folder and everything in it; missing folders are fine.
 void RemoveTree(const std::string& path);
 
