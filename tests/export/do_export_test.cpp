@@ -66,11 +66,8 @@ TEST_F(DoExportTest, AFileNameWithANulIsAFileError) {
         EXPECT_EQ(LastExportMessage(*support_), error.description);
     }
     EXPECT_EQ(ReadFile(existing), "kept");
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(db.Folder()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"EXISTING", "test.sqlite"}));
+    EXPECT_EQ(lumbrook::testing::NamesIn(db.Folder()),
+              (std::vector<std::string>{"EXISTING", "test.sqlite"}));
 }
 
 // Calls Cancel on `object` from a SIGALRM handler a moment after construction, as the host's
@@ -403,11 +400,8 @@ TEST_F(DoExportListTest, TheFileIsReplacedWholeAndACancelEndsTheList) {
     ASSERT_EQ(stat(out.c_str(), &after), 0);
     EXPECT_NE(after.st_ino, before.st_ino);  // a new file renamed over the old one
     EXPECT_EQ(ReadFile(out + ".part"), "the user's");
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(db.Folder()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"list.qpk", "list.qpk.part", "test.sqlite"}));
+    EXPECT_EQ(lumbrook::testing::NamesIn(db.Folder()),
+              (std::vector<std::string>{"list.qpk", "list.qpk.part", "test.sqlite"}));
 }
 
 }  // namespace

@@ -28,13 +28,7 @@ class OutputFileTest : public ::testing::Test {
     std::string Path(const std::string& name) const { return folder_.File(name); }
 
     // Every name in the folder but the ones given, so that a left temporary file shows.
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_.path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return lumbrook::testing::NamesIn(folder_.path()); }
 
     const lumbrook::testing::TemporaryFolder folder_;
 };

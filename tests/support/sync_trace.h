@@ -11,7 +11,7 @@ namespace lumbrook::testing {
 void StartSyncTrace();
 
 // "" when, among the calls noted since StartSyncTrace, a file of `size` bytes was synced and
-// then renamed onto `target` (open, write, fsync, rename); otherwise what was seen instead.
+// then renamed onto `target` (open, write, fsync, rename); otherwise what is missing.
 std::string SyncedBeforeRenamed(const std::string& target, long long size);
 
 }  // namespace lumbrook::testing

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lumbrook::testing {
 
@@ -50,6 +51,8 @@ void RemoveTree(const std::string& path);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
+// The names in `folder`, sorted: what a test expects there, with nothing left beside it.
+std::vector<std::string> NamesIn(const std::string& folder);
 // The permission bits of a file or folder (0600, ...); -1 when it does not exist.
 int FileMode(const std::string& path);
 
