@@ -4,10 +4,7 @@
 #include <sys/stat.h>
 #include <sys/time.h>  // setitimer: a Cancel from a signal handler, as the host's Ctrl-C
 
-#include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <functional>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -16,7 +13,6 @@
 #include "global/process_state.h"
 #include "job_run_fixture.h"
 #include "lumbrook/bstr.h"
-#include "lumbrook/progress_sink.h"
 #include "platform/messages/do_events.h"
 #include "support/fixture_database.h"
 #include "support/object_fixture.h"
@@ -26,8 +22,6 @@
 namespace lumbrook::automation {
 namespace {
 
-using lumbrook::ProgressAdvice;
-using lumbrook::ProgressSink;
 using lumbrook::testing::FixtureDatabase;
 using lumbrook::testing::JobRunBlocks;
 using lumbrook::testing::JobRunSpectra;
@@ -35,22 +29,14 @@ using lumbrook::testing::ReadFile;
 using platform::Bstr;
 
 using DoExportTest = testing::ObjectTest;
-
-// The export's last message, as hosts read it.
-std::string LastExportMessage(ILumbrookHostSupport& support) {
-    Bstr message;
-    EXPECT_EQ(support.GetLastExportMessage(message.out()), S_OK);
-    return message.Utf8();
-}
+using testing::ProgressRecorder;
 
 // A file name after a NUL, as a C host's BSTR may carry one, names no file: the export is
 // refused before anything is opened, and the existing file the text before the NUL names
 // is left alone. (Before, the export retried its temporary file forever.)
 TEST_F(DoExportTest, AFileNameWithANulIsAFileError) {
     FixtureDatabase db(JobRunSpectra(3));
-    Connect(db);
-    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
-    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    ConnectJobRun(db);
     const std::string existing = db.File("EXISTING");
     lumbrook::testing::WriteFile(existing, "kept");
     for (const std::string& name :
@@ -63,7 +49,7 @@ TEST_F(DoExportTest, AFileNameWithANulIsAFileError) {
         EXPECT_EQ(error.source, "Lumbrook");
         EXPECT_EQ(error.description,
                   "Bad file name or number: the file name holds a NUL character");
-        EXPECT_EQ(LastExportMessage(*support_), error.description);
+        EXPECT_EQ(LastExportMessage(), error.description);
     }
     EXPECT_EQ(ReadFile(existing), "kept");
     EXPECT_EQ(lumbrook::testing::NamesIn(db.Folder()),
@@ -111,9 +97,7 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 // another connection keeps locked, and the one peak query of an item's MS export.
 TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
     FixtureDatabase db(JobRunSpectra(3));
-    Connect(db);
-    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
-    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    ConnectJobRun(db);
     const std::string out = db.File("cancel.qpk");
     lumbrook::testing::WriteFile(out, "old");
 
@@ -128,7 +112,7 @@ TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
     }
     EXPECT_LT(SecondsSince(start), 5.0) << "the lock was waited for until the time-out";
     EXPECT_EQ(result, VARIANT_FALSE);
-    EXPECT_EQ(LastExportMessage(*support_), "cancelled before the spectra of job run 12 were read");
+    EXPECT_EQ(LastExportMessage(), "cancelled before the spectra of job run 12 were read");
     EXPECT_EQ(ReadFile(out), "old");  // nothing was read, so nothing replaced it
     EXPECT_FALSE(Global().exportRunning);
     sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
@@ -152,7 +136,7 @@ TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
     EXPECT_GE(seconds, 0.25) << "an older Cancel stopped the export";
     EXPECT_LT(seconds, 5.0) << "the peak query ran until its time-out";
     EXPECT_EQ(result, VARIANT_FALSE);
-    EXPECT_EQ(LastExportMessage(*support_), "cancelled before the peaks of item 2 were read");
+    EXPECT_EQ(LastExportMessage(), "cancelled before the peaks of item 2 were read");
     EXPECT_EQ(ReadFile(out), "");
 }
 
@@ -163,9 +147,7 @@ TEST_F(DoExportTest, EngineErrorsBecomeTheObjectsErrors) {
     FixtureDatabase db(JobRunSpectra(1, "MS Reflector Positive"));
     const std::string out = db.File("do_export_errors.qpk");
     VARIANT_BOOL result = VARIANT_TRUE;
-    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
-    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
-    Connect(db);
+    ConnectJobRun(db);
     EXPECT_EQ(Export(out, result), static_cast<HRESULT>(0x800403F0));
     EXPECT_EQ(result, 7);  // a failed call leaves the result alone
 
@@ -176,32 +158,9 @@ TEST_F(DoExportTest, EngineErrorsBecomeTheObjectsErrors) {
     EXPECT_EQ(object_->DoExport(&argument, nullptr), E_POINTER);
 }
 
-// A sink of the Progress event that records each event and runs a test's reaction to it,
-// connected to the object from construction on.
-class ProgressRecorder {
-  public:
-    ProgressRecorder(_Lumbrook& object, std::function<void(LONG, LONG)> onProgress = {})
-        : onProgress_(std::move(onProgress)), advice_(object, sink_) {
-        EXPECT_TRUE(advice_.Active());
-    }
-    std::vector<std::pair<LONG, LONG>> events;
-
-  private:
-    std::function<void(LONG, LONG)> onProgress_;
-    ProgressSink sink_{[this](LONG done, LONG total) {
-        events.emplace_back(done, total);
-        if (onProgress_)
-            onProgress_(done, total);
-        return S_OK;
-    }};
-    ProgressAdvice advice_;
-};
-
 TEST_F(DoExportTest, ProgressEventsChangesDuringTheExportAndACancelThroughTheMessageQueue) {
     FixtureDatabase db(JobRunSpectra(450));
-    Connect(db);
-    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
-    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    ConnectJobRun(db);
     const std::string out = db.File("do_export_cancel.qpk");
     VARIANT_BOOL result = VARIANT_FALSE;
     _Lumbrook* object = object_.get();
@@ -299,12 +258,7 @@ TEST_F(DoExportListTest, EntriesGoIntoOneFileInTheListsOrder) {
     LONG item = 0;
     ASSERT_EQ(object_->get_JobRunItemID(&item), S_OK);
     EXPECT_EQ(item, 77);
-    LONG blocks = 0;
-    LONG peakLines = 0;
-    double bytes = 0;
-    ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
-    EXPECT_EQ(std::make_tuple(blocks, peakLines, bytes),
-              std::make_tuple(2, 3, static_cast<double>(ReadFile(out).size())));
+    EXPECT_EQ(Counts(), std::make_tuple(2, 3, static_cast<double>(ReadFile(out).size())));
 
     // A list of the whole job run is DoExport of it, its events included.
     ProgressRecorder whole(*object_);
@@ -339,7 +293,7 @@ TEST_F(DoExportListTest, EntriesWithNothingToExportMakeTheResultFalse) {
         ASSERT_EQ(ExportList(c.list, out, result), S_OK);
         EXPECT_EQ(result, VARIANT_FALSE);
         EXPECT_EQ(ReadFile(out), c.file);
-        EXPECT_EQ(LastExportMessage(*support_), c.message);
+        EXPECT_EQ(LastExportMessage(), c.message);
     }
 }
 
@@ -394,7 +348,7 @@ TEST_F(DoExportListTest, TheFileIsReplacedWholeAndACancelEndsTheList) {
         S_OK);
     EXPECT_EQ(result, VARIANT_FALSE);
     EXPECT_EQ(ReadFile(out), Block(1) + Block(2));
-    EXPECT_EQ(LastExportMessage(*support_),
+    EXPECT_EQ(LastExportMessage(),
               "cancelled in entry 2 of 3 entries; the file ends on a complete block");
     struct stat after {};
     ASSERT_EQ(stat(out.c_str(), &after), 0);
