@@ -220,6 +220,8 @@ class DoExportListTest : public DoExportTest {
     void SetUp() override {
         DoExportTest::SetUp();
         ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport2, support2_.out_void()), S_OK);
+        Connect(db);
+        lumbrook::testing::WriteFile(out, "old");
     }
     HRESULT ExportList(const std::string& list, const std::string& path, VARIANT_BOOL& result) {
         Bstr text(list);
@@ -230,6 +232,9 @@ class DoExportListTest : public DoExportTest {
         return support2_->DoExportList(&argument, &result);
     }
     platform::ComPtr<ILumbrookHostSupport2> support2_;
+    // Three spectra, and the file the lists go into, which holds "old" before.
+    FixtureDatabase db{JobRunSpectra(3)};
+    const std::string out = db.File("list.qpk");
 };
 
 using namespace std::string_literals;
@@ -238,18 +243,19 @@ using namespace std::string_literals;
 // the entry's job run, item and MS type and the object's filter; the object's own properties
 // stay as they were, and progress counts the spectra of the whole list.
 TEST_F(DoExportListTest, EntriesGoIntoOneFileInTheListsOrder) {
-    FixtureDatabase db(JobRunSpectra(450));
-    Connect(db);
+    // 450 spectra, so that the whole job run takes more than one batch.
+    const FixtureDatabase large(JobRunSpectra(450));
+    Connect(large);
     ASSERT_EQ(object_->put_JobRunItemID(77), S_OK);
-    const std::string out = db.File("list.qpk");
+    const std::string file = large.File("list.qpk");
     VARIANT_BOOL result = VARIANT_FALSE;
     {
         ProgressRecorder progress(*object_);
         ASSERT_EQ(ExportList("a:b/c:12:3:False:MS-MS\0a:b/c:12:1:False:MS-MS\0a:b/c:12:2:False:MS"s,
-                             out, result),
+                             file, result),
                   S_OK);
         EXPECT_EQ(result, VARIANT_TRUE);
-        EXPECT_EQ(ReadFile(out), Block(3) + Block(1) + PeakLine(2));
+        EXPECT_EQ(ReadFile(file), Block(3) + Block(1) + PeakLine(2));
         // Each MS/MS entry's event and its closing one, as DoExport has them; the MS entry's
         // end.
         EXPECT_EQ(progress.events,
@@ -258,13 +264,13 @@ TEST_F(DoExportListTest, EntriesGoIntoOneFileInTheListsOrder) {
     LONG item = 0;
     ASSERT_EQ(object_->get_JobRunItemID(&item), S_OK);
     EXPECT_EQ(item, 77);
-    EXPECT_EQ(Counts(), std::make_tuple(2, 3, static_cast<double>(ReadFile(out).size())));
+    EXPECT_EQ(Counts(), std::make_tuple(2, 3, static_cast<double>(ReadFile(file).size())));
 
     // A list of the whole job run is DoExport of it, its events included.
     ProgressRecorder whole(*object_);
-    ASSERT_EQ(ExportList("a:b/c:12:0:True:MS-MS", out, result), S_OK);
+    ASSERT_EQ(ExportList("a:b/c:12:0:True:MS-MS", file, result), S_OK);
     EXPECT_EQ(result, VARIANT_TRUE);
-    EXPECT_EQ(ReadFile(out), JobRunBlocks(450));
+    EXPECT_EQ(ReadFile(file), JobRunBlocks(450));
     ASSERT_EQ(whole.events.size(), 451u);
     EXPECT_EQ(whole.events[0], std::make_pair(1, 450));
     EXPECT_EQ(whole.events.back(), std::make_pair(450, 450));
@@ -273,10 +279,6 @@ TEST_F(DoExportListTest, EntriesGoIntoOneFileInTheListsOrder) {
 // What a false result leaves: the entries that had something, or the old file when none had;
 // the message says which.
 TEST_F(DoExportListTest, EntriesWithNothingToExportMakeTheResultFalse) {
-    FixtureDatabase db(JobRunSpectra(3));
-    Connect(db);
-    const std::string out = db.File("list.qpk");
-    lumbrook::testing::WriteFile(out, "old");
     const struct {
         std::string list;
         std::string file;
@@ -301,10 +303,6 @@ TEST_F(DoExportListTest, EntriesWithNothingToExportMakeTheResultFalse) {
 // error of any entry's export leaves the file as it was: a job run that is not MS/MS, the
 // database being read as the file.
 TEST_F(DoExportListTest, ABadEntryOrAnErrorLeavesTheFileAsItWas) {
-    FixtureDatabase db(JobRunSpectra(3));
-    Connect(db);
-    const std::string out = db.File("list.qpk");
-    lumbrook::testing::WriteFile(out, "old");
     const std::string form =
         " of DescriptorList is not of the form descriptor:job run:item:True or False:MS or MS-MS";
     for (const std::string& bad : {"x:12:1:False"s, "x:12:1:false:MS"s, "x:12:1x:False:MS"s,
@@ -330,10 +328,6 @@ TEST_F(DoExportListTest, ABadEntryOrAnErrorLeavesTheFileAsItWas) {
 // The file is replaced in one rename, a file of the user's named like a temporary one
 // included, and a cancel between entries starts none after it.
 TEST_F(DoExportListTest, TheFileIsReplacedWholeAndACancelEndsTheList) {
-    FixtureDatabase db(JobRunSpectra(3));
-    Connect(db);
-    const std::string out = db.File("list.qpk");
-    lumbrook::testing::WriteFile(out, "old");
     lumbrook::testing::WriteFile(out + ".part", "the user's");
     struct stat before {};
     ASSERT_EQ(stat(out.c_str(), &before), 0);
