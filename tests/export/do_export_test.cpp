@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 #include <sys/time.h>  // setitimer: a Cancel from a signal handler, as the host's Ctrl-C
 
-#include <chrono>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "automation/lumbrook_object.h"
+#include "database/database_errors.h"
 #include "global/process_state.h"
 #include "job_run_fixture.h"
 #include "lumbrook/bstr.h"
@@ -22,6 +22,8 @@
 namespace lumbrook::automation {
 namespace {
 
+using database::testing::Clock;
+using database::testing::SecondsSince;
 using lumbrook::testing::FixtureDatabase;
 using lumbrook::testing::JobRunBlocks;
 using lumbrook::testing::JobRunSpectra;
@@ -89,10 +91,6 @@ class CancelFromSignal {
     struct sigaction previous_ {};
 };
 
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // The two waits that used to hold a Cancel off for the whole 15 s time-out: a database that
 // another connection keeps locked, and the one peak query of an item's MS export.
 TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
@@ -105,7 +103,7 @@ TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
     ASSERT_EQ(sqlite3_open(db.Path().c_str(), &writer), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     VARIANT_BOOL result = VARIANT_TRUE;
-    auto start = std::chrono::steady_clock::now();
+    auto start = Clock::now();
     {
         const CancelFromSignal cancel(*object_);
         EXPECT_EQ(Export(out, result), S_OK);
@@ -127,7 +125,7 @@ TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
     Bstr ms("MS");
     ASSERT_EQ(object_->put_MSType(ms.get()), S_OK);
     ASSERT_EQ(object_->Cancel(), S_OK);
-    start = std::chrono::steady_clock::now();
+    start = Clock::now();
     {
         const CancelFromSignal cancel(*object_);
         EXPECT_EQ(Export(out, result), S_OK);
