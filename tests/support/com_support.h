@@ -3,6 +3,8 @@
 // the thread's error info as text.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <string>
 
@@ -67,11 +69,11 @@ inline ErrorText TakeErrorInfo() {
     platform::Bstr source;
     platform::Bstr description;
     platform::Bstr helpFile;
-    info->GetSource(source.out());
-    info->GetDescription(description.out());
-    info->GetHelpFile(helpFile.out());
+    EXPECT_EQ(info->GetSource(source.out()), S_OK);
+    EXPECT_EQ(info->GetDescription(description.out()), S_OK);
+    EXPECT_EQ(info->GetHelpFile(helpFile.out()), S_OK);
     result.helpContext = 99;  // so that a call that writes nothing shows
-    info->GetHelpContext(&result.helpContext);
+    EXPECT_EQ(info->GetHelpContext(&result.helpContext), S_OK);
     result.source = source.Utf8();
     result.description = description.Utf8();
     result.helpFile = helpFile.Utf8();
