@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "automation/type_library.h"
+#include "support/com_support.h"
 #include "support/object_support.h"
 
 namespace lumbrook::automation {
 namespace {
 
-using platform::Bstr;
+using lumbrook::testing::Describe;
+using lumbrook::testing::Var;
 using platform::Utf8FromBstr;
 using testing::NewObject;
 
@@ -29,28 +31,30 @@ class Dispatch : public ::testing::Test {
         return id;
     }
 
+    // Puts the property, and frees `value`.
     HRESULT Put(const char16_t* name, VARIANT value) {
         DISPID named = DISPID_PROPERTYPUT;
         DISPPARAMS params{&value, &named, 1, 1};
         ClearExcepInfo();
         argErr_ = 999;
-        return dispatch_->Invoke(Id(name), GUID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr,
-                                 &excep_, &argErr_);
+        const HRESULT hr = dispatch_->Invoke(Id(name), GUID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
+                                             nullptr, &excep_, &argErr_);
+        VariantClear(&value);
+        return hr;
     }
 
-    HRESULT Get(const char16_t* name, VARIANT& result) {
+    // The property's value as Describe gives it.
+    std::string Get(const char16_t* name) {
         DISPPARAMS params{nullptr, nullptr, 0, 0};
         ClearExcepInfo();
-        return dispatch_->Invoke(Id(name), GUID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
-                                 &params, &result, &excep_, nullptr);
-    }
-
-    double GetDouble(const char16_t* name) {
         VARIANT result;
         VariantInit(&result);
-        EXPECT_EQ(Get(name, result), S_OK);
-        EXPECT_EQ(result.vt, VT_R8);
-        return result.u.dblVal;
+        EXPECT_EQ(dispatch_->Invoke(Id(name), GUID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
+                                    &params, &result, &excep_, nullptr),
+                  S_OK);
+        const std::string text = Describe(result);
+        VariantClear(&result);
+        return text;
     }
 
     void ClearExcepInfo() {
@@ -65,18 +69,6 @@ class Dispatch : public ::testing::Test {
     EXCEPINFO excep_{};
     UINT argErr_ = 0;
 };
-
-// A VT_R8 or VT_I4 argument.
-VARIANT Number(VARTYPE type, double value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = type;
-    if (type == VT_R8)
-        v.u.dblVal = value;
-    else
-        v.u.lVal = static_cast<LONG>(value);
-    return v;
-}
 
 // The names, kinds, types, order and identifiers of the members are pinned by the committed
 // IDL (host.typelib_matches_committed_idl); here, that Invoke's look-ups find each row.
@@ -125,33 +117,22 @@ TEST_F(Dispatch, OffersNoTypeInfo) {
 // Invoke converts each argument to the property's type; how values convert is the variant
 // tests' business, here that a failed conversion reaches the caller and changes nothing.
 TEST_F(Dispatch, ArgumentsAreConvertedToThePropertysType) {
-    const Bstr number("12.5");
-    const Bstr letters("abc");
-    VARIANT text;
-    VariantInit(&text);
-    text.vt = VT_BSTR;
-    text.u.bstrVal = number.get();  // still owned by number
-    EXPECT_EQ(Put(u"minMass", text), S_OK);
-    EXPECT_EQ(GetDouble(u"minMass"), 12.5);
-    text.u.bstrVal = letters.get();
-    EXPECT_EQ(Put(u"minMass", text), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Put(u"minMass", Var("12.5")), S_OK);
+    EXPECT_EQ(Get(u"minMass"), "R8 12.5");
+    EXPECT_EQ(Put(u"minMass", Var("abc")), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(argErr_, 0u);
-    EXPECT_EQ(GetDouble(u"minMass"), 12.5);
+    EXPECT_EQ(Get(u"minMass"), "R8 12.5");
 
-    EXPECT_EQ(Put(u"Monoisotopic", Number(VT_I4, 0)), S_OK);
+    EXPECT_EQ(Put(u"Monoisotopic", Var(VT_I4, 0)), S_OK);
     // 65537 must not wrap round to 1.
-    EXPECT_EQ(Put(u"Monoisotopic", Number(VT_I4, 65537)), DISP_E_OVERFLOW);
-    VARIANT result;
-    VariantInit(&result);
-    ASSERT_EQ(Get(u"Monoisotopic", result), S_OK);
-    EXPECT_EQ(result.vt, VT_I2);
-    EXPECT_EQ(result.u.iVal, 0);
+    EXPECT_EQ(Put(u"Monoisotopic", Var(VT_I4, 65537)), DISP_E_OVERFLOW);
+    EXPECT_EQ(Get(u"Monoisotopic"), "I2 0");
 }
 
 // Each member's own error texts are the object tests' business; here, that Invoke hands
 // them on in EXCEPINFO and leaves the thread's error info in place.
 TEST_F(Dispatch, FailingMembersFillExcepInfo) {
-    EXPECT_EQ(Put(u"minMass", Number(VT_R8, -0.001)), DISP_E_EXCEPTION);
+    EXPECT_EQ(Put(u"minMass", Var(VT_R8, -0.001)), DISP_E_EXCEPTION);
     EXPECT_EQ(excep_.scode, LUMBROOK_E_MINMASS);
     EXPECT_EQ(Utf8FromBstr(excep_.bstrSource), "Lumbrook");
     EXPECT_EQ(Utf8FromBstr(excep_.bstrDescription), "Minimum mass cannot be negative");
@@ -163,35 +144,29 @@ TEST_F(Dispatch, MethodsRunAndMiscountedCallsAreRefused) {
     VARIANT result;
     VariantInit(&result);
     BSTR file = SysAllocString(u"x.qpk");
-    VARIANT arg;
-    VariantInit(&arg);
-    arg.vt = VT_BSTR | VT_BYREF;
-    arg.u.pbstrVal = &file;
+    VARIANT arg = lumbrook::testing::VarRef(VT_BSTR, &file);
     DISPPARAMS params{&arg, nullptr, 1, 0};
     // Without a connection DoExport answers false.
     EXPECT_EQ(dispatch_->Invoke(Id(u"DoExport"), GUID_NULL, 0, DISPATCH_METHOD, &params, &result,
                                 &excep_, nullptr),
               S_OK);
-    EXPECT_EQ(result.vt, VT_BOOL);
-    EXPECT_EQ(result.u.boolVal, VARIANT_FALSE);
+    EXPECT_EQ(Describe(result), "BOOL 0");
     SysFreeString(file);
 
     // A call that fails before the member runs leaves the result alone.
-    result.vt = VT_I4;
-    result.u.lVal = 5;
+    result = Var(VT_I4, 5);
     DISPPARAMS noArgs{nullptr, nullptr, 0, 0};
     EXPECT_EQ(dispatch_->Invoke(Id(u"DoExport"), GUID_NULL, 0, DISPATCH_METHOD, &noArgs, &result,
                                 nullptr, nullptr),
               DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(result.vt, VT_I4);
-    EXPECT_EQ(result.u.lVal, 5);
+    EXPECT_EQ(Describe(result), "I4 5");
     EXPECT_EQ(dispatch_->Invoke(Id(u"Cancel"), GUID_NULL, 0, DISPATCH_METHOD, &noArgs, nullptr,
                                 nullptr, nullptr),
               S_OK);
 }
 
 TEST_F(Dispatch, MalformedCallsAreRefused) {
-    VARIANT value = Number(VT_R8, 1);
+    VARIANT value = Var(VT_R8, 1);
     DISPPARAMS unnamed{&value, nullptr, 1, 0};
     EXPECT_EQ(dispatch_->Invoke(Id(u"minMass"), GUID_NULL, 0, DISPATCH_PROPERTYPUT, &unnamed,
                                 nullptr, nullptr, nullptr),
@@ -204,12 +179,7 @@ TEST_F(Dispatch, MalformedCallsAreRefused) {
     EXPECT_EQ(dispatch_->Invoke(4242, GUID_NULL, 0, DISPATCH_PROPERTYGET, nullptr, nullptr, nullptr,
                                 nullptr),
               DISP_E_MEMBERNOTFOUND);
-    VARIANT result;
-    VariantInit(&result);
-    ASSERT_EQ(Get(u"DllVersion", result), S_OK);
-    EXPECT_EQ(result.vt, VT_BSTR);
-    EXPECT_EQ(Utf8FromBstr(result.u.bstrVal), "1.0.0");
-    VariantClear(&result);
+    EXPECT_EQ(Get(u"DllVersion"), "BSTR 1.0.0");
 }
 
 }  // namespace

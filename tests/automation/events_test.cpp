@@ -24,18 +24,21 @@ struct RecordingSink {
     }};
 };
 
-ComPtr<IConnectionPoint> ProgressPoint(_Lumbrook& object) {
+ComPtr<IConnectionPointContainer> Container(_Lumbrook& object) {
     ComPtr<IConnectionPointContainer> container;
     EXPECT_EQ(object.QueryInterface(IID_IConnectionPointContainer, container.out_void()), S_OK);
+    return container;
+}
+
+ComPtr<IConnectionPoint> ProgressPoint(_Lumbrook& object) {
     ComPtr<IConnectionPoint> point;
-    EXPECT_EQ(container->FindConnectionPoint(DIID___Lumbrook, point.out()), S_OK);
+    EXPECT_EQ(Container(object)->FindConnectionPoint(DIID___Lumbrook, point.out()), S_OK);
     return point;
 }
 
 TEST(Events, TheObjectOffersOneConnectionPointForProgress) {
     auto object = testing::NewObject();
-    ComPtr<IConnectionPointContainer> container;
-    ASSERT_EQ(object->QueryInterface(IID_IConnectionPointContainer, container.out_void()), S_OK);
+    const ComPtr<IConnectionPointContainer> container = Container(*object);
     ComPtr<IConnectionPoint> other;
     EXPECT_EQ(container->FindConnectionPoint(IID_IDispatch, other.out()), CONNECT_E_NOCONNECTION);
     EXPECT_FALSE(other);
@@ -77,8 +80,7 @@ TEST(Events, AdviseHoldsTheSinkUntilUnadvise) {
 
 TEST(Events, ProgressReachesEverySinkWithDoneAndTotal) {
     auto object = testing::NewObject();
-    ComPtr<IConnectionPointContainer> container;
-    ASSERT_EQ(object->QueryInterface(IID_IConnectionPointContainer, container.out_void()), S_OK);
+    const ComPtr<IConnectionPointContainer> container = Container(*object);
     EventSource source(container.get());
     EXPECT_FALSE(source.HasSinks());
     source.FireProgress(1, 2);  // no sink: nothing happens

@@ -1,5 +1,5 @@
 // What the database tests share besides the fixtures and the program's queries: the error
-// an action raises, and the time since a start for the tests of time-outs.
+// an action raises, and the time since a start for the tests of time-outs (and of cancels).
 #pragma once
 
 #include <chrono>

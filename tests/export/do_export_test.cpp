@@ -4,19 +4,15 @@
 #include <sys/stat.h>
 #include <sys/time.h>  // setitimer: a Cancel from a signal handler, as the host's Ctrl-C
 
-#include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <functional>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "automation/lumbrook_object.h"
+#include "database/database_errors.h"
 #include "global/process_state.h"
 #include "job_run_fixture.h"
 #include "lumbrook/bstr.h"
-#include "lumbrook/progress_sink.h"
 #include "platform/messages/do_events.h"
 #include "support/fixture_database.h"
 #include "support/object_fixture.h"
@@ -26,8 +22,8 @@
 namespace lumbrook::automation {
 namespace {
 
-using lumbrook::ProgressAdvice;
-using lumbrook::ProgressSink;
+using database::testing::Clock;
+using database::testing::SecondsSince;
 using lumbrook::testing::FixtureDatabase;
 using lumbrook::testing::JobRunBlocks;
 using lumbrook::testing::JobRunSpectra;
@@ -35,22 +31,14 @@ using lumbrook::testing::ReadFile;
 using platform::Bstr;
 
 using DoExportTest = testing::ObjectTest;
-
-// The export's last message, as hosts read it.
-std::string LastExportMessage(ILumbrookHostSupport& support) {
-    Bstr message;
-    EXPECT_EQ(support.GetLastExportMessage(message.out()), S_OK);
-    return message.Utf8();
-}
+using testing::ProgressRecorder;
 
 // A file name after a NUL, as a C host's BSTR may carry one, names no file: the export is
 // refused before anything is opened, and the existing file the text before the NUL names
 // is left alone. (Before, the export retried its temporary file forever.)
 TEST_F(DoExportTest, AFileNameWithANulIsAFileError) {
     FixtureDatabase db(JobRunSpectra(3));
-    Connect(db);
-    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
-    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    ConnectJobRun(db);
     const std::string existing = db.File("EXISTING");
     lumbrook::testing::WriteFile(existing, "kept");
     for (const std::string& name :
@@ -63,7 +51,7 @@ TEST_F(DoExportTest, AFileNameWithANulIsAFileError) {
         EXPECT_EQ(error.source, "Lumbrook");
         EXPECT_EQ(error.description,
                   "Bad file name or number: the file name holds a NUL character");
-        EXPECT_EQ(LastExportMessage(*support_), error.description);
+        EXPECT_EQ(LastExportMessage(), error.description);
     }
     EXPECT_EQ(ReadFile(existing), "kept");
     EXPECT_EQ(lumbrook::testing::NamesIn(db.Folder()),
@@ -103,17 +91,11 @@ class CancelFromSignal {
     struct sigaction previous_ {};
 };
 
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // The two waits that used to hold a Cancel off for the whole 15 s time-out: a database that
 // another connection keeps locked, and the one peak query of an item's MS export.
 TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
     FixtureDatabase db(JobRunSpectra(3));
-    Connect(db);
-    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
-    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    ConnectJobRun(db);
     const std::string out = db.File("cancel.qpk");
     lumbrook::testing::WriteFile(out, "old");
 
@@ -121,14 +103,14 @@ TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
     ASSERT_EQ(sqlite3_open(db.Path().c_str(), &writer), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     VARIANT_BOOL result = VARIANT_TRUE;
-    auto start = std::chrono::steady_clock::now();
+    auto start = Clock::now();
     {
         const CancelFromSignal cancel(*object_);
         EXPECT_EQ(Export(out, result), S_OK);
     }
     EXPECT_LT(SecondsSince(start), 5.0) << "the lock was waited for until the time-out";
     EXPECT_EQ(result, VARIANT_FALSE);
-    EXPECT_EQ(LastExportMessage(*support_), "cancelled before the spectra of job run 12 were read");
+    EXPECT_EQ(LastExportMessage(), "cancelled before the spectra of job run 12 were read");
     EXPECT_EQ(ReadFile(out), "old");  // nothing was read, so nothing replaced it
     EXPECT_FALSE(Global().exportRunning);
     sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
@@ -143,7 +125,7 @@ TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
     Bstr ms("MS");
     ASSERT_EQ(object_->put_MSType(ms.get()), S_OK);
     ASSERT_EQ(object_->Cancel(), S_OK);
-    start = std::chrono::steady_clock::now();
+    start = Clock::now();
     {
         const CancelFromSignal cancel(*object_);
         EXPECT_EQ(Export(out, result), S_OK);
@@ -152,7 +134,7 @@ TEST_F(DoExportTest, ACancelEndsAWaitForALockAndASlowItemPeakQuery) {
     EXPECT_GE(seconds, 0.25) << "an older Cancel stopped the export";
     EXPECT_LT(seconds, 5.0) << "the peak query ran until its time-out";
     EXPECT_EQ(result, VARIANT_FALSE);
-    EXPECT_EQ(LastExportMessage(*support_), "cancelled before the peaks of item 2 were read");
+    EXPECT_EQ(LastExportMessage(), "cancelled before the peaks of item 2 were read");
     EXPECT_EQ(ReadFile(out), "");
 }
 
@@ -163,9 +145,7 @@ TEST_F(DoExportTest, EngineErrorsBecomeTheObjectsErrors) {
     FixtureDatabase db(JobRunSpectra(1, "MS Reflector Positive"));
     const std::string out = db.File("do_export_errors.qpk");
     VARIANT_BOOL result = VARIANT_TRUE;
-    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
-    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
-    Connect(db);
+    ConnectJobRun(db);
     EXPECT_EQ(Export(out, result), static_cast<HRESULT>(0x800403F0));
     EXPECT_EQ(result, 7);  // a failed call leaves the result alone
 
@@ -176,32 +156,9 @@ TEST_F(DoExportTest, EngineErrorsBecomeTheObjectsErrors) {
     EXPECT_EQ(object_->DoExport(&argument, nullptr), E_POINTER);
 }
 
-// A sink of the Progress event that records each event and runs a test's reaction to it,
-// connected to the object from construction on.
-class ProgressRecorder {
-  public:
-    ProgressRecorder(_Lumbrook& object, std::function<void(LONG, LONG)> onProgress = {})
-        : onProgress_(std::move(onProgress)), advice_(object, sink_) {
-        EXPECT_TRUE(advice_.Active());
-    }
-    std::vector<std::pair<LONG, LONG>> events;
-
-  private:
-    std::function<void(LONG, LONG)> onProgress_;
-    ProgressSink sink_{[this](LONG done, LONG total) {
-        events.emplace_back(done, total);
-        if (onProgress_)
-            onProgress_(done, total);
-        return S_OK;
-    }};
-    ProgressAdvice advice_;
-};
-
 TEST_F(DoExportTest, ProgressEventsChangesDuringTheExportAndACancelThroughTheMessageQueue) {
     FixtureDatabase db(JobRunSpectra(450));
-    Connect(db);
-    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
-    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    ConnectJobRun(db);
     const std::string out = db.File("do_export_cancel.qpk");
     VARIANT_BOOL result = VARIANT_FALSE;
     _Lumbrook* object = object_.get();
@@ -261,6 +218,8 @@ class DoExportListTest : public DoExportTest {
     void SetUp() override {
         DoExportTest::SetUp();
         ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport2, support2_.out_void()), S_OK);
+        Connect(db);
+        lumbrook::testing::WriteFile(out, "old");
     }
     HRESULT ExportList(const std::string& list, const std::string& path, VARIANT_BOOL& result) {
         Bstr text(list);
@@ -271,6 +230,9 @@ class DoExportListTest : public DoExportTest {
         return support2_->DoExportList(&argument, &result);
     }
     platform::ComPtr<ILumbrookHostSupport2> support2_;
+    // Three spectra, and the file the lists go into, which holds "old" before.
+    FixtureDatabase db{JobRunSpectra(3)};
+    const std::string out = db.File("list.qpk");
 };
 
 using namespace std::string_literals;
@@ -279,18 +241,19 @@ using namespace std::string_literals;
 // the entry's job run, item and MS type and the object's filter; the object's own properties
 // stay as they were, and progress counts the spectra of the whole list.
 TEST_F(DoExportListTest, EntriesGoIntoOneFileInTheListsOrder) {
-    FixtureDatabase db(JobRunSpectra(450));
-    Connect(db);
+    // 450 spectra, so that the whole job run takes more than one batch.
+    const FixtureDatabase large(JobRunSpectra(450));
+    Connect(large);
     ASSERT_EQ(object_->put_JobRunItemID(77), S_OK);
-    const std::string out = db.File("list.qpk");
+    const std::string file = large.File("list.qpk");
     VARIANT_BOOL result = VARIANT_FALSE;
     {
         ProgressRecorder progress(*object_);
         ASSERT_EQ(ExportList("a:b/c:12:3:False:MS-MS\0a:b/c:12:1:False:MS-MS\0a:b/c:12:2:False:MS"s,
-                             out, result),
+                             file, result),
                   S_OK);
         EXPECT_EQ(result, VARIANT_TRUE);
-        EXPECT_EQ(ReadFile(out), Block(3) + Block(1) + PeakLine(2));
+        EXPECT_EQ(ReadFile(file), Block(3) + Block(1) + PeakLine(2));
         // Each MS/MS entry's event and its closing one, as DoExport has them; the MS entry's
         // end.
         EXPECT_EQ(progress.events,
@@ -299,18 +262,13 @@ TEST_F(DoExportListTest, EntriesGoIntoOneFileInTheListsOrder) {
     LONG item = 0;
     ASSERT_EQ(object_->get_JobRunItemID(&item), S_OK);
     EXPECT_EQ(item, 77);
-    LONG blocks = 0;
-    LONG peakLines = 0;
-    double bytes = 0;
-    ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
-    EXPECT_EQ(std::make_tuple(blocks, peakLines, bytes),
-              std::make_tuple(2, 3, static_cast<double>(ReadFile(out).size())));
+    EXPECT_EQ(Counts(), std::make_tuple(2, 3, static_cast<double>(ReadFile(file).size())));
 
     // A list of the whole job run is DoExport of it, its events included.
     ProgressRecorder whole(*object_);
-    ASSERT_EQ(ExportList("a:b/c:12:0:True:MS-MS", out, result), S_OK);
+    ASSERT_EQ(ExportList("a:b/c:12:0:True:MS-MS", file, result), S_OK);
     EXPECT_EQ(result, VARIANT_TRUE);
-    EXPECT_EQ(ReadFile(out), JobRunBlocks(450));
+    EXPECT_EQ(ReadFile(file), JobRunBlocks(450));
     ASSERT_EQ(whole.events.size(), 451u);
     EXPECT_EQ(whole.events[0], std::make_pair(1, 450));
     EXPECT_EQ(whole.events.back(), std::make_pair(450, 450));
@@ -319,10 +277,6 @@ TEST_F(DoExportListTest, EntriesGoIntoOneFileInTheListsOrder) {
 // What a false result leaves: the entries that had something, or the old file when none had;
 // the message says which.
 TEST_F(DoExportListTest, EntriesWithNothingToExportMakeTheResultFalse) {
-    FixtureDatabase db(JobRunSpectra(3));
-    Connect(db);
-    const std::string out = db.File("list.qpk");
-    lumbrook::testing::WriteFile(out, "old");
     const struct {
         std::string list;
         std::string file;
@@ -339,7 +293,7 @@ TEST_F(DoExportListTest, EntriesWithNothingToExportMakeTheResultFalse) {
         ASSERT_EQ(ExportList(c.list, out, result), S_OK);
         EXPECT_EQ(result, VARIANT_FALSE);
         EXPECT_EQ(ReadFile(out), c.file);
-        EXPECT_EQ(LastExportMessage(*support_), c.message);
+        EXPECT_EQ(LastExportMessage(), c.message);
     }
 }
 
@@ -347,10 +301,6 @@ TEST_F(DoExportListTest, EntriesWithNothingToExportMakeTheResultFalse) {
 // error of any entry's export leaves the file as it was: a job run that is not MS/MS, the
 // database being read as the file.
 TEST_F(DoExportListTest, ABadEntryOrAnErrorLeavesTheFileAsItWas) {
-    FixtureDatabase db(JobRunSpectra(3));
-    Connect(db);
-    const std::string out = db.File("list.qpk");
-    lumbrook::testing::WriteFile(out, "old");
     const std::string form =
         " of DescriptorList is not of the form descriptor:job run:item:True or False:MS or MS-MS";
     for (const std::string& bad : {"x:12:1:False"s, "x:12:1:false:MS"s, "x:12:1x:False:MS"s,
@@ -376,10 +326,6 @@ TEST_F(DoExportListTest, ABadEntryOrAnErrorLeavesTheFileAsItWas) {
 // The file is replaced in one rename, a file of the user's named like a temporary one
 // included, and a cancel between entries starts none after it.
 TEST_F(DoExportListTest, TheFileIsReplacedWholeAndACancelEndsTheList) {
-    FixtureDatabase db(JobRunSpectra(3));
-    Connect(db);
-    const std::string out = db.File("list.qpk");
-    lumbrook::testing::WriteFile(out, "old");
     lumbrook::testing::WriteFile(out + ".part", "the user's");
     struct stat before {};
     ASSERT_EQ(stat(out.c_str(), &before), 0);
@@ -394,7 +340,7 @@ TEST_F(DoExportListTest, TheFileIsReplacedWholeAndACancelEndsTheList) {
         S_OK);
     EXPECT_EQ(result, VARIANT_FALSE);
     EXPECT_EQ(ReadFile(out), Block(1) + Block(2));
-    EXPECT_EQ(LastExportMessage(*support_),
+    EXPECT_EQ(LastExportMessage(),
               "cancelled in entry 2 of 3 entries; the file ends on a complete block");
     struct stat after {};
     ASSERT_EQ(stat(out.c_str(), &after), 0);

@@ -17,12 +17,14 @@
 namespace lumbrook::exporting {
 namespace {
 
+using lumbrook::testing::CommandLog;
 using lumbrook::testing::Export;
 using lumbrook::testing::FileExists;
 using lumbrook::testing::FixtureDatabase;
 using lumbrook::testing::JobRunBlocks;
 using lumbrook::testing::JobRunSpectra;
 using lumbrook::testing::PeakListIds;
+using lumbrook::testing::PeakQueries;
 using lumbrook::testing::ReadFile;
 using lumbrook::testing::Rows;
 
@@ -54,20 +56,6 @@ class Recorder final : public ExportListener {
     long last_ = 0;
 };
 
-// Records every command the database layer runs while it lives.
-class CommandLog {
-  public:
-    explicit CommandLog(std::function<void(const std::string&)> also = {}) {
-        database::Connection::SetCommandObserver([this, also](const std::string& sql) {
-            commands.push_back(sql);
-            if (also)
-                also(sql);
-        });
-    }
-    ~CommandLog() { database::Connection::SetCommandObserver({}); }
-    std::vector<std::string> commands;
-};
-
 std::string Head(const std::string& precursor, const std::string& label, long id,
                  long jobRun = 12) {
     return "BEGIN IONS\r\nPEPMASS=" + precursor + "\r\nCHARGE=1+\r\nTITLE=Label: " + label +
@@ -75,15 +63,6 @@ std::string Head(const std::string& precursor, const std::string& label, long id
            ", MSMS Job_Run_Id: " + std::to_string(jobRun) + "\r\n";
 }
 const std::string kEnd = "END IONS\r\n\r\n";
-
-std::vector<std::string> PeakQueries(const std::vector<std::string>& commands) {
-    std::vector<std::string> peaks;
-    for (const auto& c : commands) {
-        if (c.rfind("Select distinct CENTROID", 0) == 0)
-            peaks.push_back(c);
-    }
-    return peaks;
-}
 
 TEST(ExportPeakLists, ReadsTheSpectraInBatchesOfTwoHundred) {
     FixtureDatabase db(JobRunSpectra(450));
@@ -345,22 +324,6 @@ TEST(ExportPeakLists, AnErrorInTheMiddleLeavesTheOldFile) {
             << "left: " << entry.path();
     }
     EXPECT_FALSE(listener.running);
-}
-
-TEST(ExportPeakLists, AFailedBatchIsSkippedAndTheResultIsFalse) {
-    FixtureDatabase db(JobRunSpectra(450));
-    Export request(db);
-    const std::string out = db.File("failed_batch.qpk");
-    CommandLog log([](const std::string& sql) {
-        if (sql.find("PEAK_LIST_ID >= 201 ") != std::string::npos)
-            throw database::DatabaseError("disk I/O error");
-    });
-    Recorder listener;
-    EXPECT_FALSE(request.Run(out, listener));
-    EXPECT_EQ(ReadFile(out),
-              JobRunBlocks(200) + JobRunBlocks(450).substr(JobRunBlocks(400).size()));
-    EXPECT_EQ(PeakQueries(log.commands).size(), 3u);
-    EXPECT_EQ(listener.reports.back(), std::make_pair(450L, 450L));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ namespace lumbrook::automation {
 namespace {
 
 using lumbrook::testing::FixtureDatabase;
+using lumbrook::testing::JobRunBlocks;
 using lumbrook::testing::ReadFile;
 using platform::Bstr;
 
@@ -33,9 +34,7 @@ class HostSupportTest : public testing::ObjectTest {
         EXPECT_EQ(object_->put_AllSpectra(item == 0 ? VARIANT_TRUE : VARIANT_FALSE), S_OK);
         VARIANT_BOOL result = VARIANT_FALSE;
         EXPECT_EQ(ObjectTest::Export(out, result), S_OK);
-        Bstr message;
-        EXPECT_EQ(support_->GetLastExportMessage(message.out()), S_OK);
-        return {result, message.Utf8()};
+        return {result, LastExportMessage()};
     }
 };
 
@@ -58,23 +57,25 @@ TEST_F(HostSupportTest, AFalseExportSaysWhy) {
     // A true export leaves no message; its counts are the host's (host.export.job_run).
     EXPECT_EQ(Export(out, 12), std::make_pair(VARIANT_TRUE, std::string()));
     LONG blocks = 0;
-    LONG peakLines = 0;
     double bytes = 0;
     EXPECT_EQ(support_->GetExportCounts(&blocks, nullptr, &bytes), E_POINTER);
 
-    // The second of three batches cannot be read.
-    database::Connection::SetCommandObserver([](const std::string& sql) {
+    // The second of three batches cannot be read: it is skipped, the third is still read and
+    // progress still reaches the end.
+    lumbrook::testing::CommandLog log([](const std::string& sql) {
         if (sql.find("PEAK_LIST_ID >= 201 ") != std::string::npos)
             throw database::DatabaseError("disk I/O error");
     });
+    const testing::ProgressRecorder progress(*object_);
     EXPECT_EQ(Export(out, 12),
               std::make_pair(VARIANT_FALSE,
                              std::string("1 of 3 batches could not be read; the file holds the "
                                          "others")));
-    database::Connection::SetCommandObserver({});
-    ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
-    EXPECT_EQ(blocks, 250);
-    EXPECT_EQ(bytes, static_cast<double>(ReadFile(out).size()));
+    EXPECT_EQ(ReadFile(out),
+              JobRunBlocks(200) + JobRunBlocks(450).substr(JobRunBlocks(400).size()));
+    EXPECT_EQ(lumbrook::testing::PeakQueries(log.commands).size(), 3u);
+    EXPECT_EQ(progress.events.back(), std::make_pair(450, 450));
+    EXPECT_EQ(Counts(), std::make_tuple(250, 250, static_cast<double>(ReadFile(out).size())));
 }
 
 // An export that fails part way leaves the target as it was, and its counts say so: nothing of
@@ -83,9 +84,7 @@ TEST_F(HostSupportTest, AFailedExportCountsWhatTheTargetHolds) {
     FixtureDatabase db(lumbrook::testing::JobRunSpectra(450));
     const std::string out = db.File("limited.qpk");
     lumbrook::testing::WriteFile(out, "before\n");
-    Connect(db);
-    ASSERT_EQ(object_->put_JobRunID(12), S_OK);
-    ASSERT_EQ(object_->put_AllSpectra(VARIANT_TRUE), S_OK);
+    ConnectJobRun(db);
     // Files of this process may grow to 20 kB: the export's writes fail with EFBIG part way.
     rlimit before{};
     getrlimit(RLIMIT_FSIZE, &before);
@@ -99,11 +98,7 @@ TEST_F(HostSupportTest, AFailedExportCountsWhatTheTargetHolds) {
     std::signal(SIGXFSZ, previous);
 
     EXPECT_TRUE(FAILED(hr));
-    LONG blocks = -1;
-    LONG peakLines = -1;
-    double bytes = -1;
-    ASSERT_EQ(support_->GetExportCounts(&blocks, &peakLines, &bytes), S_OK);
-    EXPECT_EQ(std::make_tuple(blocks, peakLines, bytes), std::make_tuple(0, 0, 0.0));
+    EXPECT_EQ(Counts(), std::make_tuple(0, 0, 0.0));
     EXPECT_EQ(ReadFile(out), "before\n");
 }
 

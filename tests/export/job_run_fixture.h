@@ -1,10 +1,12 @@
 // Job run 12 of numbered spectra and the file an export with the default filters makes of
-// it, for the tests that export through the engine and through the object; and an export of
-// it through the engine.
+// it, for the tests that export through the engine and through the object; an export of it
+// through the engine; and the commands the database layer runs meanwhile.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "database/connection.h"
 #include "export/export_peak_lists.h"
@@ -60,5 +62,32 @@ struct Export : exporting::ExportRequest {
         return exporting::ExportPeakLists(*this, outFile, connection, listener);
     }
 };
+
+// Records every command the database layer runs while it lives, and hands each to `also`,
+// which may throw the error the command is to fail with.
+class CommandLog {
+  public:
+    explicit CommandLog(std::function<void(const std::string&)> also = {}) {
+        database::Connection::SetCommandObserver([this, also](const std::string& sql) {
+            commands.push_back(sql);
+            if (also)
+                also(sql);
+        });
+    }
+    ~CommandLog() { database::Connection::SetCommandObserver({}); }
+    CommandLog(const CommandLog&) = delete;
+    CommandLog& operator=(const CommandLog&) = delete;
+    std::vector<std::string> commands;
+};
+
+// The peak queries among `commands`.
+inline std::vector<std::string> PeakQueries(const std::vector<std::string>& commands) {
+    std::vector<std::string> peaks;
+    for (const auto& c : commands) {
+        if (c.rfind("Select distinct CENTROID", 0) == 0)
+            peaks.push_back(c);
+    }
+    return peaks;
+}
 
 }  // namespace lumbrook::testing

@@ -13,7 +13,7 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(Bstr, LengthsCountUtf16UnitsAndBytes) {
+TEST(Bstr, LengthsCountUtf16UnitsAndBytesAndNullIsEmpty) {
     BSTR s = SysAllocString(u"Lumbrook");
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(SysStringLen(s), 8u);
@@ -24,9 +24,7 @@ TEST(Bstr, LengthsCountUtf16UnitsAndBytes) {
     std::memcpy(&prefix, reinterpret_cast<const char*>(s) - 4, 4);
     EXPECT_EQ(prefix, 16u);
     SysFreeString(s);
-}
-
-TEST(Bstr, NullIsTheEmptyString) {
+    // Null is the empty string.
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     EXPECT_EQ(SysStringByteLen(nullptr), 0u);
     EXPECT_EQ(Utf8FromBstr(nullptr), "");
@@ -68,9 +66,7 @@ TEST(Bstr, Utf8RoundTripsKeepEveryCharacter) {
         }
         EXPECT_EQ(b.Utf8(), sample);
     }
-}
-
-TEST(Bstr, SupplementaryCharacterIsASurrogatePair) {
+    // A supplementary character is a surrogate pair.
     Bstr b("\xF0\x9F\xA7\xAA");
     ASSERT_EQ(SysStringLen(b.get()), 2u);
     EXPECT_EQ(b.get()[0], 0xD83E);

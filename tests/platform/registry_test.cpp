@@ -1,3 +1,6 @@
+// The registry's C interface over real hive files: keys and values, rights, the file's privacy
+// and whole replacement, and the calls the command-line host reaches the hive through
+// (deleting a tree, the hive's state, export and import of REGEDIT4 files, name comparison).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>  // makedev: a device node at the hive path
@@ -7,6 +10,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lumbrook/registry.h"
@@ -32,6 +36,38 @@ HKEY Create(const char* path, REGSAM access, DWORD* disposition = nullptr) {
 LONG SetText(HKEY key, const char* name, const std::string& text, DWORD type = REG_SZ) {
     return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(text.size() + 1));
+}
+
+// RegCreateKeyExA below HKEY_CURRENT_USER, for the calls that are to fail.
+LONG TryCreate(const char* path, REGSAM access, HKEY* key, HKEY parent = HKEY_CURRENT_USER) {
+    return RegCreateKeyExA(parent, path, 0, nullptr, 0, access, nullptr, key, nullptr);
+}
+
+// The key, opened with every right; null when it is not there.
+HKEY Open(const char* path) {
+    HKEY key = nullptr;
+    RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key);
+    return key;
+}
+
+bool Exists(const char* path) {
+    HKEY key = Open(path);
+    if (key != nullptr)
+        RegCloseKey(key);
+    return key != nullptr;
+}
+
+struct KeyInfo {
+    DWORD subkeys = 99, values = 99, longestName = 99, longestData = 99;
+};
+
+KeyInfo Info(HKEY key) {
+    KeyInfo info;
+    EXPECT_EQ(
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &info.subkeys, nullptr, nullptr,
+                         &info.values, &info.longestName, &info.longestData, nullptr, nullptr),
+        ERROR_SUCCESS);
+    return info;
 }
 
 struct stat Lstat(const std::string& path) {
@@ -67,20 +103,15 @@ TEST(Registry, CreateMakesEveryKeyOnThePathAndKeepsItsCase) {
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Nowhere", 0, KEY_READ, &none),
               ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(none, nullptr);
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "a\\\\b", 0, nullptr, 0, KEY_READ, nullptr, &none,
-                              nullptr),
-              ERROR_BAD_PATHNAME);
+    EXPECT_EQ(TryCreate("a\\\\b", KEY_READ, &none), ERROR_BAD_PATHNAME);
     // Names that the file could not hold on one line are refused, not written.
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "a\nb", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &none, nullptr),
-              ERROR_BAD_PATHNAME);
+    EXPECT_EQ(TryCreate("a\nb", KEY_ALL_ACCESS, &none), ERROR_BAD_PATHNAME);
     EXPECT_EQ(SetText(HKEY_CURRENT_USER, "line\nfeed", "x"), ERROR_INVALID_PARAMETER);
     // Data that could never be kept is refused before it is read.
     const BYTE byte = 0;
     EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "Huge", 0, REG_BINARY, &byte, 0xFFFFFFFFu),
               ERROR_NOT_ENOUGH_QUOTA);
-    EXPECT_EQ(RegCreateKeyExA(reinterpret_cast<HKEY>(0x12345), "a", 0, nullptr, 0, KEY_READ,
-                              nullptr, &none, nullptr),
+    EXPECT_EQ(TryCreate("a", KEY_READ, &none, reinterpret_cast<HKEY>(0x12345)),
               ERROR_INVALID_HANDLE);
 }
 
@@ -94,8 +125,7 @@ TEST(Registry, AReadOnlyHandleChangesNothing) {
     EXPECT_EQ(RegDeleteValueA(reader, "Kept"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegDeleteKeyA(reader, ""), ERROR_ACCESS_DENIED);
     HKEY child = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(reader, "Child", 0, nullptr, 0, KEY_READ, nullptr, &child, nullptr),
-              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(TryCreate("Child", KEY_READ, &child, reader), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ReadFile(home.HivePath()), before);
     // A handle without query rights cannot read either.
     HKEY blind = Create("Software\\Test", KEY_SET_VALUE);
@@ -117,14 +147,11 @@ TEST(Registry, ValuesByNameAndByIndex) {
     // Another spelling of a name replaces the value and keeps the first spelling.
     ASSERT_EQ(SetText(key, "FILTER", "1,2,3,4"), ERROR_SUCCESS);
 
-    DWORD values = 0, longestName = 0, longestData = 0, subkeys = 9;
-    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                               &longestName, &longestData, nullptr, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(values, 3u);
-    EXPECT_EQ(subkeys, 0u);
-    EXPECT_EQ(longestName, 6u);   // "Filter"
-    EXPECT_EQ(longestData, 12u);  // "the default" and its NUL
+    const KeyInfo info = Info(key);
+    EXPECT_EQ(info.values, 3u);
+    EXPECT_EQ(info.subkeys, 0u);
+    EXPECT_EQ(info.longestName, 6u);   // "Filter"
+    EXPECT_EQ(info.longestData, 12u);  // "the default" and its NUL
 
     char name[16];
     BYTE data[16];
@@ -196,17 +223,10 @@ TEST(Registry, TheFileIsPrivate) {
 TEST(Registry, OtherProcessesChangesAreSeenThroughAnOpenHandle) {
     ScopedConfigHome home;
     HKEY key = Create("Software\\Live", KEY_READ);
-    DWORD values = 9;
-    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                               nullptr, nullptr, nullptr, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(values, 0u);
+    EXPECT_EQ(Info(key).values, 0u);
     // As if another process had written the file.
     WriteFile(home.HivePath(), "REGEDIT4\n[HKCU\\Software\\Live]\n\"Added\"=\"yes\"\n");
-    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                               nullptr, nullptr, nullptr, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(values, 1u);
+    EXPECT_EQ(Info(key).values, 1u);
     RegCloseKey(key);
 }
 
@@ -294,16 +314,9 @@ TEST(Registry, AHiveThatCannotBeReadReadsEmptyAndTakesNoChange) {
         EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key),
                   ERROR_FILE_NOT_FOUND)
             << c.what;
-        DWORD values = 9;
-        EXPECT_EQ(RegQueryInfoKeyA(HKEY_CURRENT_USER, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                   nullptr, &values, nullptr, nullptr, nullptr, nullptr),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(values, 0u) << c.what;
+        EXPECT_EQ(Info(HKEY_CURRENT_USER).values, 0u) << c.what;
         // Changes fail, and nothing is put in its place or beside it.
-        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &key, nullptr),
-                  ERROR_BADDB)
-            << c.what;
+        EXPECT_EQ(TryCreate("Software\\New", KEY_ALL_ACCESS, &key), ERROR_BADDB) << c.what;
         EXPECT_EQ(SetText(HKEY_CURRENT_USER, "v", "x"), ERROR_BADDB) << c.what;
         const struct stat after = Lstat(home.HivePath());
         EXPECT_EQ(after.st_ino, before.st_ino) << c.what;
@@ -337,6 +350,137 @@ TEST(Registry, ALinkAtTheHivePathIsFollowedAndStays) {
     ASSERT_EQ(SetText(HKEY_CURRENT_USER, "Root", "value"), ERROR_SUCCESS);
     EXPECT_TRUE(S_ISLNK(Lstat(home.HivePath()).st_mode));
     EXPECT_NE(ReadFile(target).find("\"Root\"=\"value\""), std::string::npos);
+}
+
+constexpr const char* kHive =
+    "REGEDIT4\n\n"
+    "[HKEY_CURRENT_USER\\Software\\Velmora]\n\"Top\"=\"1\"\n\n"
+    "[HKEY_CURRENT_USER\\Software\\Velmora\\Lumbrook\\Preferences]\n\"Filter\"=\"100,15,3,0\"\n";
+
+struct HiveState {
+    LONG result = 0;
+    std::string path;
+    std::string reason;
+};
+
+HiveState QueryHive() {
+    char path[4096];
+    char reason[4096];
+    DWORD pathLength = sizeof path;
+    DWORD reasonLength = sizeof reason;
+    const LONG result = RegQueryHiveA(path, &pathLength, reason, &reasonLength);
+    return {result, std::string(path, pathLength), std::string(reason, reasonLength)};
+}
+
+// RegImportFileA's result and reason.
+using Outcome = std::pair<LONG, std::string>;
+Outcome Import(const std::string& file) {
+    char reason[4096];
+    DWORD length = sizeof reason;
+    const LONG result = RegImportFileA(file.c_str(), reason, &length);
+    return {result, std::string(reason, length)};
+}
+
+// With a subkey the key goes with everything below it; without one the key is emptied and
+// kept.
+TEST(RegDeleteTree, DeletesTheKeyOrEmptiesIt) {
+    ScopedConfigHome home;
+    WriteFile(home.HivePath(), kHive);
+    HKEY key = Open("Software\\Velmora");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(RegDeleteTreeA(key, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(Info(key).subkeys, 0u);
+    EXPECT_EQ(Info(key).values, 0u);
+    RegCloseKey(key);
+
+    // A handle that may only read changes nothing.
+    HKEY readOnly = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &readOnly), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteTreeA(readOnly, "Velmora"), ERROR_ACCESS_DENIED);
+    RegCloseKey(readOnly);
+    EXPECT_TRUE(Exists("Software\\Velmora"));
+
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "software\\VELMORA"), ERROR_SUCCESS);
+    EXPECT_FALSE(Exists("Software\\Velmora"));
+    EXPECT_TRUE(Exists("Software"));
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmora"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\\\Velmora"), ERROR_BAD_PATHNAME);
+}
+
+TEST(RegQueryHive, GivesThePathAndWhyAHiveCannotBeRead) {
+    ScopedConfigHome home;
+    HiveState state = QueryHive();
+    EXPECT_EQ(state.result, ERROR_SUCCESS);
+    EXPECT_EQ(state.path, home.HivePath());
+    EXPECT_EQ(state.reason, "");
+
+    WriteFile(home.HivePath(), "not a hive\n");
+    state = QueryHive();
+    EXPECT_EQ(state.result, ERROR_BADDB);
+    EXPECT_EQ(state.reason, home.HivePath() + ": line 1: expected the header REGEDIT4: not a hive");
+
+    // Too small a buffer: the size needed, and nothing else.
+    char path[4096];
+    char reason[8];
+    DWORD pathLength = sizeof path;
+    DWORD reasonLength = sizeof reason;
+    EXPECT_EQ(RegQueryHiveA(path, &pathLength, reason, &reasonLength), ERROR_MORE_DATA);
+    EXPECT_EQ(reasonLength, state.reason.size() + 1);
+}
+
+TEST(RegExportKey, WritesTheKeyAsTheHiveSpellsIt) {
+    ScopedConfigHome home;
+    WriteFile(home.HivePath(), kHive);
+    const std::string file = home.path() + "/export.reg";
+    WriteFile(file, "old and longer text that the export replaces\n");
+    HKEY key = Open("SOFTWARE\\velmora\\LUMBROOK");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(RegExportKeyA(key, file.c_str()), ERROR_SUCCESS);
+    EXPECT_EQ(ReadFile(file),
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Velmora\\Lumbrook\\Preferences]\n"
+              "\"Filter\"=\"100,15,3,0\"\n");
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmora"), ERROR_SUCCESS);
+    EXPECT_EQ(RegExportKeyA(key, file.c_str()), ERROR_KEY_DELETED);
+    RegCloseKey(key);
+}
+
+TEST(RegImportFile, MergesAWholeFileOrNothing) {
+    ScopedConfigHome home;
+    WriteFile(home.HivePath(), kHive);
+    const std::string good = home.path() + "/good.reg";
+    WriteFile(good,
+              "REGEDIT4\n[HKCU\\Software\\Velmora]\n\"Top\"=\"2\"\n"
+              "[HKCU\\Software\\Velmora\\New]\n@=\"default\"\n");
+    EXPECT_EQ(Import(good), Outcome(ERROR_SUCCESS, ""));
+    EXPECT_EQ(ReadFile(home.HivePath()),
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Velmora]\n\"Top\"=\"2\"\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Velmora\\Lumbrook\\Preferences]\n"
+              "\"Filter\"=\"100,15,3,0\"\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Velmora\\New]\n@=\"default\"\n");
+
+    const std::string before = ReadFile(home.HivePath());
+    const std::string bad = home.path() + "/bad.reg";
+    WriteFile(bad, "REGEDIT4\n[HKCU\\Software\\Other]\n\"x\"=oops\n");
+    const auto [result, reason] = Import(bad);
+    EXPECT_EQ(result, ERROR_BAD_FORMAT);
+    EXPECT_EQ(reason.rfind(bad + ": line 3: expected \"text\", dword:", 0), 0u) << reason;
+    EXPECT_EQ(ReadFile(home.HivePath()), before);
+
+    // A reason too long for the buffer: its size, and the hive untouched.
+    char reasonBuffer[4];
+    DWORD length = sizeof reasonBuffer;
+    EXPECT_EQ(RegImportFileA(bad.c_str(), reasonBuffer, &length), ERROR_MORE_DATA);
+    EXPECT_EQ(length, reason.size() + 1);
+}
+
+// Which bytes fold, whatever the locale, is the name comparison's business (base_test); here,
+// the answer's sign and a null string.
+TEST(Lstrcmpi, ComparesWithoutRegardToCase) {
+    EXPECT_EQ(lstrcmpiA("Software\\VELMORA", "software\\velmora"), 0);
+    EXPECT_LT(lstrcmpiA("a", "B"), 0);
+    EXPECT_GT(lstrcmpiA("b", "A"), 0);
+    EXPECT_LT(lstrcmpiA("ab", "ABC"), 0);
+    EXPECT_EQ(lstrcmpiA(nullptr, ""), 0);
 }
 
 TEST(Registry, VersionRecord) {

@@ -92,10 +92,10 @@ TEST(RegOp, ReadsEachTypeAsATaggedValueByItsNameInAnyCase) {
               "\"Path\"=hex(2):25,54,45,4d,50,25,5c,78,00\n"
               "\"Short\"=hex(4):01,02\n"
               "\"Raw\"=hex(1):61,62\n"
-              "@=\"default\"\n"
-              "\"@\"=\"at\"\n\"[\"=\"bracket\"\n\"Zone\"=\"z\"\n");
+              "@=\"default\"\n");
     const std::pair<const char*, TaggedValue> cases[] = {
-        {"FILTER", std::string("100,15,3,0")},  // names match without regard to case
+        // Names match without regard to case; which bytes fold is base_test's business.
+        {"FILTER", std::string("100,15,3,0")},
         {"count", std::int32_t{42}},
         {"Negative", std::int32_t{-1}},
         {"Blob", std::string(kUnsupportedDataFormat)},  // as every type without a reader
@@ -106,13 +106,6 @@ TEST(RegOp, ReadsEachTypeAsATaggedValueByItsNameInAnyCase) {
         {"Raw", std::string("ab")},
         {"", std::string("default")},
         {"Missing", TaggedValue{}},
-        // Only the letters A to Z fold, both ends included: "@" and "[" have neighbours "`"
-        // and "{" of their own.
-        {"zONE", std::string("z")},
-        {"@", std::string("at")},
-        {"`", TaggedValue{}},
-        {"[", std::string("bracket")},
-        {"{", TaggedValue{}},
     };
     for (const auto& [name, expected] : cases)
         EXPECT_EQ(Read(name), expected) << name;
