@@ -36,7 +36,16 @@ constexpr const char* kDescription =
     "which replaces FILE once it is complete, so FILE keeps its old content until then and\n"
     "whenever the export fails or is killed. Ctrl-C, SIGTERM and SIGHUP cancel a running\n"
     "export: FILE then holds the complete blocks written so far, and the exports still to come\n"
-    "are not started. A second one ends at once and FILE stays as it was.";
+    "are not started. A second one ends at once and FILE stays as it was.\n"
+    "\n"
+    "Examples:\n"
+    "  lumbrook export -c 'Provider=SQLite;Data Source=lab.sqlite' --job-run 12 -o run12.qpk\n"
+    "  lumbrook export --connect-file ~/.lab-db --spot-set 'Plates/Set1' --out-dir nightly \\\n"
+    "      --index '{job_run}.tsv' --skip-existing --json\n"
+    "  lumbrook export --item 40 --ms-type MS --s2n 5 -o item40.qpk\n"
+    "\n"
+    "Some readers choose their parser by the file name's extension: name the output with the\n"
+    "extension your reader expects (--out, --name).";
 
 struct ExportOptions {
     ConnectOptions connection;
