@@ -6,6 +6,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "command.h"
 #include "connect_options.h"
@@ -35,7 +36,16 @@ constexpr const char* kDescription =
     "which replaces FILE once it is complete, so FILE keeps its old content until then and\n"
     "whenever the export fails or is killed. Ctrl-C, SIGTERM and SIGHUP cancel a running\n"
     "export: FILE then holds the complete blocks written so far, and the exports still to come\n"
-    "are not started. A second one ends at once and FILE stays as it was.";
+    "are not started. A second one ends at once and FILE stays as it was.\n"
+    "\n"
+    "Examples:\n"
+    "  lumbrook export -c 'Provider=SQLite;Data Source=lab.sqlite' --job-run 12 -o run12.qpk\n"
+    "  lumbrook export --connect-file ~/.lab-db --spot-set 'Plates/Set1' --out-dir nightly \\\n"
+    "      --index '{job_run}.tsv' --skip-existing --json\n"
+    "  lumbrook export --item 40 --ms-type MS --s2n 5 -o item40.qpk\n"
+    "\n"
+    "Some readers choose their parser by the file name's extension: name the output with the\n"
+    "extension your reader expects (--out, --name).";
 
 struct ExportOptions {
     ConnectOptions connection;
@@ -47,6 +57,8 @@ struct ExportOptions {
     std::string outDir;
     std::string name = "job_run_{job_run}.qpk";
     std::string spotSet;
+    std::string index;
+    bool skipExisting = false;
     double minMass = 0;
     double maxMass = 0;
     double s2n = 0;
@@ -86,67 +98,127 @@ int SetValues(_Lumbrook& o, const ExportOptions& options) {
     return kExitOk;
 }
 
-// One job run of a folder export and the file it goes to.
+// One job run of a folder export, the file it goes to and its index ("" for none).
 struct Planned {
     LONG jobRun;
     std::string file;
+    std::string index;
 };
 
-// One file per job run into --out-dir: the job runs given, or those of the spot set, each
-// once. The files are named and checked for clashes before the first export; a stop signal
-// ends the whole call.
-int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
-    long long spotSetId = 0;
-    std::string spotSetPath;
-    std::vector<LONG> jobRuns;
-    int status = kExitOk;
-    if (!options.spotSet.empty()) {
-        const auto support = HostSupport2(o);
-        if (!support)
-            return kExitObjectError;
-        const auto spotSet = FindSpotSet(*support, options.spotSet, "--spot-set", status);
-        if (!spotSet)
-            return status;
-        spotSetId = spotSet->id;
-        spotSetPath = spotSet->path;
-        const auto rows = QueryTable(*support, LUMBROOK_LISTING_JOB_RUNS, spotSet->id, status);
-        if (!rows)
-            return status;
-        jobRuns = JobRunIds(*rows, *spotSet, status);
-        if (rows->rows.empty()) {
-            std::cerr << "lumbrook export: spot set " << options.spotSet << " has no job runs\n";
-            return kExitFailed;
-        }
-    } else {
-        for (const long jobRun : options.jobRuns) {
-            if (std::find(jobRuns.begin(), jobRuns.end(), jobRun) == jobRuns.end())
-                jobRuns.push_back(static_cast<LONG>(jobRun));
-        }
+// `jobRuns` without repeats, in their order.
+std::vector<LONG> EachOnce(const std::vector<long>& jobRuns) {
+    std::vector<LONG> once;
+    for (const long jobRun : jobRuns) {
+        if (std::find(once.begin(), once.end(), jobRun) == once.end())
+            once.push_back(static_cast<LONG>(jobRun));
     }
-    // Two job runs under one name would leave only the last file: refused before any export.
+    return once;
+}
+
+// The job runs of a folder export: those of the spot set, or those given, each once. Sets
+// the spot set's id and path for the names; reports a failure and returns nothing.
+std::optional<std::vector<LONG>> JobRunsOf(_Lumbrook& o, const ExportOptions& options,
+                                           SpotSet& spotSet, int& status) {
+    if (options.spotSet.empty())
+        return EachOnce(options.jobRuns);
+    const auto support = HostSupport2(o);
+    if (!support) {
+        status = kExitObjectError;
+        return std::nullopt;
+    }
+    const auto found = FindSpotSet(*support, options.spotSet, "--spot-set", status);
+    if (!found)
+        return std::nullopt;
+    spotSet = *found;
+    const auto rows = QueryTable(*support, LUMBROOK_LISTING_JOB_RUNS, spotSet.id, status);
+    if (!rows)
+        return std::nullopt;
+    std::vector<LONG> jobRuns = JobRunIds(*rows, spotSet, status);
+    if (rows->rows.empty()) {
+        std::cerr << "lumbrook export: spot set " << options.spotSet << " has no job runs\n";
+        status = kExitFailed;
+        return std::nullopt;
+    }
+    return jobRuns;
+}
+
+// The files of a folder export, named by --name and --index below --out-dir. Two outputs under
+// one name would leave only the last one: UsageError before any export.
+std::vector<Planned> PlanFiles(const ExportOptions& options, const std::vector<LONG>& jobRuns,
+                               const SpotSet& spotSet) {
     std::vector<Planned> plan;
     std::map<std::string, LONG> named;
-    for (const LONG jobRun : jobRuns) {
-        const std::filesystem::path file =
-            std::filesystem::path(options.outDir) /
-            FileNameFor(options.name, jobRun, spotSetId, spotSetPath);
+    const auto claim = [&](const std::string& pattern, LONG jobRun) {
+        const std::filesystem::path file = std::filesystem::path(options.outDir) /
+                                           FileNameFor(pattern, jobRun, spotSet.id, spotSet.path);
         if (const auto [at, fresh] = named.emplace(file.string(), jobRun); !fresh) {
-            throw UsageError("--name gives job runs " + std::to_string(at->second) + " and " +
-                             std::to_string(jobRun) + " the same file " + file.string());
+            throw UsageError(
+                std::string(options.index.empty() ? "--name gives" : "--name and --index give") +
+                " job runs " + std::to_string(at->second) + " and " + std::to_string(jobRun) +
+                " the same file " + file.string());
         }
-        plan.push_back({jobRun, file.string()});
+        return file.string();
+    };
+    for (const LONG jobRun : jobRuns) {
+        Planned planned{jobRun, claim(options.name, jobRun), {}};
+        if (!options.index.empty())
+            planned.index = claim(options.index, jobRun);
+        plan.push_back(std::move(planned));
     }
-    // The folder, and the folders the names give below it.
+    return plan;
+}
+
+// Creates the folder and the folders the names give below it. Reports a failure.
+bool CreateFolders(const std::vector<Planned>& plan) {
     for (const Planned& planned : plan) {
-        std::error_code error;
-        const std::filesystem::path folder = std::filesystem::path(planned.file).parent_path();
-        std::filesystem::create_directories(folder, error);
-        if (error) {
-            std::cerr << "lumbrook export: cannot create " << folder.string() << ": "
-                      << error.message() << "\n";
-            return kExitFailed;
+        for (const std::string& file : {planned.file, planned.index}) {
+            std::error_code error;
+            const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+            if (file.empty() || folder.empty())
+                continue;
+            std::filesystem::create_directories(folder, error);
+            if (error) {
+                std::cerr << "lumbrook export: cannot create " << folder.string() << ": "
+                          << error.message() << "\n";
+                return false;
+            }
         }
     }
+    return true;
+}
+
+// Whether `file` is a peak list that ends on a complete block, as the library reads it.
+bool IsComplete(_Lumbrook& o, const std::string& file) {
+    const auto support = HostSupport2(o);
+    VARIANT_BOOL complete = VARIANT_FALSE;
+    return support &&
+           SUCCEEDED(support->IsCompletePeakList(platform::Bstr(file).get(), &complete)) &&
+           complete != VARIANT_FALSE;
+}
+
+// Makes the next export also write the index `file` ("" for none). Reports a failure.
+bool SetIndex(_Lumbrook& o, const std::string& file) {
+    const auto support = HostSupport2(o);
+    if (!support)
+        return false;
+    if (const HRESULT hr = support->SetIndexFile(platform::Bstr(file).get()); FAILED(hr)) {
+        ReportObjectError("SetIndexFile", hr);
+        return false;
+    }
+    return true;
+}
+
+// One file per job run into --out-dir. The files are named and checked for clashes before the
+// first export; a stop signal ends the whole call.
+int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
+    SpotSet spotSet;
+    int status = kExitOk;
+    const auto jobRuns = JobRunsOf(o, options, spotSet, status);
+    if (!jobRuns)
+        return status;
+    const std::vector<Planned> plan = PlanFiles(options, *jobRuns, spotSet);
+    if (!CreateFolders(plan))
+        return kExitFailed;
     // One handler for the whole call: a stop signal between two exports starts no more.
     const StopSignals stopSignals(o);
     for (const Planned& planned : plan) {
@@ -154,15 +226,27 @@ int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
             std::cerr << "lumbrook export: cancelled\n";
             return Worse(status, kExitFailed);
         }
+        if (options.skipExisting && IsComplete(o, planned.file)) {
+            ExportSummary skipped;
+            skipped.jobRun = planned.jobRun;
+            skipped.file = planned.file;
+            skipped.result = "skipped";
+            skipped.message = planned.file + " exists and ends on a complete block";
+            Report("export", skipped, options.quiet, options.json);
+            continue;
+        }
         HRESULT hr = S_OK;
         if (FAILED(hr = o.put_JobRunID(planned.jobRun)))
             return Worse(status, ReportObjectError("setting JobRunID", hr));
+        if (!options.index.empty() && !SetIndex(o, planned.index))
+            return Worse(status, kExitObjectError);
         Outcome outcome;
-        const ExportSummary summary = ExportOnce(o, ExportCall::DoExport, planned.file,
-                                                 planned.jobRun, 0, options.quiet, outcome);
+        ExportSummary summary = ExportOnce(o, ExportCall::DoExport, planned.file, planned.jobRun, 0,
+                                           options.quiet, outcome);
         if (outcome.hr == LUMBROOK_E_NOMSMS && !options.spotSet.empty()) {
             // A spot set holds MS runs too; they are not what an MS/MS export is asked for.
-            std::cerr << "job run " << planned.jobRun << " skipped: " << summary.message << "\n";
+            summary.result = "skipped";
+            Report("export", summary, options.quiet, options.json);
             continue;
         }
         Report("export", summary, options.quiet, options.json);
@@ -171,6 +255,29 @@ int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
             break;  // Ctrl-C stops the whole call, not just this export
     }
     return status;
+}
+
+// With --json, the line of every export a failed connection left undone: the job runs given,
+// or, for a spot set whose job runs were not listed, one line without a job run.
+void ReportUnconnected(const ExportOptions& options, const std::string& failure) {
+    if (!options.json)
+        return;
+    const auto line = [&](long jobRun, const std::string& file) {
+        ExportSummary summary;
+        summary.jobRun = jobRun;
+        summary.file = file;
+        summary.item = options.itemOption->count() > 0 ? options.item : 0;
+        summary.message = failure;
+        std::cout << SummaryJson(summary) << std::endl;
+    };
+    if (options.outDir.empty()) {
+        line(options.jobRuns.empty() ? 0 : options.jobRuns.front(), options.out);
+    } else if (!options.spotSet.empty()) {
+        line(0, options.outDir);
+    } else {
+        for (const Planned& planned : PlanFiles(options, EachOnce(options.jobRuns), SpotSet{}))
+            line(planned.jobRun, planned.file);
+    }
 }
 
 // Refuses option combinations that ask for no export or for two kinds at once.
@@ -189,6 +296,18 @@ void CheckUsage(const ExportOptions& options) {
         throw UsageError("--out FILE is required");
     if (options.json && options.out == "-")
         throw UsageError("--json writes to standard output, which --out - already takes");
+    if (options.skipExisting && !toFolder)
+        throw UsageError("--skip-existing applies only with --out-dir");
+    // Job runs given by number are exported without a spot set: a spot set field would
+    // leave every name without its value.
+    if (options.spotSet.empty() && toFolder) {
+        for (const std::string* pattern : {&options.name, &options.index}) {
+            if (pattern->find("{spot_set}") != std::string::npos ||
+                pattern->find("{spot_set_path}") != std::string::npos)
+                throw UsageError("{spot_set} and {spot_set_path} in " + *pattern +
+                                 " need --spot-set; --job-run exports without a spot set");
+        }
+    }
 }
 
 // The one export into --out: a job run, or an item.
@@ -198,6 +317,8 @@ int ExportToFile(_Lumbrook& o, const ExportOptions& options) {
     HRESULT hr = S_OK;
     if (!options.jobRuns.empty() && FAILED(hr = o.put_JobRunID(static_cast<LONG>(jobRun))))
         return ReportObjectError("setting JobRunID", hr);
+    if (!options.index.empty() && !SetIndex(o, options.index))
+        return kExitObjectError;
     const StopSignals stopSignals(o);
     Outcome outcome;
     const ExportSummary summary = ExportOnce(o, ExportCall::DoExport, options.out, jobRun,
@@ -229,8 +350,11 @@ int RunExport(const ExportOptions& options) {
         return status;
     if (const int status = SetValues(o, options); status != kExitOk)
         return status;
-    if (const int status = ConnectObject(o, "export"); status != kExitOk)
+    std::string failure;
+    if (const int status = ConnectObject(o, "export", &failure); status != kExitOk) {
+        ReportUnconnected(options, failure);
         return status;
+    }
     return options.outDir.empty() ? ExportToFile(o, options) : ExportToFolder(o, options);
 }
 
@@ -272,6 +396,14 @@ Runner DefineExport(CLI::App& app) {
                    "and a part of the name that a value leaves empty, \".\" or \"..\" is \"_\"")
         ->type_name("TEMPLATE")
         ->capture_default_str();
+    app.add_option("--index", options->index,
+                   "also write FILE.tsv, one line per block written (its number, PEAK_LIST_ID, "
+                   "SPOT_ID, label, job run, item, precursor); with --out-dir a name template "
+                   "as --name gives")
+        ->type_name("FILE|TEMPLATE");
+    app.add_flag("--skip-existing", options->skipExisting,
+                 "with --out-dir: leave a file that exists and ends on a complete block as it "
+                 "is, and report it as skipped");
     options->minMassOption =
         app.add_option("--min-mass", options->minMass, "lowest fragment mass written, in Da")
             ->type_name("X")
@@ -292,8 +424,9 @@ Runner DefineExport(CLI::App& app) {
             ->check(CLI::Range(-32768L, 32767L));
     app.add_flag("-q,--quiet", options->quiet, "no progress line and no summary line");
     app.add_flag("--json", options->json,
-                 "one JSON object per export on stdout: job_run, item, file, result, spectra, "
-                 "peak_lines, bytes, seconds, message");
+                 "one JSON object per job run on stdout, exported, skipped or failed: job_run, "
+                 "item, file, result (true, false, skipped or error), spectra, peak_lines, "
+                 "bytes, seconds, message");
     app.footer(std::string(kDescription) + "\n\n" +
                ExitStatusHelp({{kExitOk, "every export ran to its end"},
                                {kExitFailed,

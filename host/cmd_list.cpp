@@ -24,9 +24,14 @@ struct ListOptions {
     long jobRun = 0;
 };
 
-const std::string kListExitStatus = ExitStatusHelp(
-    {{kExitOk, "listed"},
-     {kExitFailed, "the connection failed, a query failed, or there is no such spot set"}});
+const std::string kListExitStatus =
+    "Examples:\n"
+    "  lumbrook list spot-sets -c 'Provider=SQLite;Data Source=lab.sqlite'\n"
+    "  lumbrook list job-runs --spot-set 'Plates/Set1' --format tsv\n"
+    "  lumbrook list items --job-run 12 --format json\n\n" +
+    ExitStatusHelp(
+        {{kExitOk, "listed"},
+         {kExitFailed, "the connection failed, a query failed, or there is no such spot set"}});
 
 void DeclareCommon(CLI::App& app, ListOptions& options) {
     options.connection.Declare(app);

@@ -1,31 +1,16 @@
 // lumbrook props: every property of a new object as the host sees it, one "Name=value" a
 // line.
 #include <CLI/CLI.hpp>
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 
 #include "command.h"
 #include "connect_options.h"
-#include "lumbrook/bstr.h"
+#include "number_options.h"
 #include "server.h"
 
 namespace lumbrook::host {
 namespace {
-
-// Doubles in their shortest exact form, so what is printed reads back as the same value.
-std::string NumberText(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    // Prefer the shortest of %.15g..%.17g that reads back unchanged.
-    for (int precision = 15; precision <= 17; ++precision) {
-        std::snprintf(text, sizeof text, "%.*g", precision, value);
-        if (std::strtod(text, nullptr) == value)
-            break;
-    }
-    return text;
-}
 
 int RunProps(bool showSecrets) {
     std::string error;
@@ -59,16 +44,10 @@ int RunProps(bool showSecrets) {
     if (FAILED(hr = GetText(o, &_Lumbrook::get_ODBCString, text)))
         return ReportObjectError("reading ODBCString", hr);
     if (!showSecrets) {
-        // The library reads the string as its providers do, so what it hides is what they
-        // would send as a password.
-        const auto support = HostSupport2(o);
-        if (!support)
+        const auto masked = MaskedConnection(o, text);
+        if (!masked)
             return kExitObjectError;
-        const platform::Bstr connection(text);
-        platform::Bstr masked;
-        if (FAILED(hr = support->MaskConnectionString(connection.get(), masked.out())))
-            return ReportObjectError("masking ODBCString", hr);
-        text = masked.Utf8();
+        text = *masked;
     }
     std::cout << "ODBCString=" << text << "\n";
     LUMBROOK_PRINT(minMass, number, NumberText)

@@ -681,7 +681,7 @@ int RunVerb(const std::vector<std::string>& args) {
     if (args.empty())
         throw UsageError("a verb is needed: query, add, delete, export or import");
     for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "/?" || arg == "-?") {
+        if (arg == "--help" || arg == "-h" || arg == "/?" || arg == "-?") {
             std::cout << kHelp;
             return kExitOk;
         }
@@ -717,7 +717,7 @@ int RunReg(const std::vector<std::string>& args) {
 }
 
 const Registration kReg{
-    {"reg", "query and change this user's registry hive (as reg does)", RunReg}};
+    {"reg", "query and change this user's registry hive (as reg does)", RunReg, kHelp}};
 
 }  // namespace
 }  // namespace lumbrook::host

@@ -35,8 +35,11 @@ struct Command {
     using RawRun = std::function<int(const std::vector<std::string>& args)>;
     Command(std::string name, std::string synopsis, Define define)
         : name(std::move(name)), synopsis(std::move(synopsis)), define(std::move(define)) {}
-    Command(std::string name, std::string synopsis, RawRun run)
-        : name(std::move(name)), synopsis(std::move(synopsis)), run(std::move(run)) {}
+    Command(std::string name, std::string synopsis, RawRun run, std::string help)
+        : name(std::move(name)),
+          synopsis(std::move(synopsis)),
+          run(std::move(run)),
+          help(std::move(help)) {}
 
     std::string name;      // as typed: "props", "export", ...
     std::string synopsis;  // one line for the overall --help
@@ -46,6 +49,8 @@ struct Command {
     // A subcommand with a grammar of its own (reg's /v switches) sets `run` instead: it gets
     // every argument after its name, --help included, unparsed.
     RawRun run;
+    // The help text of a subcommand with `run`, for the manual page.
+    std::string help;
 };
 
 // Every registered subcommand, sorted by name.

@@ -71,10 +71,16 @@ int ConnectOptions::Apply(_Lumbrook& object) const {
     return kExitOk;
 }
 
-int ConnectObject(_Lumbrook& object, const std::string& command) {
+int ConnectObject(_Lumbrook& object, const std::string& command, std::string* failure) {
     VARIANT_BOOL connected = VARIANT_FALSE;
-    if (const HRESULT hr = object.Connect(&connected); FAILED(hr))
-        return ReportObjectError("Connect", hr);
+    if (const HRESULT hr = object.Connect(&connected); FAILED(hr)) {
+        // The error info can be read once: the text is kept for both.
+        const std::string text = "Connect: " + DescribeError(hr);
+        if (failure != nullptr)
+            *failure = text;
+        std::cerr << "lumbrook: " << text << "\n";
+        return kExitObjectError;
+    }
     if (connected != VARIANT_FALSE)
         return kExitOk;
     std::string why;
@@ -83,8 +89,11 @@ int ConnectObject(_Lumbrook& object, const std::string& command) {
         if (SUCCEEDED(support->GetLastConnectError(&text)))
             why = TakeText(text);
     }
-    std::cerr << "lumbrook " << command << ": Connect returned false: the database cannot be used"
-              << (why.empty() ? std::string() : ": " + why) << "\n";
+    const std::string text = "Connect returned false: the database cannot be used" +
+                             (why.empty() ? std::string() : ": " + why);
+    if (failure != nullptr)
+        *failure = text;
+    std::cerr << "lumbrook " << command << ": " << text << "\n";
     return kExitFailed;
 }
 

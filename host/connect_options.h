@@ -24,9 +24,9 @@ struct ConnectOptions {
     int Apply(_Lumbrook& object) const;
 };
 
-// Calls Connect. Returns kExitOk, or prints why not (the database's text when it refused)
-// and returns the exit status.
-int ConnectObject(_Lumbrook& object, const std::string& command);
+// Calls Connect. Returns kExitOk, or prints why not (the database's text when it refused),
+// tells `failure` the same text when given, and returns the exit status.
+int ConnectObject(_Lumbrook& object, const std::string& command, std::string* failure = nullptr);
 
 // Reads the connection string from `path`: its first line, without the line break, of at
 // most 64 KiB. The file must be a regular file (a FIFO, a device or a folder is refused

@@ -188,7 +188,7 @@ ExportSummary ExportOnce(_Lumbrook& o, ExportCall call, const std::string& file,
 }
 
 void Report(const std::string& command, const ExportSummary& summary, bool quiet, bool json) {
-    if (!quiet)
+    if (!quiet || summary.result == "skipped")
         std::cerr << SummaryLine(summary) << "\n";
     else if (summary.result != "true" && summary.message != "cancelled")
         std::cerr << "lumbrook " << command << ": " << summary.file << ": " << summary.message
@@ -200,7 +200,7 @@ void Report(const std::string& command, const ExportSummary& summary, bool quiet
 }
 
 int StatusOf(const ExportSummary& summary) {
-    if (summary.result == "true")
+    if (summary.result == "true" || summary.result == "skipped")
         return kExitOk;
     return summary.result == "false" ? kExitFailed : kExitObjectError;
 }

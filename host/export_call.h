@@ -48,8 +48,8 @@ ExportSummary ExportOnce(_Lumbrook& object, ExportCall call, const std::string& 
                          long item, bool quiet, Outcome& outcome);
 
 // The summary line on stderr (with `quiet` only for an export that did not come out true, as
-// "lumbrook COMMAND: FILE: message"), "lumbrook COMMAND: cancelled" after a cancel, and with
-// `json` the JSON line on stdout.
+// "lumbrook COMMAND: FILE: message", and for a skipped job run), "lumbrook COMMAND: cancelled"
+// after a cancel, and with `json` the JSON line on stdout.
 void Report(const std::string& command, const ExportSummary& summary, bool quiet, bool json);
 
 // The exit status of one export's result, and the worse of two statuses.

@@ -1,15 +1,18 @@
 #include "export_runs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "command.h"
-#include "table_output.h"
+#include "json_text.h"
 
 namespace lumbrook::host {
 
 std::string SummaryLine(const ExportSummary& summary) {
+    if (summary.result == "skipped")
+        return "job run " + std::to_string(summary.jobRun) + " skipped: " + summary.message;
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.2f", summary.seconds);
     std::string line = summary.file + ": " + std::to_string(summary.spectra) + " spectra, " +
@@ -22,16 +25,16 @@ std::string SummaryLine(const ExportSummary& summary) {
 }
 
 std::string SummaryJson(const ExportSummary& summary) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.3f", summary.seconds);
-    return "{\"job_run\": " + std::to_string(summary.jobRun) +
-           ", \"item\": " + (summary.item != 0 ? std::to_string(summary.item) : "null") +
-           ", \"file\": " + JsonString(summary.file) +
-           ", \"result\": " + JsonString(summary.result) +
-           ", \"spectra\": " + std::to_string(summary.spectra) +
-           ", \"peak_lines\": " + std::to_string(summary.peakLines) +
-           ", \"bytes\": " + std::to_string(summary.bytes) + ", \"seconds\": " + seconds +
-           ", \"message\": " + JsonString(summary.message) + "}";
+    Json line = {{"job_run", summary.jobRun}};
+    line["item"] = summary.item != 0 ? Json(summary.item) : Json(nullptr);
+    line["file"] = summary.file;
+    line["result"] = summary.result;
+    line["spectra"] = summary.spectra;
+    line["peak_lines"] = summary.peakLines;
+    line["bytes"] = summary.bytes;
+    line["seconds"] = std::round(summary.seconds * 1000) / 1000;  // to the millisecond
+    line["message"] = summary.message;
+    return JsonText(line);
 }
 
 namespace {

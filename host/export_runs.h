@@ -10,7 +10,7 @@ struct ExportSummary {
     long jobRun = 0;
     long item = 0;  // 0 for a whole job run
     std::string file;
-    std::string result = "error";  // "true", "false" or "error"
+    std::string result = "error";  // "true", "false", "skipped" or "error"
     long spectra = 0;              // peak list blocks written
     long peakLines = 0;
     long long bytes = 0;
@@ -18,7 +18,8 @@ struct ExportSummary {
     std::string message;  // why not true; "" when it was
 };
 
-// "FILE: S spectra, P peak lines, B bytes, T s, true" and, when there is one, ": message".
+// "FILE: S spectra, P peak lines, B bytes, T s, true" and, when there is one, ": message";
+// "job run N skipped: message" for a job run not exported.
 std::string SummaryLine(const ExportSummary& summary);
 
 // One JSON object on one line, with the fields of the summary.

@@ -12,6 +12,7 @@
 
 #include "command.h"
 #include "completion.h"
+#include "manual.h"
 
 namespace {
 
@@ -88,6 +89,18 @@ int Run(int argc, char** argv) {
         ->check(CLI::IsMember({"bash"}));
     runners[completion] = [&app] {
         std::cout << BashCompletion(app);
+        return kExitOk;
+    };
+    // The manual page's section on the subcommands, for the build (see packaging/).
+    CLI::App* manual = app.add_subcommand("manual-commands", "print the manual's COMMANDS");
+    manual->group("");
+    runners[manual] = [&app] {
+        std::map<std::string, std::string> ownHelp;
+        for (const Command& command : Commands()) {
+            if (command.run)
+                ownHelp[command.name] = command.help;
+        }
+        std::cout << ManualCommands(app, ownHelp);
         return kExitOk;
     };
 

@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <charconv>  // from_chars, to_chars: decimal and hexadecimal whatever the locale
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -69,6 +71,17 @@ CLI::Validator WholeNumber() {
             return std::string();
         },
         "");
+}
+
+std::string NumberText(double value) {
+    char text[32];
+    // The shortest of %.15g..%.17g that reads back unchanged; %.17g always does.
+    for (int precision = 15; precision <= 17; ++precision) {
+        std::snprintf(text, sizeof text, "%.*g", precision, value);
+        if (std::strtod(text, nullptr) == value)
+            break;
+    }
+    return text;
 }
 
 }  // namespace lumbrook::host

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace CLI {
@@ -27,5 +28,8 @@ std::optional<long long> ParseWholeDecimal(std::string_view text);
 // whoever takes it.
 CLI::Validator DecimalNumber();
 CLI::Validator WholeNumber();
+
+// A double in its shortest decimal form that reads back as the same value.
+std::string NumberText(double value);
 
 }  // namespace lumbrook::host

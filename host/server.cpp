@@ -4,11 +4,14 @@
 #include <limits.h>  // PATH_MAX
 #include <unistd.h>  // access, readlink
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 #include "command.h"
 #include "lumbrook/bstr.h"
+#include "lumbrook/registry.h"
 
 namespace lumbrook::host {
 
@@ -57,6 +60,29 @@ std::string ProgramFolder() {
     return slash == 0 ? "/" : program.substr(0, slash);
 }
 
+// The library file this user's registration names for the class `g`; nothing when the
+// registration holds no such value.
+std::optional<std::string> RegisteredServer(const CLSID& g) {
+    char key[96];
+    std::snprintf(key, sizeof key,
+                  "Software\\Classes\\CLSID\\{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}"
+                  "\\InprocServer32",
+                  static_cast<unsigned>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1],
+                  g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return std::nullopt;
+    char path[PATH_MAX];
+    DWORD size = sizeof path;
+    DWORD type = 0;
+    const LONG result =
+        RegQueryValueExA(handle, "", nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
+    RegCloseKey(handle);
+    if (result != ERROR_SUCCESS || type != REG_SZ || size == 0)
+        return std::nullopt;
+    return std::string(path, size - 1);
+}
+
 }  // namespace
 
 std::vector<std::string> ServerCandidates() {
@@ -88,7 +114,16 @@ LumbrookPtr CreateLumbrook(std::string& error) {
                                             object.out_void());
         if (SUCCEEDED(hr))
             return object;
-        if (hr != REGDB_E_CLASSNOTREG) {
+        const auto registered = RegisteredServer(clsid);
+        const bool gone = registered && ::access(registered->c_str(), F_OK) != 0 && errno == ENOENT;
+        if (gone) {
+            // A version upgrade removes the file an older registration named: the library
+            // this program finds without a registration serves instead, and the user is told
+            // once how to renew the registration.
+            std::cerr << "lumbrook: the registered server library " << *registered
+                      << " is gone; using the one found without a registration ('lumbrook "
+                         "register' renews it)\n";
+        } else if (hr != REGDB_E_CLASSNOTREG) {
             // A registration that points at a library that no longer loads is reported
             // rather than bypassed: the user registered that library on purpose.
             error = "cannot create the registered LumbrookDLL.Lumbrook: " + DescribeError(hr) +
@@ -166,6 +201,22 @@ platform::ComPtr<ILumbrookHostSupport> HostSupport(_Lumbrook& object) {
 platform::ComPtr<ILumbrookHostSupport2> HostSupport2(_Lumbrook& object) {
     return AskFor<ILumbrookHostSupport2>(object, IID_ILumbrookHostSupport2,
                                          "the second host support interface");
+}
+
+std::optional<std::string> MaskedConnection(_Lumbrook& object, const std::string& connection) {
+    // The library reads the string as its providers do, so what it hides is what they would
+    // send as a password.
+    const auto support = HostSupport2(object);
+    if (!support)
+        return std::nullopt;
+    platform::Bstr masked;
+    if (const HRESULT hr =
+            support->MaskConnectionString(platform::Bstr(connection).get(), masked.out());
+        FAILED(hr)) {
+        ReportObjectError("masking the connection string", hr);
+        return std::nullopt;
+    }
+    return masked.Utf8();
 }
 
 }  // namespace lumbrook::host

@@ -3,6 +3,7 @@
 // factory for a Lumbrook object and talks to it through _Lumbrook only.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ HRESULT PutText(_Lumbrook& object, HRESULT (_Lumbrook::*setter)(BSTR), const std
 
 // The text of a BSTR an interface handed out, as UTF-8; frees the BSTR.
 std::string TakeText(BSTR text);
+
+// `connection` for a screen, as the library masks it: every password the providers would
+// send written as ***. Nothing, with the error reported, when the library cannot mask it.
+std::optional<std::string> MaskedConnection(_Lumbrook& object, const std::string& connection);
 
 // The object's ILumbrookHostSupport; null, with the error reported, when it has none.
 platform::ComPtr<ILumbrookHostSupport> HostSupport(_Lumbrook& object);

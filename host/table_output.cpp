@@ -1,10 +1,9 @@
 #include "table_output.h"
 
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
-#include <string_view>
 
-#include "lumbrook/utf16.h"
+#include "json_text.h"
 
 namespace lumbrook::host {
 namespace {
@@ -32,51 +31,6 @@ std::string DisplayText(const Cell& cell) {
 }
 
 }  // namespace
-
-std::string JsonString(const std::string& text) {
-    // JSON is UTF-8. The text is read by the binary interface's own decoding: what is not a
-    // character there (a byte that is not UTF-8, a surrogate alone) becomes U+FFFD.
-    const std::u16string wide = platform::Utf8ToUtf16(text);
-    std::string out = "\"";
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        const char16_t unit = wide[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-            wide[i + 1] <= 0xDFFF) {
-            out += platform::Utf16ToUtf8(std::u16string_view(wide).substr(i++, 2));
-            continue;
-        }
-        if (unit >= 0xD800 && unit <= 0xDFFF) {
-            out += "\xEF\xBF\xBD";
-            continue;
-        }
-        switch (unit) {
-            case u'"':
-                out += "\\\"";
-                break;
-            case u'\\':
-                out += "\\\\";
-                break;
-            case u'\n':
-                out += "\\n";
-                break;
-            case u'\r':
-                out += "\\r";
-                break;
-            case u'\t':
-                out += "\\t";
-                break;
-            default:
-                if (unit < 0x20 || unit == 0x7F) {
-                    char escape[8];
-                    std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(unit));
-                    out += escape;
-                } else {
-                    out += platform::Utf16ToUtf8(std::u16string_view(&unit, 1));
-                }
-        }
-    }
-    return out + "\"";
-}
 
 void WriteText(std::ostream& out, const Table& table) {
     std::vector<std::size_t> widths;
@@ -116,25 +70,24 @@ void WriteTsv(std::ostream& out, const Table& table) {
 void WriteJson(std::ostream& out, const Table& table) {
     out << "[";
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
-        out << (r > 0 ? ",\n {" : "\n {");
         const auto& row = table.rows[r];
+        Json object = Json::object();
         for (std::size_t i = 0; i < row.size(); ++i) {
-            out << (i > 0 ? ", " : "") << JsonString(table.columns[i]) << ": ";
             const Cell& cell = row[i];
-            if (cell.kind == 'I') {
-                out << cell.text;
+            Json& value = object[table.columns[i]];
+            long long integer = 0;
+            const char* end = cell.text.data() + cell.text.size();
+            if (cell.kind == 'I' && std::from_chars(cell.text.data(), end, integer).ptr == end) {
+                value = integer;
             } else if (cell.kind == 'R') {
                 // Infinity and NaN have no JSON number.
-                char* end = nullptr;
-                const double value = std::strtod(cell.text.c_str(), &end);
-                out << (value - value == 0 ? cell.text : "null");
-            } else if (cell.kind == 'N') {
-                out << "null";
-            } else {
-                out << JsonString(cell.text);
+                const double real = std::strtod(cell.text.c_str(), nullptr);
+                value = real - real == 0 ? Json(real) : Json(nullptr);
+            } else if (cell.kind != 'N') {
+                value = cell.text;
             }
         }
-        out << "}";
+        out << (r > 0 ? ",\n " : "\n ") << JsonText(object);
     }
     out << (table.rows.empty() ? "]\n" : "\n]\n");
 }

@@ -23,7 +23,4 @@ void WriteJson(std::ostream& out, const Table& table);
 
 void WriteTable(std::ostream& out, const Table& table, TableFormat format);
 
-// `text` as a JSON string literal, quotes included.
-std::string JsonString(const std::string& text);
-
 }  // namespace lumbrook::host

@@ -4,7 +4,6 @@ set(CPACK_PACKAGE_NAME lumbrook)
 set(CPACK_PACKAGE_VENDOR "The Lumbrook authors")
 set(CPACK_PACKAGE_CONTACT "The Lumbrook authors <authors@lumbrook.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "MS/MS peak lists from a 4000 Series database into QPK files")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -17,29 +16,62 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 
-set(CPACK_DEBIAN_LUMBROOK_PACKAGE_NAME lumbrook)
+# Each package's Description: its first line is the package's own synopsis, the rest the long
+# text as running text (CPack indents every line by one blank, so no line may start with a
+# blank of its own, which would make it preformatted).
+set(CPACK_DEBIAN_LIBLUMBROOK1_PACKAGE_NAME liblumbrook1)
 # The package holds shared libraries: the linker cache is renewed through dpkg's trigger.
-set(CPACK_DEBIAN_LUMBROOK_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/triggers)
-set(CPACK_COMPONENT_LUMBROOK_DESCRIPTION
-    "MS/MS peak lists from a 4000 Series database into QPK peak list files
- Lumbrook is an in-process automation library with a command-line host that
- exports MS/MS peak lists from a 4000 Series instrument database (through ODBC,
- or a copy in SQLite) into QPK peak list files, the input of
- protein-identification search engines.")
-set(CPACK_COMPONENTS_ALL lumbrook)
-# The browser module links the platform library of the other package: dpkg-shlibdeps finds it
-# where CPack stages that package (packaged first, in name order).
+# (CPack also writes maintainer scripts that call ldconfig; scripts/package.sh drops them.)
+set(CPACK_DEBIAN_LIBLUMBROOK1_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/triggers)
+set(CPACK_DEBIAN_LIBLUMBROOK1_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_LIBLUMBROOK1_DESCRIPTION
+    "automation server for MS/MS peak list export (shared libraries)
+Lumbrook exports MS/MS peak lists from a 4000 Series instrument database
+(through ODBC, or a copy in SQLite) into QPK peak list files, the input of
+protein-identification search engines.
+.
+This package holds the in-process automation server liblumbrook and the
+platform library its hosts link.")
+
+set(CPACK_DEBIAN_LIBLUMBROOK-DEV_PACKAGE_NAME liblumbrook-dev)
+set(CPACK_DEBIAN_LIBLUMBROOK-DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_LIBLUMBROOK-DEV_PACKAGE_DEPENDS "liblumbrook1 (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_LIBLUMBROOK-DEV_DESCRIPTION
+    "automation server for MS/MS peak list export (development files)
+Lumbrook exports MS/MS peak lists from a 4000 Series instrument database into
+QPK peak list files.
+.
+This package holds what a host program needs to create and drive the
+Lumbrook object: the C and C++ headers, the pkg-config file and the CMake
+package.")
+
+set(CPACK_DEBIAN_LUMBROOK_PACKAGE_NAME lumbrook)
+# The program loads the server library at run time, which no linker dependency records.
+set(CPACK_DEBIAN_LUMBROOK_PACKAGE_DEPENDS "liblumbrook1 (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_LUMBROOK_DESCRIPTION
+    "MS/MS peak lists from a 4000 Series database into QPK files
+Lumbrook exports MS/MS peak lists from a 4000 Series instrument database
+(through ODBC, or a copy in SQLite) into QPK peak list files, the input of
+protein-identification search engines.
+.
+This package holds the command-line program lumbrook: it lists what the
+database holds, exports job runs one at a time or in nightly batches with an
+index back to the database, and keeps the preferences. It also ships the
+database schema for making a copy in PostgreSQL or SQLite.")
+set(CPACK_COMPONENTS_ALL liblumbrook1 liblumbrook-dev lumbrook)
+# The packages' programs and modules link the platform library of liblumbrook1: dpkg-shlibdeps
+# finds it where CPack stages that package (packaged first, in name order).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
-    "${CMAKE_BINARY_DIR}/_CPack_Packages/Linux/DEB/${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-Linux/lumbrook${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}")
+    "${CMAKE_BINARY_DIR}/_CPack_Packages/Linux/DEB/${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-Linux/liblumbrook1${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}")
 if(TARGET lumbrook_browser_module)
     list(APPEND CPACK_COMPONENTS_ALL lumbrook-browser)
     set(CPACK_DEBIAN_LUMBROOK-BROWSER_PACKAGE_NAME lumbrook-browser)
-    set(CPACK_DEBIAN_LUMBROOK-BROWSER_PACKAGE_DEPENDS "lumbrook (= ${PROJECT_VERSION})")
-    set(CPACK_COMPONENT_LUMBROOK-BROWSER_DESCRIPTION
+    set(CPACK_DEBIAN_LUMBROOK-BROWSER_PACKAGE_DEPENDS "liblumbrook1 (= ${PROJECT_VERSION})")
+    set(CPACK_DEBIAN_LUMBROOK-BROWSER_DESCRIPTION
         "data browser of the Lumbrook peak list exporter
- The modal window in which a person picks a spot set, a job run and its
- spectra for an export. Without it, exports work as before and the browser
- reports that it is not installed.")
+The modal window in which a person picks a spot set, a job run and its
+spectra for an export. Without it, exports work as before and the browser
+reports that it is not installed.")
 endif()
 
 include(CPack)

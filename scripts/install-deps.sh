@@ -8,7 +8,7 @@ set -euo pipefail
 
 kind="${1:-all}"
 packages=(
-    build-essential cmake ninja-build pkg-config libcli11-dev
+    build-essential cmake ninja-build pkg-config libcli11-dev nlohmann-json3-dev
     qt6-base-dev libgl-dev libsqlite3-dev unixodbc-dev
 )
 case "$kind" in

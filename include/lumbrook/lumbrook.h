@@ -148,6 +148,29 @@ struct ILumbrookHostSupport2 : IUnknown {
      * written, for an entry not of the data browser's form. The object's own properties stay
      * as they are. */
     virtual HRESULT DoExportList(BSTR* OutFile, VARIANT_BOOL* pRetVal) = 0;
+    /* Makes DoExport and DoExportList also write File, the index of the blocks they write:
+     * a header line, then one tab-separated line a block in the file's order (the block's
+     * number from 1, PEAK_LIST_ID, SPOT_ID, the label, the job run, the job run item for an
+     * item's blocks, the precursor as PEPMASS writes it). The index is created and replaced
+     * along with the peak list file, after it; it may be neither that file nor the database.
+     * "" (the default) writes none. */
+    virtual HRESULT SetIndexFile(BSTR File) = 0;
+    /* *pComplete is VARIANT_TRUE when File is a regular file that ends on a complete block,
+     * as an export of a job run leaves it that ran to its end or was cancelled; VARIANT_FALSE
+     * for anything else, a file that is not there or cannot be read included. */
+    virtual HRESULT IsCompletePeakList(BSTR File, VARIANT_BOOL* pComplete) = 0;
+    /* The two preferences a new object reads: "ODBCConnect", the connection string, and
+     * "Filter", minMass,maxMass,S2N,Monoisotopic (a name in any letter case; E_INVALIDARG
+     * for any other). GetPreference gives the stored text, or "" with *pStored VARIANT_FALSE
+     * when none is stored and the default applies. SavePreference stores Value as the
+     * connection dialog's Save does: a connection string without the blanks and line breaks
+     * at its ends; a filter only as four plain decimal numbers, the last 0 or 1
+     * (E_INVALIDARG with the reason otherwise). DeletePreference removes the stored value,
+     * so that the default applies again; none stored is no error. E_FAIL when the store
+     * cannot be written. */
+    virtual HRESULT GetPreference(BSTR Name, BSTR* pValue, VARIANT_BOOL* pStored) = 0;
+    virtual HRESULT SavePreference(BSTR Name, BSTR Value) = 0;
+    virtual HRESULT DeletePreference(BSTR Name) = 0;
 };
 
 #else /* C */
@@ -223,6 +246,12 @@ typedef struct ILumbrookHostSupport2Vtbl {
     (ILumbrookHostSupport2* This, LONG listing, LONGLONG id, BSTR* pRows);
     HRESULT (*MaskConnectionString)(ILumbrookHostSupport2* This, BSTR text, BSTR* pMasked);
     HRESULT (*DoExportList)(ILumbrookHostSupport2* This, BSTR* OutFile, VARIANT_BOOL* pRetVal);
+    HRESULT (*SetIndexFile)(ILumbrookHostSupport2* This, BSTR File);
+    HRESULT (*IsCompletePeakList)(ILumbrookHostSupport2* This, BSTR File, VARIANT_BOOL* pComplete);
+    HRESULT(*GetPreference)
+    (ILumbrookHostSupport2* This, BSTR Name, BSTR* pValue, VARIANT_BOOL* pStored);
+    HRESULT (*SavePreference)(ILumbrookHostSupport2* This, BSTR Name, BSTR Value);
+    HRESULT (*DeletePreference)(ILumbrookHostSupport2* This, BSTR Name);
 } ILumbrookHostSupport2Vtbl;
 struct ILumbrookHostSupport2 {
     const ILumbrookHostSupport2Vtbl* lpVtbl;

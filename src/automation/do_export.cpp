@@ -187,8 +187,8 @@ HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
     return RaisingExportErrors([&] {
         // A C host's BSTR may carry text after a NUL, which the system would cut off.
         exporting::RefuseNulInFileName(outFile);
-        const bool exported =
-            exporting::ExportPeakLists(export_, outFile, ownConnection_, relay, &exportCounts_);
+        const bool exported = exporting::ExportPeakLists(export_, outFile, ownConnection_, relay,
+                                                         &exportCounts_, indexFile_);
         if (!exported)
             lastExportMessage_ = FalseResultMessage(relay, export_, ownConnection_ != nullptr);
         *pRetVal = exported ? VARIANT_TRUE : VARIANT_FALSE;
@@ -214,8 +214,9 @@ HRESULT LumbrookObject::DoExportList(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
     return RaisingExportErrors([&] {
         exporting::RefuseNulInFileName(outFile);
         exporting::ListReport report;
-        const bool exported = exporting::ExportPeakListsOfList(
-            RequestsOf(*entries, export_), outFile, ownConnection_, relay, &exportCounts_, &report);
+        const bool exported =
+            exporting::ExportPeakListsOfList(RequestsOf(*entries, export_), outFile, ownConnection_,
+                                             relay, &exportCounts_, &report, indexFile_);
         if (!exported) {
             lastExportMessage_ =
                 ListFalseMessage(relay, report, entries->size(), ownConnection_ != nullptr);
@@ -223,6 +224,28 @@ HRESULT LumbrookObject::DoExportList(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
         *pRetVal = exported ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
     });
+}
+
+HRESULT LumbrookObject::SetIndexFile(BSTR File) {
+    const std::string indexFile = platform::Utf8FromBstr(File);
+    try {
+        exporting::RefuseNulInFileName(indexFile);
+    } catch (const exporting::FileError& e) {
+        return platform::RaiseError(e.Code(), kErrorSource, e.what());
+    }
+    indexFile_ = indexFile;
+    return S_OK;
+}
+
+HRESULT LumbrookObject::IsCompletePeakList(BSTR File, VARIANT_BOOL* pComplete) {
+    if (pComplete == nullptr)
+        return E_POINTER;
+    const std::string file = platform::Utf8FromBstr(File);
+    // A name cut at a NUL would be another file's: no such name holds a complete peak list.
+    const bool complete =
+        file.find('\0') == std::string::npos && exporting::EndsOnCompleteBlock(file);
+    *pComplete = complete ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
 }
 
 HRESULT LumbrookObject::GetLastExportMessage(BSTR* pText) {

@@ -96,6 +96,11 @@ class LumbrookObject final : public _Lumbrook,
     HRESULT QueryListingById(LONG listing, LONGLONG id, BSTR* pRows) override;
     HRESULT MaskConnectionString(BSTR text, BSTR* pMasked) override;
     HRESULT DoExportList(BSTR* OutFile, VARIANT_BOOL* pRetVal) override;
+    HRESULT SetIndexFile(BSTR File) override;
+    HRESULT IsCompletePeakList(BSTR File, VARIANT_BOOL* pComplete) override;
+    HRESULT GetPreference(BSTR Name, BSTR* pValue, VARIANT_BOOL* pStored) override;
+    HRESULT SavePreference(BSTR Name, BSTR Value) override;
+    HRESULT DeletePreference(BSTR Name) override;
 
   private:
     // Clears the last export's counts and message and sets the views an export reads.
@@ -123,6 +128,8 @@ class LumbrookObject final : public _Lumbrook,
     std::unique_ptr<database::Connection> ownConnection_;
     std::string descriptor_;
     std::string descriptorList_;
+    // Where DoExport and DoExportList write the index of their blocks; "" for none.
+    std::string indexFile_;
 
     // The database's text of the last failed Connect, for hosts that explain failures.
     std::string lastConnectError_;

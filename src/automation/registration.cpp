@@ -1,5 +1,7 @@
 #include "automation/registration.h"
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -104,17 +106,31 @@ HRESULT RegistryError(const char* what, LONG code) {
         std::string(what) + " (registry error " + std::to_string(code) + ")");
 }
 
+// The name the registration gives the library at `file` in `folder`: its SONAME link when
+// that link leads to this very file, else the file itself. An upgrade replaces the file behind
+// the link (liblumbrook.so.1.0.0 by liblumbrook.so.1.1.0) and keeps the link, so a
+// registration that names the link keeps working across it.
+std::string RegisteredName(const std::string& file, const std::string& folder) {
+    const std::string link = folder + "/" LUMBROOK_SERVER_SONAME;
+    struct stat ofLink {};
+    struct stat ofFile {};
+    if (::stat(link.c_str(), &ofLink) == 0 && ::stat(file.c_str(), &ofFile) == 0 &&
+        ofLink.st_dev == ofFile.st_dev && ofLink.st_ino == ofFile.st_ino)
+        return link;
+    return file;
+}
+
 }  // namespace
 
 HRESULT RegisterServer() {
     // The library that holds this code, as an absolute path.
-    const std::string library =
-        platform::ModulePath(reinterpret_cast<const void*>(&RegisterServer));
-    if (library.empty())
+    const std::string file = platform::ModulePath(reinterpret_cast<const void*>(&RegisterServer));
+    if (file.empty())
         return platform::RaiseError(SELFREG_E_CLASS, kClassName,
                                     "Cannot tell the path of the server library");
     const std::string folder =
         platform::ModuleFolder(reinterpret_cast<const void*>(&RegisterServer));
+    const std::string library = RegisteredName(file, folder);
     const std::string clsid = platform::GuidToString(CLSID_Lumbrook);
     const std::string libid = platform::GuidToString(*TypeLibrary().libid);
     const std::string version = TypeLibVersion();

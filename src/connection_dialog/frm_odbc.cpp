@@ -20,17 +20,6 @@ using platform::TwipsToPixelsX;
 constexpr auto Place = platform::PlaceInTwips;
 using platform::TwipsToPixelsY;
 
-// Leading and trailing blanks off, and line breaks and tabs with them: a connection string
-// never holds those, and a line break typed at the end must not be stored. White space
-// inside is part of the string.
-std::string TrimEnds(const std::string& text) {
-    constexpr const char* kEnds = " \t\r\n";
-    const auto first = text.find_first_not_of(kEnds);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(kEnds) - first + 1);
-}
-
 }  // namespace
 
 frmODBC::frmODBC(QWidget* parent) : QDialog(parent) {
@@ -137,7 +126,7 @@ void frmODBC::Change() {
 }
 
 void frmODBC::Save() {
-    const std::string text = TrimEnds(txtODBC_->toPlainText().toStdString());
+    const std::string text = settings::ConnectionTextToStore(txtODBC_->toPlainText().toStdString());
     txtODBC_->setPlainText(QString::fromStdString(text));
     bool usable = false;
     {

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <unordered_map>
 
 #include "database/connection.h"
 #include "database/database_error.h"
 #include "database/recordset.h"
+#include "export/block_index.h"
 #include "export/export_sql.h"
 #include "export/field_values.h"
 #include "export/file_error.h"
@@ -289,27 +291,66 @@ bool BatchedExport::MergeBatch(Recordset& peaks, const PeakColumns& peakColumns,
     }
 }
 
-// The file an export writes: created when the first spectra to write have been found, so that
-// an export with nothing to write creates none.
+// Refuses an index that is the peak list file itself: the later of the two renames would
+// leave only the index. FileError before anything is written.
+void RefuseOutputAsIndex(const std::string& outFile, const std::string& indexFile) {
+    struct stat out {};
+    struct stat index {};
+    bool same = false;
+    if (stat(outFile.c_str(), &out) == 0 && stat(indexFile.c_str(), &index) == 0) {
+        same = out.st_dev == index.st_dev && out.st_ino == index.st_ino;
+    } else {
+        // Not both there yet: the same name, once the folders' links are resolved.
+        std::error_code outError;
+        std::error_code indexError;
+        const auto outPath = std::filesystem::weakly_canonical(outFile, outError);
+        const auto indexPath = std::filesystem::weakly_canonical(indexFile, indexError);
+        same = !outError && !indexError && outPath == indexPath;
+    }
+    if (same) {
+        throw FileError(kPathFileAccessErrorCode,
+                        "Path/File access error: " + indexFile + " is the peak list file itself");
+    }
+}
+
+// The file an export writes, and its index when one is asked for: created when the first
+// spectra to write have been found, so that an export with nothing to write creates neither.
 class Output {
   public:
-    Output(const std::string& outFile, const std::unique_ptr<Connection>& connection)
-        : outFile_(outFile), connection_(connection) {}
+    Output(const std::string& outFile, const std::unique_ptr<Connection>& connection,
+           const std::string& indexFile)
+        : outFile_(outFile), connection_(connection), indexFile_(indexFile) {}
 
-    // The writer, opened on first use; the database being read is refused as the file.
+    // The writer, opened on first use; the database being read is refused as the file and
+    // as the index, and so is an index that is the file.
     PeakListWriter& Writer() {
         if (!writer_) {
             RefuseDatabaseAsOutput(outFile_, *connection_);
+            if (!indexFile_.empty()) {
+                RefuseDatabaseAsOutput(indexFile_, *connection_);
+                RefuseOutputAsIndex(outFile_, indexFile_);
+            }
             writer_.emplace(outFile_);
+            if (!indexFile_.empty()) {
+                index_.emplace(indexFile_);
+                writer_->IndexBlocksInto(&*index_);
+            }
         }
         return *writer_;
     }
     bool Opened() const { return writer_.has_value(); }
-    // Commits the file and tells `counts` what it holds.
+    // The request whose blocks come next, for the index.
+    void Starting(const ExportRequest& request) {
+        if (index_)
+            index_->SetJobRunItem(request.allSpectra ? 0 : request.jobRunItemId);
+    }
+    // Commits the file, then its index, and tells `counts` what the file holds.
     void Finish(WriterCounts* counts) {
         writer_->Finish();
         if (counts != nullptr)
             *counts = writer_->Counts();
+        if (index_)
+            index_->Commit();
     }
     // Whether a writer that goes without Finish leaves the target as it was (see
     // PeakListWriter::KeepsTargetUntilFinished); true while nothing was opened.
@@ -320,7 +361,9 @@ class Output {
   private:
     const std::string& outFile_;
     const std::unique_ptr<Connection>& connection_;
+    const std::string& indexFile_;
     std::optional<PeakListWriter> writer_;
+    std::optional<BlockIndex> index_;
 };
 
 // Told the counts of what the target holds when the export ends in an exception: a target
@@ -383,6 +426,7 @@ RequestEnd ExportRequestInto(const ExportRequest& request,
         throw NoMsMsDataError();
 
     PeakListWriter& writer = output.Writer();
+    output.Starting(request);
     if (IsBatched(request)) {
         BatchedExport batched{.request = request,
                               .connection = connection,
@@ -460,10 +504,10 @@ class ListListener final : public ExportListener {
 
 bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
                      const std::unique_ptr<Connection>& connection, ExportListener& listener,
-                     WriterCounts* counts) {
+                     WriterCounts* counts, const std::string& indexFile) {
     const ExportEndedGuard endedGuard(listener);
     TellStarting(listener, IsBatched(request));
-    Output output(outFile, connection);
+    Output output(outFile, connection, indexFile);
     const CountsOfWhatStays countsOnFailure(output, counts);
     const RequestEnd end = ExportRequestInto(request, connection, listener, output);
     if (end == RequestEnd::NothingToRead)
@@ -474,13 +518,13 @@ bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
 
 bool ExportPeakListsOfList(const std::vector<ExportRequest>& requests, const std::string& outFile,
                            const std::unique_ptr<Connection>& connection, ExportListener& listener,
-                           WriterCounts* counts, ListReport* report) {
+                           WriterCounts* counts, ListReport* report, const std::string& indexFile) {
     const ExportEndedGuard endedGuard(listener);
     TellStarting(listener, std::any_of(requests.begin(), requests.end(), IsBatched));
     ListReport own;
     ListReport& told = report != nullptr ? *report : own;
     told = {};
-    Output output(outFile, connection);
+    Output output(outFile, connection, indexFile);
     const CountsOfWhatStays countsOnFailure(output, counts);
     ListListener each(listener, static_cast<long>(requests.size()));
     bool complete = !requests.empty();

@@ -45,9 +45,14 @@ inline constexpr long kBatchSize = 200;
 // target as it was. The listener is asked whether to stop after every spectrum and every batch, and
 // by the database while any of the export's queries runs, where the database allows it. When
 // `counts` is given it receives what was written, also on a false result.
+//
+// With `indexFile`, the export also writes the index of the blocks it writes there (see
+// block_index.h), created and replaced along with the file, after it; the index may be neither
+// the file nor the database.
 bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
                      const std::unique_ptr<database::Connection>& connection,
-                     ExportListener& listener, WriterCounts* counts = nullptr);
+                     ExportListener& listener, WriterCounts* counts = nullptr,
+                     const std::string& indexFile = {});
 
 // What an export of a list came to, beyond its result.
 struct ListReport {
@@ -65,10 +70,10 @@ struct ListReport {
 // anything), when one was incomplete, or when the listener asked to stop (nothing more is
 // started, and the file ends on a complete block). NoMsMsDataError for any request, and a
 // FileError, leave the target as it was. `report`, when given, is told what was started and
-// what was empty.
+// what was empty; `indexFile` as for ExportPeakLists, each block with its entry's item.
 bool ExportPeakListsOfList(const std::vector<ExportRequest>& requests, const std::string& outFile,
                            const std::unique_ptr<database::Connection>& connection,
                            ExportListener& listener, WriterCounts* counts = nullptr,
-                           ListReport* report = nullptr);
+                           ListReport* report = nullptr, const std::string& indexFile = {});
 
 }  // namespace lumbrook::exporting

@@ -1,9 +1,14 @@
 #include "export/peak_list_writer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cassert>
 #include <cerrno>
 #include <ostream>
 
+#include "export/block_index.h"
 #include "export/file_error.h"
 #include "export/number_to_text.h"
 #include "export/output_file.h"
@@ -16,6 +21,7 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kBlockEndLine = "END IONS";
 constexpr int kPrecursorDecimals = 4;
 constexpr int kCentroidDecimals = 6;
 constexpr int kAreaDecimals = 3;
@@ -106,8 +112,13 @@ void PeakListWriter::BlockHead(std::optional<double> precursorMass, std::string_
     assert(sink_);
     Line("BEGIN IONS");
     buffer_ += "PEPMASS=";
+    const std::size_t precursorAt = buffer_.size();
     if (precursorMass)
         AppendRoundedNumber(buffer_, *precursorMass, kPrecursorDecimals);
+    if (index_ != nullptr) {
+        index_->Head(std::string_view(buffer_).substr(precursorAt), label, spotId, peakListId,
+                     jobRunId);
+    }
     buffer_ += kLineEnd;
     Line("CHARGE=1+");
     buffer_ += "TITLE=Label: ";
@@ -136,9 +147,11 @@ void PeakListWriter::PeakLine(std::optional<double> centroid, std::optional<doub
 
 void PeakListWriter::BlockEnd() {
     assert(sink_);
-    Line("END IONS");
+    Line(kBlockEndLine);
     buffer_ += kLineEnd;
     ++counts_.blocks;
+    if (index_ != nullptr)
+        index_->End(counts_.blocks);
     FlushIfFull();
 }
 
@@ -152,6 +165,25 @@ void PeakListWriter::Finish() {
         buffer_.clear();
     }
     sink->Close();
+}
+
+bool EndsOnCompleteBlock(const std::string& path) {
+    std::string ending(kBlockEndLine);
+    ending += kLineEnd;
+    ending += kLineEnd;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    std::string tail(ending.size(), '\0');
+    const bool complete =
+        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_size >= static_cast<off_t>(ending.size()) &&
+        ::pread(fd, tail.data(), tail.size(), info.st_size - static_cast<off_t>(ending.size())) ==
+            static_cast<ssize_t>(tail.size()) &&
+        tail == ending;
+    ::close(fd);
+    return complete;
 }
 
 }  // namespace lumbrook::exporting

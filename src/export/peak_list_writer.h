@@ -16,6 +16,8 @@
 
 namespace lumbrook::exporting {
 
+class BlockIndex;
+
 // How much the writer has put out so far, for summaries and progress lines.
 struct WriterCounts {
     long blocks = 0;
@@ -54,6 +56,10 @@ class PeakListWriter {
 
     const WriterCounts& Counts() const { return counts_; }
 
+    // Tells `index` (null: none) of every block from here on; it must outlive the writer's
+    // blocks. The caller commits it.
+    void IndexBlocksInto(BlockIndex* index) { index_ = index; }
+
     // True when the output is a temporary file that replaces the target only at Finish: a
     // writer that goes without it leaves the target as it was. False for a stream and for a
     // file written directly (a FIFO, a device, a file that had to be written in place).
@@ -77,6 +83,12 @@ class PeakListWriter {
     bool keepsTarget_ = false;
     std::string buffer_;
     WriterCounts counts_;
+    BlockIndex* index_ = nullptr;
 };
+
+// Whether `path` is a regular file that ends on a complete block, as every export of a job run
+// that ran to its end or was cancelled leaves it: false for anything else, a file that cannot
+// be read included.
+bool EndsOnCompleteBlock(const std::string& path);
 
 }  // namespace lumbrook::exporting

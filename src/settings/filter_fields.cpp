@@ -1,5 +1,7 @@
 #include "settings/filter_fields.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "settings/text_to_number.h"
@@ -45,6 +47,33 @@ FilterValues ReadFilterFields(std::string_view text) {
             values.monoisotopic = *rounded;
     }
     return values;
+}
+
+std::string FilterTextProblem(std::string_view text) {
+    static constexpr const char* kNames[] = {"minMass", "maxMass", "S2N", "Monoisotopic"};
+    const std::vector<std::string_view> fields = SplitFields(text);
+    if (fields.size() != 4)
+        return "the filter is four numbers minMass,maxMass,S2N,Monoisotopic; " +
+               std::to_string(fields.size()) + " fields were given";
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        std::string_view field = fields[i];
+        while (!field.empty() && field.front() == ' ')
+            field.remove_prefix(1);
+        while (!field.empty() && field.back() == ' ')
+            field.remove_suffix(1);
+        const std::size_t point = field.find('.');
+        const auto digits = [](std::string_view part) {
+            return part.find_first_not_of("0123456789") == std::string_view::npos;
+        };
+        const bool decimal = !field.empty() && field != "." && digits(field.substr(0, point)) &&
+                             (point == std::string_view::npos || digits(field.substr(point + 1)));
+        const std::string value(field);
+        if (!decimal || !std::isfinite(std::strtod(value.c_str(), nullptr)))
+            return std::string(kNames[i]) + " is not a plain decimal number: '" + value + "'";
+        if (i == 3 && value != "0" && value != "1")
+            return "Monoisotopic is 0 or 1, not " + value;
+    }
+    return {};
 }
 
 }  // namespace lumbrook::settings

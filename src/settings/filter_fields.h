@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "settings/preferences.h"
@@ -22,5 +23,11 @@ struct FilterValues {
 // outside -32768..32767 take that field's default, so that one bad preference cannot keep
 // the object from being created.
 FilterValues ReadFilterFields(std::string_view text);
+
+// Why `text` is not a "Filter" text to store, "" when it is: four fields separated by ",",
+// each a plain decimal number (digits with an optional fraction, blanks around it allowed) as
+// the properties take them, finite, and the fourth 0 or 1. A stored text of that form reads
+// back as exactly the values given.
+std::string FilterTextProblem(std::string_view text);
 
 }  // namespace lumbrook::settings

@@ -28,4 +28,26 @@ void WriteSetting(const std::string& appName, const std::string& section,
     reg.Value(valueName, value);
 }
 
+bool DeleteSetting(const std::string& appName, const std::string& section,
+                   const std::string& valueName) {
+    HKEY key = nullptr;
+    const LSTATUS opened = RegOpenKeyExA(HKEY_CURRENT_USER, PreferenceKey(appName, section).c_str(),
+                                         0, KEY_READ | KEY_WRITE, &key);
+    if (opened == ERROR_FILE_NOT_FOUND)
+        return true;  // no key, no value
+    if (opened != ERROR_SUCCESS)
+        return false;
+    const LSTATUS deleted = RegDeleteValueA(key, valueName.c_str());
+    RegCloseKey(key);
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+std::string ConnectionTextToStore(const std::string& text) {
+    constexpr const char* kEnds = " \t\r\n";
+    const auto first = text.find_first_not_of(kEnds);
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kEnds) - first + 1);
+}
+
 }  // namespace lumbrook::settings

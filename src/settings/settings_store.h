@@ -17,4 +17,13 @@ TaggedValue ReadSetting(const std::string& appName, const std::string& section,
 void WriteSetting(const std::string& appName, const std::string& section,
                   const std::string& valueName, const std::string& value);
 
+// Removes the value; false when it is there and could not be removed.
+bool DeleteSetting(const std::string& appName, const std::string& section,
+                   const std::string& valueName);
+
+// A connection string as it is stored: leading and trailing blanks off, and line breaks and
+// tabs with them. A connection string never holds those, and a line break typed at the end
+// must not be stored; white space inside is part of the string.
+std::string ConnectionTextToStore(const std::string& text);
+
 }  // namespace lumbrook::settings

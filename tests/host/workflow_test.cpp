@@ -12,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -137,16 +138,157 @@ TEST(Workflow, SqliteAndPostgresListAndExportTheSame) {
     const TemporaryFolder out;
     for (const auto& [name, connection] : {std::pair{"sqlite", sqlite.ConnectionString()},
                                            std::pair{"postgres", postgres.ConnectionString()}}) {
-        const HostRun run = Lumbrook({"export", "--spot-set", "Set1", "--out-dir",
-                                      out.path() + "/" + name, "-c", connection, "-q"});
+        const HostRun run =
+            Lumbrook({"export", "--spot-set", "Set1", "--out-dir", out.path() + "/" + name,
+                      "--index", "job_run_{job_run}.tsv", "-c", connection, "-q"});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_NE(run.err.find("job run 13 skipped"), std::string::npos) << run.err;
     }
-    ASSERT_EQ(FilesBelow(out.path() + "/sqlite"), std::set<std::string>{"job_run_12.qpk"});
+    ASSERT_EQ(FilesBelow(out.path() + "/sqlite"),
+              (std::set<std::string>{"job_run_12.qpk", "job_run_12.tsv"}));
+    EXPECT_EQ(ReadFile(out.path() + "/sqlite/job_run_12.tsv"),
+              ReadFile(out.path() + "/postgres/job_run_12.tsv"));
     EXPECT_EQ(FilesBelow(out.path() + "/postgres"), FilesBelow(out.path() + "/sqlite"));
     const std::string file = ReadFile(out.path() + "/sqlite/job_run_12.qpk");
     EXPECT_EQ(file.size(), ReadFile(out.path() + "/postgres/job_run_12.qpk").size());
     EXPECT_EQ(file, ReadFile(out.path() + "/postgres/job_run_12.qpk"));
+}
+
+// The lines of a text, without their line ends (CR LF or LF).
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::istringstream in(text); std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// What an index line must say of a block: its number, then the PEAK_LIST_ID, SPOT_ID and
+// label of its title, the job run, no item, and its PEPMASS.
+std::vector<std::string> IndexLinesOfBlocks(const std::string& peakList) {
+    std::vector<std::string> expected;
+    std::string precursor;
+    for (const std::string& line : Lines(peakList)) {
+        if (line.starts_with("PEPMASS="))
+            precursor = line.substr(8);
+        if (!line.starts_with("TITLE=Label: "))
+            continue;
+        const std::size_t spot = line.find(" Spot_Id: ");
+        const std::size_t id = line.find(", Peak_List_Id: ");
+        const std::size_t jobRun = line.find(", MSMS Job_Run_Id: ");
+        expected.push_back(
+            std::to_string(expected.size() + 1) + "\t" + line.substr(id + 16, jobRun - id - 16) +
+            "\t" + line.substr(spot + 10, id - spot - 10) + "\t" + line.substr(13, spot - 13) +
+            "\t" + line.substr(jobRun + 19) + "\t\t" + precursor);
+    }
+    return expected;
+}
+
+// A batch as a lab runs it every night: an index that maps every block back to the database,
+// a second run that leaves complete files alone and redoes a cut one, and a JSON line for
+// every job run, the skipped and the failed ones included.
+TEST(Workflow, NightlyBatchIndexesSkipsAndReportsEveryJobRun) {
+    const FixtureDatabase db(ListingRows());
+    const std::string out = db.File("out");
+    const std::vector<std::string> batch = {
+        "export", "--spot-set", "Set1", "--out-dir",          out, "--index", "{job_run}.tsv",
+        "--json", "-q",         "-c",   db.ConnectionString()};
+    const HostRun first = Lumbrook(batch);
+    ASSERT_EQ(first.status, 0) << first.err;
+    const std::string peakList = ReadFile(out + "/job_run_12.qpk");
+    std::vector<std::string> index = Lines(ReadFile(out + "/12.tsv"));
+    ASSERT_EQ(index.size(), 31u);
+    EXPECT_EQ(index.front(),
+              "block\tpeak_list_id\tspot_id\tlabel\tjob_run\tjob_run_item\tprecursor_mass");
+    index.erase(index.begin());
+    EXPECT_EQ(index, IndexLinesOfBlocks(peakList));
+    const std::vector<std::string> firstLines = Lines(first.out);
+    ASSERT_EQ(firstLines.size(), 2u) << first.out;
+    EXPECT_NE(firstLines[0].find("\"result\":\"true\""), std::string::npos) << first.out;
+    EXPECT_NE(firstLines[1].find("\"job_run\":13,"), std::string::npos) << first.out;
+    EXPECT_NE(firstLines[1].find("\"result\":\"skipped\",\"spectra\":0"), std::string::npos)
+        << first.out;
+
+    // Again with --skip-existing: the complete file is left as it is, a cut one is redone.
+    std::vector<std::string> again = batch;
+    again.push_back("--skip-existing");
+    const HostRun second = Lumbrook(again);
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_NE(second.out.find("\"job_run\":12,\"item\":null,\"file\":\"" + out +
+                              "/job_run_12.qpk\",\"result\":\"skipped\""),
+              std::string::npos)
+        << second.out;
+    EXPECT_EQ(ReadFile(out + "/job_run_12.qpk"), peakList);
+    std::filesystem::resize_file(out + "/job_run_12.qpk", peakList.size() / 2);
+    const HostRun third = Lumbrook(again);
+    EXPECT_EQ(third.status, 0) << third.err;
+    EXPECT_NE(third.out.find("\"result\":\"true\""), std::string::npos) << third.out;
+    EXPECT_EQ(ReadFile(out + "/job_run_12.qpk"), peakList);
+
+    // The one file and its index: the same lines; the file itself is no index.
+    const HostRun single =
+        Lumbrook({"export", "--job-run", "12", "--out", db.File("one.qpk"), "--index",
+                  db.File("one.tsv"), "-q", "-c", db.ConnectionString()});
+    EXPECT_EQ(single.status, 0) << single.err;
+    EXPECT_EQ(ReadFile(db.File("one.tsv")), ReadFile(out + "/12.tsv"));
+    const HostRun onItself =
+        Lumbrook({"export", "--job-run", "12", "--out", db.File("same"), "--index", db.File("same"),
+                  "-q", "-c", db.ConnectionString()});
+    EXPECT_EQ(onItself.status, 3);
+    EXPECT_NE(onItself.err.find("is the peak list file itself"), std::string::npos) << onItself.err;
+    EXPECT_FALSE(FileExists(db.File("same")));
+
+    // A failed connection still gives every job run its line.
+    const HostRun unconnected =
+        Lumbrook({"export", "--job-run", "12", "--job-run", "40", "--out-dir", out, "--json", "-q",
+                  "-c", "Provider=SQLite;Data Source=" + db.File("none/x.sqlite")});
+    EXPECT_EQ(unconnected.status, 1);
+    const std::vector<std::string> failed = Lines(unconnected.out);
+    ASSERT_EQ(failed.size(), 2u) << unconnected.out;
+    for (const std::string& line : failed)
+        EXPECT_NE(line.find("\"result\":\"error\""), std::string::npos) << line;
+    EXPECT_NE(failed[1].find("\"job_run\":40,"), std::string::npos) << failed[1];
+
+    // A spot set field with job runs given by number would name nothing.
+    const HostRun noSpotSet = Lumbrook({"export", "--job-run", "12", "--out-dir", out, "--name",
+                                        "{spot_set}.qpk", "-c", db.ConnectionString()});
+    EXPECT_EQ(noSpotSet.status, 2);
+    EXPECT_NE(noSpotSet.err.find("need --spot-set"), std::string::npos) << noSpotSet.err;
+}
+
+// The preferences in Linux terms: what `config` stores is what a new object reads, a bad
+// value changes nothing, and a password is never shown.
+TEST(Workflow, ConfigStoresWhatANewObjectReads) {
+    const std::string connection = "Provider=SQLite;Data Source=/data/lab.sqlite;Pwd=s3cret";
+    EXPECT_EQ(Lumbrook({"config", "set", "connection", " " + connection + "\n"}).status, 0);
+    EXPECT_EQ(Lumbrook({"config", "set", "filter", "50, 20.5,5,0"}).status, 0);
+    for (const char* bad : {"50,20,5", "-1,20,5,1", "1e5,20,5,1", "50,20,5,2", "0x10,1,1,1"}) {
+        const HostRun refused = Lumbrook({"config", "set", "filter", bad});
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_NE(refused.err.find("lumbrook config set: filter: "), std::string::npos)
+            << refused.err;
+    }
+    const HostRun shown = Lumbrook({"config", "show"});
+    EXPECT_EQ(shown.out,
+              "connection  stored   Provider=SQLite;Data Source=/data/lab.sqlite;Pwd=***\n"
+              "filter      stored   50, 20.5,5,0\n");
+    const HostRun props = Lumbrook({"props", "--show-secrets"});
+    EXPECT_NE(props.out.find("\nODBCString=" + connection +
+                             "\nminMass=50\nmaxMass=20.5\nS2N=5\n"
+                             "Monoisotopic=0\n"),
+              std::string::npos)
+        << props.out;
+
+    EXPECT_EQ(Lumbrook({"config", "unset", "filter"}).status, 0);
+    EXPECT_EQ(Lumbrook({"config", "unset", "filter"}).status, 0);  // none stored: no error
+    EXPECT_EQ(Lumbrook({"config", "unset", "connection"}).status, 0);
+    const HostRun defaults = Lumbrook({"config", "show"});
+    EXPECT_NE(defaults.out.find("\nfilter      default  60,20,10,1\n"), std::string::npos)
+        << defaults.out;
+    EXPECT_EQ(defaults.out.find("password=qx"), std::string::npos) << defaults.out;
 }
 
 // The process ids of the server's backends that serve `database`, but this test's own.

@@ -15,22 +15,22 @@ mkdir -p "$work"
 build=$work/build prefix=$work/install/usr
 export XDG_CONFIG_HOME=$work/config
 
-echo "== configure, build, install and package a Release build without tests"
+echo "== build the Debian packages by the README's recipe, and install the same build"
 # Configured for /usr, as a distribution builds it, and installed into a staging root: every
 # installed path must work from wherever the files end up.
-cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMBROOK_TESTS=OFF \
-    -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
-cmake --build "$build" -- -j"$(nproc)" >"$work/build.log" || { tail -40 "$work/build.log"; fail "build failed"; }
+"$src/scripts/package.sh" "$build" >"$work/build.log" 2>&1 || { tail -40 "$work/build.log"; fail "packaging failed"; }
 DESTDIR=$work/install cmake --install "$build" >/dev/null
-(cd "$build" && cpack -G DEB >"$work/cpack.log") || { cat "$work/cpack.log"; fail "cpack failed"; }
 mkdir -p "$work/debs"
 mv "$build"/*.deb "$work/debs/"
 rm -rf "$build"
+for package in liblumbrook1 liblumbrook-dev lumbrook lumbrook-browser; do
+    [ -e "$work/debs/${package}_"*.deb ] || fail "no package $package"
+done
 
 libdir=$(dirname "$(find "$prefix" -name 'liblumbrook.so.1' | head -1)")
 [ -n "$libdir" ] || fail "no liblumbrook.so.1 installed"
 for f in bin/lumbrook include/lumbrook/lumbrook.h include/lumbrook/com.h share/doc/lumbrook/LICENSE \
-         share/doc/lumbrook/README.md share/man/man1/lumbrook.1.gz \
+         share/doc/lumbrook/README.md share/man/man1/lumbrook.1.gz share/lumbrook/schema/postgresql.sql \
          share/bash-completion/completions/lumbrook; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
@@ -39,11 +39,15 @@ for f in liblumbrook.so liblumbrook.so.1.0.0 liblumbrook-platform.so liblumbrook
     [ -e "$libdir/$f" ] || fail "not installed: $libdir/$f"
 done
 
-echo "== the manual page and the completion know every subcommand"
-for command in export list props reg; do
-    zcat "$prefix/share/man/man1/lumbrook.1.gz" | grep -q "$command" || fail "the manual page lacks $command"
+echo "== the manual page documents every subcommand and every option of export"
+man=$(zcat "$prefix/share/man/man1/lumbrook.1.gz")
+for command in browse config demo-db export "list items" probe props reg register unregister; do
+    grep -q "^\.SS \"lumbrook $command " <<<"$man" || fail "the manual page lacks lumbrook $command"
     grep -q "$command" "$prefix/share/bash-completion/completions/lumbrook" ||
         fail "the completion lacks $command"
+done
+for option in $("$prefix/bin/lumbrook" export --help | grep -o -- '--[a-z0-9-]*' | sort -u); do
+    grep -qF -- "\fB${option//-/\\-}\fR" <<<"$man" || fail "the manual page lacks export $option"
 done
 bash -n "$prefix/share/bash-completion/completions/lumbrook" || fail "the completion is not valid bash"
 
@@ -105,18 +109,36 @@ for host in "$work/c_host_pc" "$work/c_host_build/c_host"; do
 done
 "$prefix/bin/lumbrook" unregister >/dev/null
 
-echo "== the Debian packages, unpacked into a fresh root"
+echo "== the Debian packages, unpacked over a root whose registration names a removed file"
+# An older version registered the file behind the SONAME link; the upgrade removed it.
 root=$work/root
+"$prefix/bin/lumbrook" register >/dev/null
+clsid=$(grep -A1 -F 'LumbrookDLL.Lumbrook\CLSID]' "$XDG_CONFIG_HOME/lumbrook/HKEY_CURRENT_USER.reg" |
+    grep -o '{[-0-9A-F]*}')
+[ -n "$clsid" ] || fail "register wrote no class"
+older=$root/usr/lib/$(basename "$libdir")/liblumbrook.so.0.9.0
+"$prefix/bin/lumbrook" reg add "HKCU\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" /ve \
+    /d "$older" /f >/dev/null
 for deb in "$work"/debs/*.deb; do
     dpkg-deb -x "$deb" "$root"
     dpkg-deb -f "$deb" Package Depends
 done
-[ -e "$root/usr/share/doc/lumbrook/copyright" ] || fail "the package has no copyright file"
-"$root/usr/bin/lumbrook" export --quiet --connect "$connect" --job-run 12 --out "$work/deb.qpk"
+for package in liblumbrook1 liblumbrook-dev lumbrook lumbrook-browser; do
+    [ -e "$root/usr/share/doc/$package/copyright" ] || fail "$package has no copyright file"
+done
+"$root/usr/bin/lumbrook" export --quiet --connect "$connect" --job-run 12 --out "$work/deb.qpk" \
+    2>"$work/upgrade.err" || { cat "$work/upgrade.err"; fail "export after the upgrade failed"; }
 cmp "$work/reference.qpk" "$work/deb.qpk" || fail "the packaged export differs"
+grep -qF "the registered server library $older is gone" "$work/upgrade.err" ||
+    { cat "$work/upgrade.err"; fail "the upgrade's fallback was not told"; }
+"$root/usr/bin/lumbrook" unregister >/dev/null
+if grep -q 'Software\\Classes' "$XDG_CONFIG_HOME/lumbrook/HKEY_CURRENT_USER.reg"; then
+    fail "unregister left the registration of the removed file"
+fi
 if command -v lintian >/dev/null; then
     echo "== lintian"
-    lintian --no-tag-display-limit "$work"/debs/*.deb || fail "lintian found errors"
+    lintian --tag-display-limit 0 --pedantic --fail-on warning "$work"/debs/*.deb ||
+        fail "lintian found warnings or errors"
 fi
 rm -rf "$work"
 echo "install_test: passed"

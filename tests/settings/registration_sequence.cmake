@@ -10,6 +10,7 @@ function(run expected_status)
         message(FATAL_ERROR "${ARGN}: exit status ${status}, expected ${expected_status}\n${out}${err}")
     endif()
     set(output "${out}" PARENT_SCOPE)
+    set(errors "${err}" PARENT_SCOPE)
 endfunction()
 
 run(0 ${HOST} register)
@@ -29,9 +30,23 @@ set(clsid "${CMAKE_MATCH_1}")
 if(NOT clsid)
     message(FATAL_ERROR "the ProgID names no class:\n${hive}")
 endif()
+# The class names the library by its SONAME link, which a version upgrade keeps.
+if(NOT hive MATCHES "InprocServer32\\]\n@=\"/[^\"]*/liblumbrook\\.so\\.1\"\n")
+    message(FATAL_ERROR "the registration does not name the SONAME link:\n${hive}")
+endif()
 run(0 ${CLIENT})
 # The host itself now creates the object through the registration.
 run(0 ${HOST} props)
+# A registration of a file an upgrade removed: the library found without one serves, and the
+# host says so once; unregister still removes it.
+set(inproc "HKCU\\Software\\Classes\\CLSID\\${clsid}\\InprocServer32")
+run(0 ${HOST} reg add ${inproc} /ve /d ${WORK}/liblumbrook.so.0.9.0 /f)
+run(0 ${HOST} props)
+string(REGEX MATCHALL "is gone" gone "${errors}")
+list(LENGTH gone times)
+if(NOT times EQUAL 1 OR NOT errors MATCHES "registered server library [^ ]*/liblumbrook\\.so\\.0\\.9\\.0 is gone")
+    message(FATAL_ERROR "a registration of a removed file was not told once:\n${errors}")
+endif()
 run(0 ${HOST} unregister)
 # Unregistering twice is no error.
 run(0 ${HOST} unregister)
