@@ -7,6 +7,7 @@
 #include <QHelpEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QToolTip>
@@ -46,21 +47,26 @@ class Browse : public ::testing::Test {
         EXPECT_NE(child, nullptr) << "no node " << text.toStdString();
         return child;
     }
+    // A point on the node's name, near its start: a long name may run past the tree's edge.
+    QPoint OnName(QTreeWidgetItem* node) {
+        const QRect rect = form_->TreeView1()->visualItemRect(node);
+        return {rect.left() + 30, rect.center().y()};
+    }
     void Click(QTreeWidgetItem* node) {
         QTreeWidget* tree = form_->TreeView1();
         tree->scrollToItem(node);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          tree->visualItemRect(node).center());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, OnName(node));
     }
     // How many times the browser ran exactly `sql`.
     long Ran(const std::string& sql) const {
         return std::count(queries_.begin(), queries_.end(), sql);
     }
-    // Clicks the record selector of 1-based `row`, as a person does.
-    void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    // Clicks the record selector of 1-based `row`, as a person does: `at` pixels below its
+    // top edge, or in its middle.
+    void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier, int at = -1) {
         QHeaderView* selectors = form_->DataGrid1()->verticalHeader();
-        const int y =
-            selectors->sectionViewportPosition(row - 1) + selectors->sectionSize(row - 1) / 2;
+        const int y = selectors->sectionViewportPosition(row - 1) +
+                      (at >= 0 ? at : selectors->sectionSize(row - 1) / 2);
         QTest::mouseClick(selectors->viewport(), Qt::LeftButton, modifiers, QPoint(5, y));
     }
     // Shift held in the grid while a record selector is clicked.
@@ -215,6 +221,90 @@ TEST_F(Browse, ShiftClickOnARecordSelectorRunsFromTheCurrentRowToTheAnchor) {
     EXPECT_FALSE(form_->ShiftHeld());
 }
 
+// A record selector selects its row wherever it is pressed, next to its edges too, and the
+// row keeps its height; the current row's selector carries the marker; numbers are aligned
+// right and other values left; selected rows leave the column headers as they were.
+TEST_F(Browse, RecordSelectorsSelectAndMarkTheirRowsAndNumbersAlignRight) {
+    ChooseAlphaSet();
+    form_->optSelect(1)->click();
+    QTableView* grid = form_->DataGrid1();
+    QHeaderView* selectors = grid->verticalHeader();
+    const QImage headers = grid->horizontalHeader()->grab().toImage();
+    const int height = selectors->sectionSize(0);
+    for (const auto& [row, at] : {std::pair{4, 1}, std::pair{6, height - 2}}) {
+        ClickRow(row, Qt::NoModifier, at);
+        EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{row})) << row;
+        EXPECT_EQ(selectors->sectionSize(row - 1), height);
+    }
+    EXPECT_EQ(grid->horizontalHeader()->grab().toImage(), headers);
+
+    const auto selector = [selectors](int row) {
+        return selectors
+            ->grab(QRect(0, selectors->sectionViewportPosition(row), selectors->width(),
+                         selectors->sectionSize(row)))
+            .toImage();
+    };
+    grid->clearSelection();
+    for (const int current : {1, 6}) {
+        grid->selectionModel()->setCurrentIndex(grid->model()->index(current, 0),
+                                                QItemSelectionModel::NoUpdate);
+        EXPECT_EQ(selector(1) == selector(2), current != 1) << current;
+    }
+
+    // PRECURSOR_MASS, JOB_RUN_ITEM_ID; SPOT_NAME, JOB_FINISH_TIME.
+    for (const auto& [column, side] : {std::pair{3, Qt::AlignRight}, std::pair{14, Qt::AlignRight},
+                                       std::pair{1, Qt::AlignLeft}, std::pair{10, Qt::AlignLeft}}) {
+        EXPECT_EQ(grid->model()->index(0, column).data(Qt::TextAlignmentRole).toInt(),
+                  static_cast<int>(side | Qt::AlignVCenter))
+            << column;
+    }
+}
+
+// Keys as on the platform: Shift+Home and Shift+End, with Ctrl or without, extend the range
+// from the anchor to the first or the last row; the tree marks the node that has the focus;
+// Enter presses the push button that has the focus and nothing elsewhere.
+TEST_F(Browse, KeysAsOnThePlatform) {
+    ChooseAlphaSet();
+    form_->optSelect(1)->click();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    QTableView* grid = form_->DataGrid1();
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, std::vector<long>> ranges[] = {
+        {Qt::Key_End, Qt::ShiftModifier, {9, 8, 7, 6, 5}},
+        {Qt::Key_Home, Qt::ShiftModifier, {1, 2, 3, 4, 5}},
+        {Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier, {9, 8, 7, 6, 5}},
+        {Qt::Key_Home, Qt::ShiftModifier | Qt::ControlModifier, {1, 2, 3, 4, 5}},
+    };
+    grid->setFocus();
+    for (const auto& [key, modifiers, rows] : ranges) {
+        ClickRow(5);
+        QTest::keyClick(grid, key, modifiers);
+        EXPECT_EQ(form_->SelectedBookmarks(), rows) << key << " " << modifiers;
+    }
+
+    QTreeWidget* tree = form_->TreeView1();
+    const auto currentNode = [tree] {
+        return tree->viewport()->grab(tree->visualItemRect(tree->currentItem())).toImage();
+    };
+    const QImage unfocused = currentNode();
+    tree->setFocus();
+    // The frame: at least a side's worth of pixels plainly changed.
+    const QImage focused = currentNode();
+    int changed = 0;
+    for (int y = 0; y < focused.height(); ++y)
+        for (int x = 0; x < focused.width(); ++x)
+            changed += std::abs(qGray(focused.pixel(x, y)) - qGray(unfocused.pixel(x, y))) > 64;
+    EXPECT_GT(changed, focused.height()) << "the node with the focus looks as without it";
+
+    QTest::keyClick(tree, Qt::Key_Return);
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(form_->isVisible());
+    form_->cmdExit()->setFocus();
+    QTest::keyClick(form_->cmdExit(), Qt::Key_Return);
+    EXPECT_FALSE(form_->isVisible());
+}
+
 // Tab leaves the grid for the next control of the window's order; arrows move within it.
 TEST_F(Browse, TabLeavesTheGridAndArrowsMoveWithinIt) {
     ChooseAlphaSet();
@@ -296,6 +386,26 @@ TEST_F(Browse, CutOffTextsShowWholeInATooltip) {
     grid->horizontalHeader()->resizeSection(1, 12);
     EXPECT_EQ(tipAt(0, 1), "spot 1");
 
+    // A tree node whose name runs past the tree's edge: the tree scrolls sideways to it.
+    QTreeWidget* tree = form_->TreeView1();
+    const auto nodeTip = [this, tree](QTreeWidgetItem* node) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+        const QPoint at = OnName(node);
+        QHelpEvent help(QEvent::ToolTip, at, tree->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    const QString longName = "Inner set of the spring 2026 calibration series, second plate";
+    db_.Run("UPDATE FOLDER_OBJECT SET NAME = '" + longName.toStdString() +
+            "' WHERE NAME = 'Inner set'");
+    EXPECT_EQ(tree->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(nodeTip(Child(Root(), "Middle")), "");
+    Child(Root(), "Middle")->setExpanded(true);
+    QTreeWidgetItem* inner = Child(Child(Root(), "Middle"), longName);
+    EXPECT_EQ(nodeTip(inner), longName);
+    EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0);
+
     form_->cboSpotSet()->setCurrentIndex(1);  // "2: Job run 18; ; MS reflector positive"
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), "");
     db_.Run(
@@ -313,7 +423,8 @@ TEST_F(Browse, SelectWithSelectedSpectraGivesEntriesInSelectionOrder) {
     ClickRow(5);
     ClickRow(2, Qt::ControlModifier);
     ClickRow(9, Qt::ControlModifier);
-    form_->cmdSave()->click();
+    form_->cmdSave()->setFocus();
+    QTest::keyClick(form_->cmdSave(), Qt::Key_Return);
     const BrowserHandoverRecord& h = Global().BrowserHandover;
     EXPECT_TRUE(h.Accepted);
     EXPECT_FALSE(form_->isVisible());
