@@ -25,6 +25,12 @@
 namespace lumbrook::testing {
 namespace {
 
+// A reply of the X server, freed as xcb wants.
+template <typename T>
+struct Reply : std::unique_ptr<T, decltype(&std::free)> {
+    explicit Reply(T* reply) : std::unique_ptr<T, decltype(&std::free)>(reply, &std::free) {}
+};
+
 // One connection to the X server of DISPLAY, for finding a window and typing into it.
 class XKeyboard {
   public:
@@ -33,106 +39,69 @@ class XKeyboard {
     }
     ~XKeyboard() { xcb_disconnect(connection_); }
 
-    // The viewable window of process `pid` whose title begins with `title`, looked for
-    // for up to 20 seconds; XCB_NONE when none appears.
-    xcb_window_t WaitForWindow(qint64 pid, const std::string& title) {
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            if (const xcb_window_t found = Find(root_, pid, title); found != XCB_NONE)
-                return found;
-            QTest::qWait(100);
+    // The window that the window manager lists for process `pid`, waited for for up to 20
+    // seconds; XCB_NONE when none appears.
+    xcb_window_t WaitForWindow(qint64 pid) {
+        for (int attempt = 0; attempt < 200; QTest::qWait(100), ++attempt) {
+            const std::string windows = Property(root_, "_NET_CLIENT_LIST");
+            for (std::size_t i = 0; i + 4 <= windows.size(); i += 4) {
+                xcb_window_t window = 0;
+                quint32 owner = 0;
+                std::memcpy(&window, windows.data() + i, 4);
+                std::memcpy(&owner, (Property(window, "_NET_WM_PID") + "    ").data(), 4);
+                if (owner == pid)
+                    return window;
+            }
         }
         return XCB_NONE;
     }
 
     // Gives `window` the input focus, then presses and releases each key in turn through the
-    // XTEST extension, so that they arrive as a keyboard's own do.
+    // XTEST extension (its FakeInput request), so that they arrive as a keyboard's own do.
     void Type(xcb_window_t window, std::initializer_list<xcb_keysym_t> keys) {
         xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
         xcb_flush(connection_);
         QTest::qWait(500);
+        static xcb_extension_t xtest = {"XTEST", 0};
+        const xcb_protocol_request_t fakeInput = {1, &xtest, 2, 1};
         for (const xcb_keysym_t key : keys) {
-            for (const std::uint8_t type : {XCB_KEY_PRESS, XCB_KEY_RELEASE})
-                FakeInput(type, KeyCode(key));
+            for (const std::uint8_t type : {XCB_KEY_PRESS, XCB_KEY_RELEASE}) {
+                // Opcode and length (filled in by xcb), type and key code, then zeros.
+                std::uint8_t request[36] = {0, 2, 0, 0, type, KeyCode(key)};
+                iovec parts[3] = {{}, {}, {request, sizeof request}};
+                xcb_send_request(connection_, 0, parts + 2, &fakeInput);
+            }
+            xcb_flush(connection_);
             QTest::qWait(200);
         }
     }
 
   private:
-    // The text of a property of `window`; empty when it has none.
+    // The bytes of a property of `window`; empty when it has none.
     std::string Property(xcb_window_t window, const char* name) {
-        const auto atom = std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)>(
-            xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, strlen(name), name),
-                                  nullptr),
-            &std::free);
-        const auto value = std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)>(
+        const Reply atom(xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr));
+        const Reply value(
             xcb_get_property_reply(connection_,
                                    xcb_get_property(connection_, 0, window, atom->atom,
-                                                    XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
-                                   nullptr),
-            &std::free);
+                                                    XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+                                   nullptr));
         if (!value)
             return {};
         return std::string(static_cast<const char*>(xcb_get_property_value(value.get())),
                            xcb_get_property_value_length(value.get()));
     }
 
-    xcb_window_t Find(xcb_window_t parent, qint64 pid, const std::string& title) {
-        const std::string pidValue = Property(parent, "_NET_WM_PID");
-        const auto attributes =
-            std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)>(
-                xcb_get_window_attributes_reply(
-                    connection_, xcb_get_window_attributes(connection_, parent), nullptr),
-                &std::free);
-        if (pidValue.size() == 4 && *reinterpret_cast<const quint32*>(pidValue.data()) == pid &&
-            Property(parent, "WM_NAME").starts_with(title) && attributes &&
-            attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
-            return parent;
-        }
-        const auto tree = std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)>(
-            xcb_query_tree_reply(connection_, xcb_query_tree(connection_, parent), nullptr),
-            &std::free);
-        if (!tree)
-            return XCB_NONE;
-        const xcb_window_t* children = xcb_query_tree_children(tree.get());
-        for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
-            if (const xcb_window_t found = Find(children[i], pid, title); found != XCB_NONE)
-                return found;
-        }
-        return XCB_NONE;
-    }
-
-    // XTEST's FakeInput request (minor opcode 2) for one key event.
-    void FakeInput(std::uint8_t type, xcb_keycode_t code) {
-        static xcb_extension_t xtest = {"XTEST", 0};
-        struct {
-            std::uint8_t major = 0, minor = 2;
-            std::uint16_t length = 0;  // both filled in by xcb
-            std::uint8_t type, detail;
-            std::uint16_t pad0 = 0;
-            std::uint32_t time = XCB_CURRENT_TIME, root = XCB_NONE, pad1[2] = {0, 0};
-            std::int16_t rootX = 0, rootY = 0;
-            std::uint8_t pad2[7] = {}, device = 0;
-        } request;
-        static_assert(sizeof request == 36);
-        request.type = type;
-        request.detail = code;
-        iovec parts[3] = {{}, {}, {&request, sizeof request}};
-        const xcb_protocol_request_t kind = {1, &xtest, 2, 1};
-        xcb_send_request(connection_, 0, parts + 2, &kind);
-        xcb_flush(connection_);
-    }
-
+    // The key code whose first key symbol is `key`.
     xcb_keycode_t KeyCode(xcb_keysym_t key) {
         const xcb_setup_t* setup = xcb_get_setup(connection_);
         const int count = setup->max_keycode - setup->min_keycode + 1;
-        const auto map = std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)>(
-            xcb_get_keyboard_mapping_reply(
-                connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, count),
-                nullptr),
-            &std::free);
-        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.get());
+        const Reply map(xcb_get_keyboard_mapping_reply(
+            connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, count),
+            nullptr));
+        const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(map.get());
         for (int code = 0; code < count; ++code) {
-            if (syms[code * map->keysyms_per_keycode] == key)
+            if (symbols[code * map->keysyms_per_keycode] == key)
                 return static_cast<xcb_keycode_t>(setup->min_keycode + code);
         }
         return 0;
@@ -168,7 +137,7 @@ TEST(BrowseExport, RefusesTheDatabaseBeingReadAndWritesIntoAFifo) {
         QProcess host;
         host.start(LUMBROOK_HOST, {"browse", "--export", QString::fromStdString(target)});
         ASSERT_TRUE(host.waitForStarted(10000));
-        const xcb_window_t window = keyboard.WaitForWindow(host.processId(), "Lumbrook ");
+        const xcb_window_t window = keyboard.WaitForWindow(host.processId());
         ASSERT_NE(window, static_cast<xcb_window_t>(XCB_NONE));
         keyboard.Type(window, {kDown, kTab, kTab, kReturn});
         // The host may have ended while the keys were typed.

@@ -134,6 +134,10 @@ TEST_F(Browse, SpotSetListsItsJobRunsAndTheFirstRunsCompletedItems) {
     EXPECT_EQ(grid->index(0, 3).data().toString(), "1001.123");  // rounded to 3 places
     EXPECT_EQ(grid->index(4, 14).data().toString(), "106");      // 105 is left out
     EXPECT_EQ(grid->index(0, 7).data().toString(), "");          // NULL
+    // Numbers are aligned right, text and times left.
+    for (const auto& [column, side] :
+         {std::pair{3, Qt::AlignRight}, std::pair{1, Qt::AlignLeft}, std::pair{10, Qt::AlignLeft}})
+        EXPECT_EQ(grid->index(0, column).data(Qt::TextAlignmentRole), int(side | Qt::AlignVCenter));
     EXPECT_EQ(Ran(database::CompletedItemsQuery(17)), 1);
 
     list->setCurrentIndex(1);  // job run 18
@@ -222,9 +226,9 @@ TEST_F(Browse, ShiftClickOnARecordSelectorRunsFromTheCurrentRowToTheAnchor) {
 }
 
 // A record selector selects its row wherever it is pressed, next to its edges too, and the
-// row keeps its height; the current row's selector carries the marker; numbers are aligned
-// right and other values left; selected rows leave the column headers as they were.
-TEST_F(Browse, RecordSelectorsSelectAndMarkTheirRowsAndNumbersAlignRight) {
+// row keeps its height; the current row's selector carries the marker; selected rows leave
+// the column headers as they were.
+TEST_F(Browse, RecordSelectorsSelectAndMarkTheirRows) {
     ChooseAlphaSet();
     form_->optSelect(1)->click();
     QTableView* grid = form_->DataGrid1();
@@ -250,68 +254,23 @@ TEST_F(Browse, RecordSelectorsSelectAndMarkTheirRowsAndNumbersAlignRight) {
                                                 QItemSelectionModel::NoUpdate);
         EXPECT_EQ(selector(1) == selector(2), current != 1) << current;
     }
-
-    // PRECURSOR_MASS, JOB_RUN_ITEM_ID; SPOT_NAME, JOB_FINISH_TIME.
-    for (const auto& [column, side] : {std::pair{3, Qt::AlignRight}, std::pair{14, Qt::AlignRight},
-                                       std::pair{1, Qt::AlignLeft}, std::pair{10, Qt::AlignLeft}}) {
-        EXPECT_EQ(grid->model()->index(0, column).data(Qt::TextAlignmentRole).toInt(),
-                  static_cast<int>(side | Qt::AlignVCenter))
-            << column;
-    }
 }
 
-// Keys as on the platform: Shift+Home and Shift+End, with Ctrl or without, extend the range
-// from the anchor to the first or the last row; the tree marks the node that has the focus;
-// Enter presses the push button that has the focus and nothing elsewhere.
+// Keys as on the platform. Tab leaves the grid for the next control of the window's order,
+// arrows move within it; the tree frames the node that has the focus; Shift+Home and
+// Shift+End, with Ctrl or without, extend the range from the anchor to the first or the last
+// row; Enter presses the push button that has the focus and nothing elsewhere.
 TEST_F(Browse, KeysAsOnThePlatform) {
     ChooseAlphaSet();
-    form_->optSelect(1)->click();
     form_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
     QTableView* grid = form_->DataGrid1();
-    const std::tuple<Qt::Key, Qt::KeyboardModifiers, std::vector<long>> ranges[] = {
-        {Qt::Key_End, Qt::ShiftModifier, {9, 8, 7, 6, 5}},
-        {Qt::Key_Home, Qt::ShiftModifier, {1, 2, 3, 4, 5}},
-        {Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier, {9, 8, 7, 6, 5}},
-        {Qt::Key_Home, Qt::ShiftModifier | Qt::ControlModifier, {1, 2, 3, 4, 5}},
-    };
-    grid->setFocus();
-    for (const auto& [key, modifiers, rows] : ranges) {
-        ClickRow(5);
-        QTest::keyClick(grid, key, modifiers);
-        EXPECT_EQ(form_->SelectedBookmarks(), rows) << key << " " << modifiers;
-    }
-
     QTreeWidget* tree = form_->TreeView1();
     const auto currentNode = [tree] {
         return tree->viewport()->grab(tree->visualItemRect(tree->currentItem())).toImage();
     };
+    grid->setFocus();
     const QImage unfocused = currentNode();
-    tree->setFocus();
-    // The frame: at least a side's worth of pixels plainly changed.
-    const QImage focused = currentNode();
-    int changed = 0;
-    for (int y = 0; y < focused.height(); ++y)
-        for (int x = 0; x < focused.width(); ++x)
-            changed += std::abs(qGray(focused.pixel(x, y)) - qGray(unfocused.pixel(x, y))) > 64;
-    EXPECT_GT(changed, focused.height()) << "the node with the focus looks as without it";
-
-    QTest::keyClick(tree, Qt::Key_Return);
-    grid->setFocus();
-    QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_TRUE(form_->isVisible());
-    form_->cmdExit()->setFocus();
-    QTest::keyClick(form_->cmdExit(), Qt::Key_Return);
-    EXPECT_FALSE(form_->isVisible());
-}
-
-// Tab leaves the grid for the next control of the window's order; arrows move within it.
-TEST_F(Browse, TabLeavesTheGridAndArrowsMoveWithinIt) {
-    ChooseAlphaSet();
-    form_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    QTableView* grid = form_->DataGrid1();
-    grid->setFocus();
     grid->setCurrentIndex(grid->model()->index(1, 2));
     QTest::keyClick(grid, Qt::Key_Down);
     QTest::keyClick(grid, Qt::Key_Right);
@@ -320,14 +279,40 @@ TEST_F(Browse, TabLeavesTheGridAndArrowsMoveWithinIt) {
     EXPECT_EQ(QApplication::focusWidget(), form_->optSelect(0));
     EXPECT_EQ(grid->currentIndex(), grid->model()->index(2, 3));  // the row did not change
     // The rest of the cycle; the two options are one stop, entered at the chosen one.
-    QWidget* const cycle[] = {form_->TreeView1(), form_->cboSpotSet(), form_->cmdSave(),
-                              form_->cmdExit(), grid};
+    QWidget* const cycle[] = {tree, form_->cboSpotSet(), form_->cmdSave(), form_->cmdExit(), grid};
     for (QWidget* next : cycle) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+        if (next == tree) {  // the frame: at least a side's worth of pixels plainly changed
+            const QImage focused = currentNode();
+            int changed = 0;
+            for (int y = 0; y < focused.height(); ++y)
+                for (int x = 0; x < focused.width(); ++x)
+                    changed +=
+                        std::abs(qGray(focused.pixel(x, y)) - qGray(unfocused.pixel(x, y))) > 64;
+            EXPECT_GT(changed, focused.height()) << "the focused node looks as without the focus";
+        }
     }
     QTest::keyClick(grid, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), form_->cmdExit());
+
+    form_->optSelect(1)->click();
+    for (const auto& [key, modifiers, rows] :
+         {std::tuple{Qt::Key_End, Qt::KeyboardModifiers(Qt::ShiftModifier),
+                     std::vector<long>{9, 8, 7, 6, 5}},
+          std::tuple{Qt::Key_Home, Qt::KeyboardModifiers(Qt::ShiftModifier),
+                     std::vector<long>{1, 2, 3, 4, 5}},
+          std::tuple{Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier,
+                     std::vector<long>{9, 8, 7, 6, 5}},
+          std::tuple{Qt::Key_Home, Qt::ShiftModifier | Qt::ControlModifier,
+                     std::vector<long>{1, 2, 3, 4, 5}}}) {
+        ClickRow(5);
+        QTest::keyClick(grid, key, modifiers);
+        EXPECT_EQ(form_->SelectedBookmarks(), rows) << key << " " << modifiers;
+    }
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(form_->isVisible());  // Enter on a focused button: the Esc test's
 }
 
 // A spot set and the open root show their pictures, unchanged also when selected.

@@ -128,12 +128,16 @@ TEST_F(Browser, PicturesAreSixteenSquareAndTransparentInTheMaskColour) {
     EXPECT_TRUE(TreePicture("unknown").isNull());
 }
 
-// Esc and Cancel end the modal loop without a selection (the close box: ShowDataBrowser's
-// close test).
+// Esc, Cancel and Enter on the focused Cancel end the modal loop without a selection (the
+// close box: ShowDataBrowser's close test).
 TEST_F(Browser, EscAndCancelCloseWithoutASelection) {
     const std::function<void(frmMain&)> ways[] = {
         [](frmMain& form) { QTest::keyClick(&form, Qt::Key_Escape); },
         [](frmMain& form) { form.cmdExit()->click(); },
+        [](frmMain& form) {
+            form.cmdExit()->setFocus();
+            QTest::keyClick(form.cmdExit(), Qt::Key_Return);
+        },
     };
     for (const auto& way : ways) {
         auto form = LoadedWindow();
