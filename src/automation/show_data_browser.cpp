@@ -18,13 +18,24 @@ namespace {
 
 // Where the module may be: the "lumbrook" folder beside the library (or program) that holds
 // this code, where an install puts it, then beside it, where a build tree keeps it (its bin/
-// folder holds the program `lumbrook` already). The first is the one to report as missing.
+// folder holds the program `lumbrook` already). The folder is the library's real one; when
+// that cannot be told, the current directory, where a relative name would be looked for.
 std::vector<std::string> BrowserModulePaths() {
-    const std::string found =
-        platform::ModuleFolder(reinterpret_cast<const void*>(&BrowserModulePaths));
-    const std::string folder = found.empty() ? std::string(".") : found;
+    std::string folder = platform::ModuleFolder(reinterpret_cast<const void*>(&BrowserModulePaths));
+    if (folder.empty())
+        folder = platform::CurrentDirectory();
+    while (!folder.empty() && folder.back() == '/')
+        folder.pop_back();  // "/" itself too: the names below begin with "/"
     return {folder + "/lumbrook/" LUMBROOK_BROWSER_MODULE_FILE,
             folder + "/" LUMBROOK_BROWSER_MODULE_FILE};
+}
+
+// "A", "A and B", "A, B and C": every place looked in, for the message that none holds it.
+std::string PlacesLookedIn(const std::vector<std::string>& paths) {
+    std::string text;
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == paths.size() ? " and " : ", ") + paths[i];
+    return text;
 }
 
 // The module's entry point, loaded once; null with `error` set when the module is missing or
@@ -50,7 +61,8 @@ LumbrookShowBrowserFunction LoadBrowserModule(std::string& error) {
         }
     }
     if (path.empty()) {
-        error = "the data browser is not installed: " + candidates.front();
+        error = "the data browser is not installed: " + PlacesLookedIn(candidates) +
+                (candidates.size() > 1 ? " do not exist" : " does not exist");
         return nullptr;
     }
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

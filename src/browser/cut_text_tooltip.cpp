@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QHelpEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QToolTip>
@@ -18,7 +19,10 @@ bool CutTextTooltipDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* vie
     initStyleOption(&cell, index);
     const QStyle* style = view->style();
     // The room the style leaves the text, and the width the text needs, as the cell draws it.
-    const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, view);
+    // A text is cut as much by the view's edge as by its cell's: only what the viewport
+    // shows of the text's room counts.
+    const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, view)
+                           .intersected(view->viewport()->rect());
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
     const int needed = cell.fontMetrics.horizontalAdvance(cell.text) + 2 * margin;
     if (!cell.text.isEmpty() && needed > room.width()) {
@@ -27,6 +31,23 @@ bool CutTextTooltipDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* vie
         QToolTip::hideText();
     }
     return true;
+}
+
+void TreeNodeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    QStyleOptionViewItem node = option;
+    node.state &= ~QStyle::State_HasFocus;
+    CutTextTooltipDelegate::paint(painter, node, index);
+    if (!(option.state & QStyle::State_HasFocus))
+        return;
+    const bool selected = option.state & QStyle::State_Selected;
+    painter->save();
+    painter->setPen(
+        QPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text), 1,
+             Qt::DotLine));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+    painter->restore();
 }
 
 void ShowCutTextAsTooltip(QComboBox* list) {

@@ -1,5 +1,6 @@
-// Tooltips that give the whole of a text the browser shows cut off: in the item grid's cells
-// and in the closed job-run list. Where a text is whole, there is no tooltip.
+// Tooltips that give the whole of a text the browser shows cut off: in the item grid's cells,
+// in the folder tree and in the closed job-run list. Where a text is whole, there is no
+// tooltip.
 #pragma once
 
 #include <QStyledItemDelegate>
@@ -8,8 +9,8 @@ class QComboBox;
 
 namespace lumbrook::browser {
 
-// The grid's cells as usual, and on a tooltip request the cell's whole text when its column
-// is too narrow for it.
+// Cells as usual, and on a tooltip request the cell's whole text when its column is too
+// narrow for it or the view's edge cuts it.
 class CutTextTooltipDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -17,6 +18,18 @@ class CutTextTooltipDelegate : public QStyledItemDelegate {
     using QStyledItemDelegate::QStyledItemDelegate;
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
                    const QModelIndex& index) override;
+};
+
+// The folder tree's nodes: cut names as above, and around the node that has the focus (while
+// the tree has it) a dotted frame in the colour of the node's text. The style's own frame is
+// too faint to find on the selection's colour.
+class TreeNodeDelegate : public CutTextTooltipDelegate {
+    Q_OBJECT
+
+  public:
+    using CutTextTooltipDelegate::CutTextTooltipDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 };
 
 // Gives `list` its current entry's text as tooltip when the closed list cannot show it whole,

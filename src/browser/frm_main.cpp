@@ -16,6 +16,7 @@
 
 #include "browser/cut_text_tooltip.h"
 #include "browser/image_list.h"
+#include "browser/item_grid.h"
 #include "browser/tree_nodes.h"
 #include "connection_dialog/frm_odbc.h"
 #include "database/connection.h"
@@ -88,6 +89,11 @@ void frmMain::BuildControls() {
     treeView1_->setHeaderHidden(true);
     treeView1_->setColumnCount(1);
     treeView1_->setIconSize(QSize(16, 16));
+    // Names wider than the tree are drawn whole and scrolled to, not cut; a name that runs
+    // past the tree's edge shows whole in a tooltip. The node with the focus is framed.
+    treeView1_->header()->setStretchLastSection(false);
+    treeView1_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    treeView1_->setItemDelegate(new TreeNodeDelegate(treeView1_));
     Place(treeView1_, 240, 360, 3135, 3615);
 
     cboSpotSet_ = new QComboBox(frame4_);
@@ -105,7 +111,7 @@ void frmMain::BuildControls() {
     group->addButton(optSelect_[1], 1);
     optSelect_[0]->setChecked(true);
 
-    dataGrid1_ = new QTableView(frame4_);
+    dataGrid1_ = new ItemGrid(frame4_);
     dataGrid1_->setObjectName("DataGrid1");
     dataGrid1_->setSelectionBehavior(QAbstractItemView::SelectRows);
     dataGrid1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -133,7 +139,9 @@ void frmMain::BuildControls() {
     cmdExit_ = new QPushButton(this);
     cmdExit_->setObjectName("cmdExit");
     Place(cmdExit_, 10800, 4200, 1695, 375);
-    // No default button: Enter presses nothing; Esc presses cmdExit (keyPressEvent).
+    // No default button: Enter presses only the button that has the focus, Esc presses
+    // cmdExit (keyPressEvent). An auto-default button would become the default when the
+    // window is shown.
     for (QPushButton* button : {cmdSave_, cmdExit_}) {
         button->setAutoDefault(false);
         button->setDefault(false);
@@ -187,7 +195,9 @@ bool frmMain::Load() {
     instance_ = platform::InstanceChannel::Claim(
         platform::AppTitle(), [this] { BringForward(); }, otherRunning);
     if (otherRunning) {
-        util::ActivatePrevInstance();
+        whyNotShown_ = util::ActivatePrevInstance()
+                           ? "another data browser is open; it was brought forward"
+                           : "another data browser is open, but it did not answer";
         return false;
     }
 
@@ -215,21 +225,23 @@ bool frmMain::Load() {
 
 bool frmMain::ConnectLoop() {
     ModGlobal& global = Global();
-    bool usable = false;
-    {
+    // The database's own text of the last failure goes with the prompt, whose text is fixed.
+    std::string why;
+    const auto probe = [&global, &why] {
         platform::BusyPointer busy;
-        usable = database::ProbeDatabase(global.connectionStringInUse, global.useBaseViews);
-    }
+        return database::ProbeDatabase(global.connectionStringInUse, global.useBaseViews, &why);
+    };
+    bool usable = probe();
     while (!usable) {
-        if (platform::ShowMessageBox(kConnectPrompt, platform::MessageButtons::OKCancel,
-                                     "Lumbrook") == platform::MessageResult::Cancel) {
+        if (platform::ShowMessageBox(kConnectPrompt, platform::MessageButtons::OKCancel, "Lumbrook",
+                                     why) == platform::MessageResult::Cancel) {
+            whyNotShown_ = "no connection was made";
             return false;
         }
         connection_dialog::frmODBC dialog;
         dialog.Load();
         dialog.exec();
-        platform::BusyPointer busy;
-        usable = database::ProbeDatabase(global.connectionStringInUse, global.useBaseViews);
+        usable = probe();
     }
     return true;
 }
@@ -243,6 +255,7 @@ bool frmMain::OpenSharedConnection() {
     } catch (const database::DatabaseError& e) {
         // The window closes before it was ever shown; the user learns why.
         global.sharedConnection.reset();
+        whyNotShown_ = e.what();
         platform::ShowMessageBox(e.what(), platform::MessageButtons::OK);
         return false;
     }
@@ -274,10 +287,22 @@ void frmMain::BringForward() {
     visible->activateWindow();
 }
 
+void frmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);  // not QDialog's, which moves the window to the centre
+}
+
 void frmMain::keyPressEvent(QKeyEvent* event) {
     // Esc presses the cancel button, which asks to close like every other way.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         cmdExit_->click();
+        return;
+    }
+    // Enter presses the push button that has the focus, and nothing anywhere else.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget());
+            button != nullptr && button->isEnabled()) {
+            button->click();
+        }
         return;
     }
     QDialog::keyPressEvent(event);

@@ -39,6 +39,8 @@ class frmMain : public QDialog {
     // runs, the user gave up connecting, or the shared connection failed to open); it must
     // then not be shown.
     bool Load();
+    // Why the last Load gave false, in words for the user ("no connection was made").
+    const std::string& WhyNotShown() const { return whyNotShown_; }
 
     // The controls, for tests that drive the window as a person would.
     QGroupBox* Frame4() const { return frame4_; }
@@ -61,7 +63,10 @@ class frmMain : public QDialog {
     // While an export runs, every way of closing the window (the close box, Cancel, Esc,
     // Select) only asks the export to stop, and the window stays open.
     void closeEvent(QCloseEvent* event) override;
-    // Esc presses Cancel.
+    // Leaves the window where the window system puts new windows: QDialog would centre it,
+    // which gives it a position of its own.
+    void showEvent(QShowEvent* event) override;
+    // Esc presses Cancel; Enter presses the focused push button.
     void keyPressEvent(QKeyEvent* event) override;
     // Unloads, then closes, unless an export runs (see closeEvent).
     void done(int result) override;
@@ -142,6 +147,7 @@ class frmMain : public QDialog {
     QPushButton* cmdExit_ = nullptr;
     std::unique_ptr<platform::InstanceChannel> instance_;
     bool unloaded_ = false;
+    std::string whyNotShown_;
 
     // The item recordset, as the grid's data source; null while the grid is unbound.
     std::unique_ptr<ItemTableModel> items_;

@@ -1,5 +1,8 @@
 #include "browser/item_model.h"
 
+#include <cstdint>
+#include <variant>
+
 #include "browser/value_text.h"
 
 namespace lumbrook::browser {
@@ -18,9 +21,16 @@ int ItemTableModel::columnCount(const QModelIndex& parent) const {
 QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
         return {};
+    const database::Value& value = records_.At(index.row() + 1, index.column());
+    if (role == Qt::TextAlignmentRole) {
+        // Numbers line up on their last digit; text and times read from the left.
+        const bool number =
+            std::holds_alternative<std::int64_t>(value) || std::holds_alternative<double>(value);
+        return static_cast<int>(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
     if (role != Qt::DisplayRole)
         return {};
-    return ValueText(records_.At(index.row() + 1, index.column()));
+    return ValueText(value);
 }
 
 QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -8,7 +8,6 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "connection_dialog/connection_choice.h"
@@ -41,77 +40,86 @@ ConnectionBuilder::ConnectionBuilder(QWidget* parent) : QDialog(parent) {
     kind_->addItem("ODBC driver");
     kind_->addItem("Oracle data source");
 
-    pages_ = new QStackedWidget(this);
-
-    auto* filePage = new QWidget(pages_);
-    file_ = new QLineEdit(filePage);
+    // The file field and its button share one row of the form.
+    fileRow_ = new QWidget(this);
+    file_ = new QLineEdit(fileRow_);
     file_->setObjectName("file");
-    auto* browse = new QPushButton("Browse ...", filePage);
+    auto* browse = new QPushButton("Browse ...", fileRow_);
     browse->setObjectName("browse");
-    auto* fileRow = new QHBoxLayout(filePage);
-    fileRow->addWidget(file_);
-    fileRow->addWidget(browse);
+    auto* fileLayout = new QHBoxLayout(fileRow_);
+    fileLayout->setContentsMargins(0, 0, 0, 0);
+    fileLayout->addWidget(file_);
+    fileLayout->addWidget(browse);
     connect(browse, &QPushButton::clicked, this, &ConnectionBuilder::ChooseFile);
 
-    auto* dsnPage = new QWidget(pages_);
-    dataSource_ = new QComboBox(dsnPage);
+    dataSource_ = new QComboBox(this);
     dataSource_->setObjectName("dataSource");
     dataSource_->setEditable(true);
     for (const std::string& name : OdbcDataSourceNames())
         dataSource_->addItem(Q(name));
-    auto* dsnForm = new QFormLayout(dsnPage);
-    dsnForm->addRow("Data source:", dataSource_);
-
-    auto* driverPage = new QWidget(pages_);
-    driver_ = new QComboBox(driverPage);
+    driver_ = new QComboBox(this);
     driver_->setObjectName("driver");
     driver_->setEditable(true);
     for (const std::string& name : OdbcDriverNames())
         driver_->addItem(Q(name));
-    server_ = new QLineEdit(driverPage);
-    server_->setObjectName("server");
-    port_ = new QLineEdit(driverPage);
-    port_->setObjectName("port");
-    database_ = new QLineEdit(driverPage);
-    database_->setObjectName("database");
-    auto* driverForm = new QFormLayout(driverPage);
-    driverForm->addRow("Driver:", driver_);
-    driverForm->addRow("Server:", server_);
-    driverForm->addRow("Port:", port_);
-    driverForm->addRow("Database:", database_);
-
-    auto* oraclePage = new QWidget(pages_);
-    oracleService_ = new QLineEdit(oraclePage);
-    oracleService_->setObjectName("oracleService");
-    auto* oracleForm = new QFormLayout(oraclePage);
-    oracleForm->addRow("Data source:", oracleService_);
-
-    pages_->addWidget(filePage);
-    pages_->addWidget(dsnPage);
-    pages_->addWidget(driverPage);
-    pages_->addWidget(oraclePage);
-    connect(kind_, &QComboBox::currentIndexChanged, pages_, &QStackedWidget::setCurrentIndex);
-
-    user_ = new QLineEdit(this);
-    user_->setObjectName("user");
-    password_ = new QLineEdit(this);
-    password_->setObjectName("password");
+    const auto lineEdit = [this](const char* name) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        return edit;
+    };
+    server_ = lineEdit("server");
+    port_ = lineEdit("port");
+    database_ = lineEdit("database");
+    oracleService_ = lineEdit("oracleService");
+    user_ = lineEdit("user");
+    password_ = lineEdit("password");
     password_->setEchoMode(QLineEdit::Password);
 
+    // One form for every kind, so that its labels share one column; each kind shows the rows
+    // its connection string is made of (ShowRowsOfKind).
+    form_ = new QFormLayout();
+    form_->addRow("Connect to:", kind_);
+    form_->addRow("File:", fileRow_);
+    form_->addRow("Data source:", dataSource_);
+    form_->addRow("Driver:", driver_);
+    form_->addRow("Server:", server_);
+    form_->addRow("Port:", port_);
+    form_->addRow("Database:", database_);
+    form_->addRow("Data source:", oracleService_);
+    form_->addRow("User:", user_);
+    form_->addRow("Password:", password_);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ok_ = buttons->button(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto* form = new QFormLayout();
-    form->addRow("Connect to:", kind_);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(pages_);
-    auto* login = new QFormLayout();
-    login->addRow("User:", user_);
-    login->addRow("Password:", password_);
-    layout->addLayout(login);
+    layout->addLayout(form_);
+    layout->addStretch();
     layout->addWidget(buttons);
+
+    connect(kind_, &QComboBox::currentIndexChanged, this, &ConnectionBuilder::ShowRowsOfKind);
+    ShowRowsOfKind();
+}
+
+void ConnectionBuilder::ShowRowsOfKind() {
+    using enum ConnectionKind;
+    const auto kind = static_cast<ConnectionKind>(kind_->currentIndex());
+    const std::pair<QWidget*, bool> rows[] = {
+        {fileRow_, kind == SqliteFile},
+        {dataSource_, kind == OdbcDataSource},
+        {driver_, kind == OdbcDriver},
+        {server_, kind == OdbcDriver},
+        {port_, kind == OdbcDriver},
+        {database_, kind == OdbcDriver},
+        {oracleService_, kind == OracleService},
+        // An SQLite file has no login: the string would drop a user and password.
+        {user_, kind != SqliteFile},
+        {password_, kind != SqliteFile},
+    };
+    for (const auto& [field, shown] : rows)
+        form_->setRowVisible(field, shown);
 }
 
 void ConnectionBuilder::ChooseFile() {
@@ -122,8 +130,13 @@ void ConnectionBuilder::ChooseFile() {
     const QString path = QFileDialog::getOpenFileName(
         this, "SQLite database file", typed.isEmpty() ? start : QDir(start).filePath(typed),
         "Databases (*.sqlite *.db);;All files (*)");
-    if (!path.isEmpty())
-        file_->setText(path);
+    if (path.isEmpty())
+        return;
+    // The start of the path tells the file apart as well as its end, and the folders the
+    // user went through are there; with the file chosen, Enter accepts it.
+    file_->setText(path);
+    file_->setCursorPosition(0);
+    ok_->setFocus(Qt::OtherFocusReason);
 }
 
 std::string ConnectionBuilder::ConnectionString() const {

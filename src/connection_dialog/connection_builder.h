@@ -7,8 +7,9 @@
 #include <string>
 
 class QComboBox;
+class QFormLayout;
 class QLineEdit;
-class QStackedWidget;
+class QPushButton;
 
 namespace lumbrook::connection_dialog {
 
@@ -27,11 +28,14 @@ class ConnectionBuilder : public QDialog {
 
   private:
     // Lets the user pick the database file, starting from what is typed in the file field;
-    // a cancelled pick leaves the field as it was.
+    // a cancelled pick leaves the field as it was, a file picked puts the focus on OK.
     void ChooseFile();
+    // Shows the rows of the form that the chosen kind of connection uses, and hides the rest.
+    void ShowRowsOfKind();
 
     QComboBox* kind_;
-    QStackedWidget* pages_;
+    QFormLayout* form_;
+    QWidget* fileRow_;  // the file field and its Browse button
     QLineEdit* file_;
     QComboBox* dataSource_;
     QComboBox* driver_;
@@ -41,6 +45,7 @@ class ConnectionBuilder : public QDialog {
     QLineEdit* oracleService_;
     QLineEdit* user_;
     QLineEdit* password_;
+    QPushButton* ok_;
 };
 
 }  // namespace lumbrook::connection_dialog

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "connection_dialog/connection_builder.h"
 #include "database/probe.h"
@@ -55,11 +56,10 @@ frmODBC::frmODBC(QWidget* parent) : QDialog(parent) {
     cmdSave_->setObjectName("cmdSave");
     Place(cmdSave_, 4680, 2640, 1815, 375);
 
-    // Enter presses Save wherever the focus is, in the text box too (eventFilter); the other
-    // buttons do not become default when focused.
-    for (QPushButton* button : {cmdRestore_, cmdChange_, cmdCancel_})
-        button->setAutoDefault(false);
-    cmdSave_->setAutoDefault(true);
+    // Enter presses the push button that has the focus, and Save anywhere else, in the text
+    // box too (eventFilter): a focused auto-default button stands in for the default one.
+    for (QPushButton* button : {cmdRestore_, cmdChange_, cmdCancel_, cmdSave_})
+        button->setAutoDefault(true);
     cmdSave_->setDefault(true);
 
     // The frame takes no focus, so its place in the order passes to its controls.
@@ -81,6 +81,10 @@ void frmODBC::Load() {
     txtODBC_->setPlainText(QString::fromStdString(inUse));
     savedString_ = inUse;
     inUse.clear();
+}
+
+void frmODBC::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);  // not QDialog's, which moves the dialog to the centre
 }
 
 void frmODBC::keyPressEvent(QKeyEvent* event) {
@@ -126,8 +130,19 @@ void frmODBC::Change() {
 }
 
 void frmODBC::Save() {
-    const std::string text = settings::ConnectionTextToStore(txtODBC_->toPlainText().toStdString());
-    txtODBC_->setPlainText(QString::fromStdString(text));
+    const QString typed = txtODBC_->toPlainText();
+    const std::string text = settings::ConnectionTextToStore(typed.toStdString());
+    const QString trimmed = QString::fromStdString(text);
+    if (trimmed != typed) {
+        // The caret stays on the character it was at, or at the nearer end of what is left.
+        const int dropped = static_cast<int>(typed.indexOf(trimmed));
+        const int caret = std::clamp(txtODBC_->textCursor().position() - dropped, 0,
+                                     static_cast<int>(trimmed.size()));
+        txtODBC_->setPlainText(trimmed);
+        QTextCursor cursor = txtODBC_->textCursor();
+        cursor.setPosition(caret);
+        txtODBC_->setTextCursor(cursor);
+    }
     bool usable = false;
     {
         platform::BusyPointer busy;

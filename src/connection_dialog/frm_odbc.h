@@ -31,6 +31,9 @@ class frmODBC : public QDialog {
     QGroupBox* frame() const { return frame_; }
 
   protected:
+    // Leaves the dialog where the window system puts new windows: QDialog would centre it,
+    // which gives it a position of its own.
+    void showEvent(QShowEvent* event) override;
     // Esc presses Cancel, so that the string in use is put back.
     void keyPressEvent(QKeyEvent* event) override;
     // Enter in the text box presses Save; Ctrl+Enter starts a new line there.

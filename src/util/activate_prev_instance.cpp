@@ -8,17 +8,18 @@
 
 namespace lumbrook::util {
 
-void ActivatePrevInstance() {
+bool ActivatePrevInstance() {
     // The other instance is found by the title both had; this one gives the title up first,
     // so that it can never find itself.
     const std::string title = platform::AppTitle();
     platform::SetAppTitle(kUnwantedInstanceTitle);
     // The other process restores and raises its window itself; whether that worked is not
     // examined.
-    if (!platform::RequestRaise(title)) {
-        // The caption is the application title, which now reads "unwanted instance".
-        platform::ShowMessageBox(kPrevInstanceNotFound, platform::MessageButtons::OK);
-    }
+    if (platform::RequestRaise(title))
+        return true;
+    // The caption is the application title, which now reads "unwanted instance".
+    platform::ShowMessageBox(kPrevInstanceNotFound, platform::MessageButtons::OK);
+    return false;
 }
 
 }  // namespace lumbrook::util

@@ -7,8 +7,9 @@ namespace lumbrook::util {
 // The caller has already decided that another instance runs. Renames this process's
 // application title to "unwanted instance" for good, then asks the instance that carries the
 // old title to restore and raise its window; when it cannot be reached, says so in a message
-// box captioned with the new title. Reports nothing else.
-void ActivatePrevInstance();
+// box captioned with the new title. Returns whether the other instance answered, so that the
+// caller can tell the user what became of the start; reports nothing else.
+bool ActivatePrevInstance();
 
 // The title this process takes on, and the message shown when the other one cannot be found.
 inline constexpr const char* kUnwantedInstanceTitle = "unwanted instance";

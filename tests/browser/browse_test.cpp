@@ -7,6 +7,7 @@
 #include <QHelpEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QToolTip>
@@ -46,21 +47,26 @@ class Browse : public ::testing::Test {
         EXPECT_NE(child, nullptr) << "no node " << text.toStdString();
         return child;
     }
+    // A point on the node's name, near its start: a long name may run past the tree's edge.
+    QPoint OnName(QTreeWidgetItem* node) {
+        const QRect rect = form_->TreeView1()->visualItemRect(node);
+        return {rect.left() + 30, rect.center().y()};
+    }
     void Click(QTreeWidgetItem* node) {
         QTreeWidget* tree = form_->TreeView1();
         tree->scrollToItem(node);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          tree->visualItemRect(node).center());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, OnName(node));
     }
     // How many times the browser ran exactly `sql`.
     long Ran(const std::string& sql) const {
         return std::count(queries_.begin(), queries_.end(), sql);
     }
-    // Clicks the record selector of 1-based `row`, as a person does.
-    void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    // Clicks the record selector of 1-based `row`, as a person does: `at` pixels below its
+    // top edge, or in its middle.
+    void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier, int at = -1) {
         QHeaderView* selectors = form_->DataGrid1()->verticalHeader();
-        const int y =
-            selectors->sectionViewportPosition(row - 1) + selectors->sectionSize(row - 1) / 2;
+        const int y = selectors->sectionViewportPosition(row - 1) +
+                      (at >= 0 ? at : selectors->sectionSize(row - 1) / 2);
         QTest::mouseClick(selectors->viewport(), Qt::LeftButton, modifiers, QPoint(5, y));
     }
     // Shift held in the grid while a record selector is clicked.
@@ -128,6 +134,10 @@ TEST_F(Browse, SpotSetListsItsJobRunsAndTheFirstRunsCompletedItems) {
     EXPECT_EQ(grid->index(0, 3).data().toString(), "1001.123");  // rounded to 3 places
     EXPECT_EQ(grid->index(4, 14).data().toString(), "106");      // 105 is left out
     EXPECT_EQ(grid->index(0, 7).data().toString(), "");          // NULL
+    // Numbers are aligned right, text and times left.
+    for (const auto& [column, side] :
+         {std::pair{3, Qt::AlignRight}, std::pair{1, Qt::AlignLeft}, std::pair{10, Qt::AlignLeft}})
+        EXPECT_EQ(grid->index(0, column).data(Qt::TextAlignmentRole), int(side | Qt::AlignVCenter));
     EXPECT_EQ(Ran(database::CompletedItemsQuery(17)), 1);
 
     list->setCurrentIndex(1);  // job run 18
@@ -215,13 +225,52 @@ TEST_F(Browse, ShiftClickOnARecordSelectorRunsFromTheCurrentRowToTheAnchor) {
     EXPECT_FALSE(form_->ShiftHeld());
 }
 
-// Tab leaves the grid for the next control of the window's order; arrows move within it.
-TEST_F(Browse, TabLeavesTheGridAndArrowsMoveWithinIt) {
+// A record selector selects its row wherever it is pressed, next to its edges too, and the
+// row keeps its height; the current row's selector carries the marker; selected rows leave
+// the column headers as they were.
+TEST_F(Browse, RecordSelectorsSelectAndMarkTheirRows) {
+    ChooseAlphaSet();
+    form_->optSelect(1)->click();
+    QTableView* grid = form_->DataGrid1();
+    QHeaderView* selectors = grid->verticalHeader();
+    const QImage headers = grid->horizontalHeader()->grab().toImage();
+    const int height = selectors->sectionSize(0);
+    for (const auto& [row, at] : {std::pair{4, 1}, std::pair{6, height - 2}}) {
+        ClickRow(row, Qt::NoModifier, at);
+        EXPECT_EQ(form_->SelectedBookmarks(), (std::vector<long>{row})) << row;
+        EXPECT_EQ(selectors->sectionSize(row - 1), height);
+    }
+    EXPECT_EQ(grid->horizontalHeader()->grab().toImage(), headers);
+
+    const auto selector = [selectors](int row) {
+        return selectors
+            ->grab(QRect(0, selectors->sectionViewportPosition(row), selectors->width(),
+                         selectors->sectionSize(row)))
+            .toImage();
+    };
+    grid->clearSelection();
+    for (const int current : {1, 6}) {
+        grid->selectionModel()->setCurrentIndex(grid->model()->index(current, 0),
+                                                QItemSelectionModel::NoUpdate);
+        EXPECT_EQ(selector(1) == selector(2), current != 1) << current;
+    }
+}
+
+// Keys as on the platform. Tab leaves the grid for the next control of the window's order,
+// arrows move within it; the tree frames the node that has the focus; Shift+Home and
+// Shift+End, with Ctrl or without, extend the range from the anchor to the first or the last
+// row; Enter presses the push button that has the focus and nothing elsewhere.
+TEST_F(Browse, KeysAsOnThePlatform) {
     ChooseAlphaSet();
     form_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
     QTableView* grid = form_->DataGrid1();
+    QTreeWidget* tree = form_->TreeView1();
+    const auto currentNode = [tree] {
+        return tree->viewport()->grab(tree->visualItemRect(tree->currentItem())).toImage();
+    };
     grid->setFocus();
+    const QImage unfocused = currentNode();
     grid->setCurrentIndex(grid->model()->index(1, 2));
     QTest::keyClick(grid, Qt::Key_Down);
     QTest::keyClick(grid, Qt::Key_Right);
@@ -230,14 +279,40 @@ TEST_F(Browse, TabLeavesTheGridAndArrowsMoveWithinIt) {
     EXPECT_EQ(QApplication::focusWidget(), form_->optSelect(0));
     EXPECT_EQ(grid->currentIndex(), grid->model()->index(2, 3));  // the row did not change
     // The rest of the cycle; the two options are one stop, entered at the chosen one.
-    QWidget* const cycle[] = {form_->TreeView1(), form_->cboSpotSet(), form_->cmdSave(),
-                              form_->cmdExit(), grid};
+    QWidget* const cycle[] = {tree, form_->cboSpotSet(), form_->cmdSave(), form_->cmdExit(), grid};
     for (QWidget* next : cycle) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+        if (next == tree) {  // the frame: at least a side's worth of pixels plainly changed
+            const QImage focused = currentNode();
+            int changed = 0;
+            for (int y = 0; y < focused.height(); ++y)
+                for (int x = 0; x < focused.width(); ++x)
+                    changed +=
+                        std::abs(qGray(focused.pixel(x, y)) - qGray(unfocused.pixel(x, y))) > 64;
+            EXPECT_GT(changed, focused.height()) << "the focused node looks as without the focus";
+        }
     }
     QTest::keyClick(grid, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), form_->cmdExit());
+
+    form_->optSelect(1)->click();
+    for (const auto& [key, modifiers, rows] :
+         {std::tuple{Qt::Key_End, Qt::KeyboardModifiers(Qt::ShiftModifier),
+                     std::vector<long>{9, 8, 7, 6, 5}},
+          std::tuple{Qt::Key_Home, Qt::KeyboardModifiers(Qt::ShiftModifier),
+                     std::vector<long>{1, 2, 3, 4, 5}},
+          std::tuple{Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier,
+                     std::vector<long>{9, 8, 7, 6, 5}},
+          std::tuple{Qt::Key_Home, Qt::ShiftModifier | Qt::ControlModifier,
+                     std::vector<long>{1, 2, 3, 4, 5}}}) {
+        ClickRow(5);
+        QTest::keyClick(grid, key, modifiers);
+        EXPECT_EQ(form_->SelectedBookmarks(), rows) << key << " " << modifiers;
+    }
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(form_->isVisible());  // Enter on a focused button: the Esc test's
 }
 
 // A spot set and the open root show their pictures, unchanged also when selected.
@@ -296,6 +371,26 @@ TEST_F(Browse, CutOffTextsShowWholeInATooltip) {
     grid->horizontalHeader()->resizeSection(1, 12);
     EXPECT_EQ(tipAt(0, 1), "spot 1");
 
+    // A tree node whose name runs past the tree's edge: the tree scrolls sideways to it.
+    QTreeWidget* tree = form_->TreeView1();
+    const auto nodeTip = [this, tree](QTreeWidgetItem* node) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+        const QPoint at = OnName(node);
+        QHelpEvent help(QEvent::ToolTip, at, tree->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    const QString longName = "Inner set of the spring 2026 calibration series, second plate";
+    db_.Run("UPDATE FOLDER_OBJECT SET NAME = '" + longName.toStdString() +
+            "' WHERE NAME = 'Inner set'");
+    EXPECT_EQ(tree->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(nodeTip(Child(Root(), "Middle")), "");
+    Child(Root(), "Middle")->setExpanded(true);
+    QTreeWidgetItem* inner = Child(Child(Root(), "Middle"), longName);
+    EXPECT_EQ(nodeTip(inner), longName);
+    EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0);
+
     form_->cboSpotSet()->setCurrentIndex(1);  // "2: Job run 18; ; MS reflector positive"
     EXPECT_EQ(form_->cboSpotSet()->toolTip(), "");
     db_.Run(
@@ -313,7 +408,8 @@ TEST_F(Browse, SelectWithSelectedSpectraGivesEntriesInSelectionOrder) {
     ClickRow(5);
     ClickRow(2, Qt::ControlModifier);
     ClickRow(9, Qt::ControlModifier);
-    form_->cmdSave()->click();
+    form_->cmdSave()->setFocus();
+    QTest::keyClick(form_->cmdSave(), Qt::Key_Return);
     const BrowserHandoverRecord& h = Global().BrowserHandover;
     EXPECT_TRUE(h.Accepted);
     EXPECT_FALSE(form_->isVisible());

@@ -17,6 +17,7 @@
 #include "browser/image_list.h"
 #include "connection_dialog/frm_odbc.h"
 #include "database/connection.h"
+#include "database/probe.h"
 #include "fixture.h"
 #include "global/process_state.h"
 #include "platform/app/app.h"
@@ -52,7 +53,8 @@ class Browser : public ::testing::Test {
 };
 
 // With nothing stored the default string is tried, a stored empty string is used as it is;
-// either fails, and the prompt comes once.
+// either fails, and the prompt comes once, its text fixed and the database's own text of the
+// failure as its detail. Leaving there is no connection made.
 TEST_F(Browser, TheStoredStringOrElseTheDefaultIsTriedAndAFailurePrompts) {
     for (const bool storeEmpty : {false, true}) {
         if (storeEmpty)
@@ -69,6 +71,12 @@ TEST_F(Browser, TheStoredStringOrElseTheDefaultIsTriedAndAFailurePrompts) {
         EXPECT_EQ(boxes.Seen()[0].title, "Lumbrook");
         EXPECT_EQ(boxes.Seen()[0].text, kPrompt);
         EXPECT_EQ(boxes.Seen()[0].buttons, platform::MessageButtons::OKCancel);
+        bool baseViews = false;
+        std::string why;
+        EXPECT_FALSE(database::ProbeDatabase(inUse, baseViews, &why));
+        EXPECT_FALSE(why.empty());
+        EXPECT_EQ(boxes.Seen()[0].detail, why);
+        EXPECT_EQ(form.WhyNotShown(), "no connection was made");
         EXPECT_FALSE(form.isVisible());
     }
 }
@@ -120,12 +128,16 @@ TEST_F(Browser, PicturesAreSixteenSquareAndTransparentInTheMaskColour) {
     EXPECT_TRUE(TreePicture("unknown").isNull());
 }
 
-// Esc and Cancel end the modal loop without a selection (the close box: ShowDataBrowser's
-// close test).
+// Esc, Cancel and Enter on the focused Cancel end the modal loop without a selection (the
+// close box: ShowDataBrowser's close test).
 TEST_F(Browser, EscAndCancelCloseWithoutASelection) {
     const std::function<void(frmMain&)> ways[] = {
         [](frmMain& form) { QTest::keyClick(&form, Qt::Key_Escape); },
         [](frmMain& form) { form.cmdExit()->click(); },
+        [](frmMain& form) {
+            form.cmdExit()->setFocus();
+            QTest::keyClick(form.cmdExit(), Qt::Key_Return);
+        },
     };
     for (const auto& way : ways) {
         auto form = LoadedWindow();
@@ -165,6 +177,26 @@ TEST_F(Browser, SharedConnectionThatFailsToOpenIsReportedAndTheWindowClosesUnsee
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_NE(boxes.Seen()[0].text.find(file), std::string::npos) << boxes.Seen()[0].text;
     EXPECT_EQ(Global().sharedConnection, nullptr);
+}
+
+// Both windows leave their place to the window system: neither asks for a position of its
+// own (the size hints carry no user- or program-specified position). Under X only.
+TEST_F(Browser, WindowsArePlacedWhereTheWindowSystemPutsNewWindows) {
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs an X server";
+    auto form = LoadedWindow();
+    connection_dialog::frmODBC dialog;
+    for (QWidget* window : {static_cast<QWidget*>(form.get()), static_cast<QWidget*>(&dialog)}) {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        QProcess xprop;
+        xprop.start("xprop", {"-id", QString::number(window->winId()), "WM_NORMAL_HINTS"});
+        ASSERT_TRUE(xprop.waitForFinished(10000));
+        const QString hints = QString::fromLocal8Bit(xprop.readAllStandardOutput());
+        EXPECT_TRUE(hints.contains("minimum size")) << hints.toStdString();
+        EXPECT_FALSE(hints.contains("specified location")) << hints.toStdString();
+        window->close();
+    }
 }
 
 // A second browser started while the first still loads brings forward the first's window
@@ -207,6 +239,7 @@ TEST_P(SecondInstance, BringsForwardTheWindowTheFirstShowsWhileLoading) {
     EXPECT_FALSE(second.Load());
     EXPECT_FALSE(second.isVisible());
     EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_EQ(second.WhyNotShown(), "another data browser is open; it was brought forward");
     EXPECT_EQ(platform::AppTitle(), "unwanted instance");
     EXPECT_TRUE(WaitForLine(first, QByteArray("active ") + windowClass, seen))
         << seen.join('|').toStdString();

@@ -4,10 +4,12 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <set>
 
 #include "connection_dialog/connection_builder.h"
 #include "fixture.h"
@@ -43,9 +45,9 @@ class ConnectionDialog : public ::testing::Test {
     const testing::FixtureDatabase db_{testing::BrowseRows()};
 };
 
-// "Restore default" puts the default string in the text; saving a string is the Enter
-// test's, and the default string reaching its data source the database layer's. (The texts
-// and sizes are the dialog's own constants.)
+// "Restore default", pressed with Enter as the focused button, puts the default string in
+// the text; saving a string is the Enter test's, and the default string reaching its data
+// source the database layer's. (The texts and sizes are the dialog's own constants.)
 TEST_F(ConnectionDialog, TabOrderAndRestoreDefault) {
     frmODBC dialog;
     dialog.Load();
@@ -54,7 +56,8 @@ TEST_F(ConnectionDialog, TabOrderAndRestoreDefault) {
                               dialog.cmdRestore(), dialog.txtODBC()};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         EXPECT_EQ(NextTabStop(order[i]), order[i + 1]) << i;
-    dialog.cmdRestore()->click();
+    dialog.cmdRestore()->setFocus();
+    QTest::keyClick(dialog.cmdRestore(), Qt::Key_Return);
     EXPECT_EQ(dialog.txtODBC()->toPlainText().toStdString(), settings::kDefaultConnectionString);
 }
 
@@ -81,7 +84,7 @@ TEST_F(ConnectionDialog, LoadEmptiesTheStringInUseAndCancelRestoresItExactly) {
 
 // Enter in the text box presses the default button, as Ctrl+Enter starts a new line; a string
 // that fails the check keeps the dialog open; Save takes line breaks, tabs and spaces off
-// both ends, never from inside.
+// both ends, never from inside, and leaves the caret on the character it was at.
 TEST_F(ConnectionDialog, EnterPressesSaveWhichChecksAndTrimsAndCtrlEnterStartsALine) {
     const std::string good = db_.ConnectionString();
     frmODBC dialog;
@@ -94,9 +97,13 @@ TEST_F(ConnectionDialog, EnterPressesSaveWhichChecksAndTrimsAndCtrlEnterStartsAL
         QTest::keyClick(text, Qt::Key_Return, Qt::ControlModifier);
         QTest::keyClicks(text, "Data Source=missing.db");
         EXPECT_EQ(text->toPlainText(), "  Provider=SQLite;\nData Source=missing.db");
+        QTextCursor caret = text->textCursor();
+        caret.setPosition(5);  // after "Pro"
+        text->setTextCursor(caret);
         QTest::keyClick(text, Qt::Key_Return);  // Save: the check fails, the dialog stays
         EXPECT_TRUE(d.isVisible());             // showing the string trimmed
         EXPECT_EQ(text->toPlainText(), "Provider=SQLite;\nData Source=missing.db");
+        EXPECT_EQ(text->textCursor().position(), 3);
         EXPECT_EQ(StoredConnection(), "<nothing>");  // and nothing is stored or used
         EXPECT_EQ(Global().connectionStringInUse, "");
 
@@ -111,19 +118,51 @@ TEST_F(ConnectionDialog, EnterPressesSaveWhichChecksAndTrimsAndCtrlEnterStartsAL
     EXPECT_EQ(Global().connectionStringInUse, good);
 }
 
+// The file chooser starts in the folder the program was started in; the file chosen shows
+// from the start of its path, and the focus goes to OK.
 TEST_F(ConnectionDialog, FileChooserStartsInTheFolderTheProgramWasStartedIn) {
     // As the browser does on loading: the program's folder becomes the current directory.
     const std::string start = platform::StartDirectory();
     platform::SetCurrentDirectory("/");
     ConnectionBuilder builder;
     QString shownFolder;
-    testing::WhenModal<QFileDialog>([&shownFolder](QFileDialog& chooser) {
+    const QString chosen = QString::fromStdString(db_.Path());
+    testing::WhenModal<QFileDialog>([&shownFolder, &chosen](QFileDialog& chooser) {
         shownFolder = chooser.directory().absolutePath();
-        chooser.reject();
+        chooser.selectFile(chosen);
+        static_cast<QDialog&>(chooser).accept();
     });
     builder.findChild<QPushButton*>("browse")->click();
     EXPECT_EQ(shownFolder.toStdString(), start);
+    const auto* file = builder.findChild<QLineEdit*>("file");
+    EXPECT_EQ(file->text(), chosen);
+    EXPECT_EQ(file->cursorPosition(), 0);
+    const auto* ok = qobject_cast<QPushButton*>(builder.focusWidget());
+    EXPECT_TRUE(ok != nullptr && ok->text().remove('&') == "OK");
     platform::SetCurrentDirectory(start);
+}
+
+// Each kind of connection shows the fields its string is made of, each with its label, the
+// fields in one column: an SQLite file has no user or password.
+TEST_F(ConnectionDialog, BuilderShowsTheLabelledFieldsOfEachKindAligned) {
+    const char* const shown[] = {"Connect to:|File:", "Connect to:|Data source:|User:|Password:",
+                                 "Connect to:|Driver:|Server:|Port:|Database:|User:|Password:",
+                                 "Connect to:|Data source:|User:|Password:"};
+    ConnectionBuilder builder;
+    builder.show();
+    for (int kind = 0; kind < 4; ++kind) {
+        builder.findChild<QComboBox*>("kind")->setCurrentIndex(kind);
+        QStringList labels;
+        std::set<int> fieldsLeft;
+        for (const QLabel* label : builder.findChildren<QLabel*>()) {
+            if (label->isVisible() && label->buddy() != nullptr) {
+                labels << label->text();
+                fieldsLeft.insert(label->buddy()->mapTo(&builder, QPoint()).x());
+            }
+        }
+        EXPECT_EQ(labels.join('|'), shown[kind]);
+        EXPECT_EQ(fieldsLeft.size(), 1u) << kind;
+    }
 }
 
 // A cancelled builder, or one accepted with nothing filled in, leaves the text alone; one

@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "browser/frm_main.h"
 #include "fixture.h"
@@ -133,6 +134,37 @@ TEST_F(ShowDataBrowser, TheHandedBackChoiceExportsAsTheHostExportsIt) {
         EXPECT_EQ(testing::ReadFile(db_.File("browsed.qpk")),
                   testing::ReadFile(db_.File("host.qpk")));
     }
+}
+
+// A browse that ends without a window says why: the user left at the connection prompt, or
+// the data browser module is nowhere the server looked, each place named by its real path
+// (the program is started through a link to its folder).
+TEST_F(ShowDataBrowser, ABrowseThatShowsNoWindowSaysWhy) {
+    testing::StoreConnection("Provider=SQLite;Data Source=" + db_.File("missing.sqlite"));
+    testing::MessageBoxRecorder cancel([](const auto&) { return platform::MessageResult::Cancel; });
+    VARIANT_BOOL accepted = VARIANT_TRUE;
+    ASSERT_EQ(object_->ShowDataBrowser(&accepted), S_OK);
+    EXPECT_EQ(accepted, VARIANT_FALSE);
+    Bstr why;
+    ASSERT_EQ(support_->GetLastBrowserError(why.out()), S_OK);
+    EXPECT_EQ(why.Utf8(), "no connection was made");
+
+    namespace fs = std::filesystem;
+    const fs::path real = fs::canonical(testing::ScratchFolder()) / "without-browser";
+    fs::create_directories(real);
+    for (const fs::path file : {LUMBROOK_HOST, LUMBROOK_SERVER, LUMBROOK_PLATFORM})
+        fs::copy_file(file, real / file.filename(), fs::copy_options::overwrite_existing);
+    const fs::path link = real.parent_path() / "link-to-without-browser";
+    fs::remove(link);
+    fs::create_directory_symlink(real, link);
+    QProcess host;
+    host.start(QString::fromStdString((link / "lumbrook").string()), {"browse"});
+    ASSERT_TRUE(host.waitForFinished(60000));
+    EXPECT_EQ(host.exitCode(), 1);
+    const std::string module = "liblumbrook-browser.so";
+    EXPECT_EQ(host.readAllStandardError().toStdString(),
+              "lumbrook: the data browser is not installed: " + (real / "lumbrook").string() + "/" +
+                  module + " and " + real.string() + "/" + module + " do not exist\n");
 }
 
 }  // namespace

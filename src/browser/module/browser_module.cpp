@@ -42,8 +42,12 @@ extern "C" __attribute__((visibility("default"))) int LumbrookShowBrowser(
             return 0;
         }
         lumbrook::browser::frmMain form(*version);
-        if (form.Load())
-            form.exec();
+        if (!form.Load()) {
+            // The window closed itself while loading: the caller learns why.
+            CopyReason(form.WhyNotShown(), whyNot, whyNotSize);
+            return 0;
+        }
+        form.exec();
         return 1;
     } catch (const std::exception& e) {
         CopyReason(e.what(), whyNot, whyNotSize);

@@ -24,9 +24,9 @@ struct Version;
 extern "C" {
 // Shows the data browser modally for the program of `version`, on the process-wide state
 // `state` (the caller's BrowserHandover receives the choice). Returns 1 once the window has
-// loaded (and been shown, unless it closed itself while loading), 0 when it could not load,
-// with why in `whyNot` (NUL-terminated, cut to `whyNotSize`), for example "no display
-// available: ...".
+// loaded and been shown, 0 when it could not load or closed itself while loading, with why in
+// `whyNot` (NUL-terminated, cut to `whyNotSize`), for example "no display available: ..." or
+// "no connection was made".
 using LumbrookShowBrowserFunction = int (*)(lumbrook::ModGlobal* state,
                                             const lumbrook::platform::Version* version,
                                             char* whyNot, std::size_t whyNotSize);

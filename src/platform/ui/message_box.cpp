@@ -46,8 +46,8 @@ MessageResult Dismissed(MessageButtons buttons) {
 }  // namespace
 
 MessageResult ShowMessageBox(const std::string& text, MessageButtons buttons,
-                             const std::string& title) {
-    const MessageBoxRequest request{title.empty() ? AppTitle() : title, text, buttons};
+                             const std::string& title, const std::string& detail) {
+    const MessageBoxRequest request{title.empty() ? AppTitle() : title, text, buttons, detail};
     if (Responder())
         return Responder()(request);
     if (!ApplicationStarted())
@@ -56,6 +56,8 @@ MessageResult ShowMessageBox(const std::string& text, MessageButtons buttons,
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(request.title),
                     QString::fromStdString(request.text), QtButtons(buttons));
     box.setTextFormat(Qt::PlainText);
+    if (!detail.empty())
+        box.setDetailedText(QString::fromStdString(detail));
     switch (box.exec()) {
         case QMessageBox::Ok:
             return MessageResult::OK;
