@@ -44,7 +44,7 @@ int RunDemoDb(const database::demo::DemoOptions& demo) {
 
 Runner DefineDemoDb(CLI::App& app) {
     auto demo = std::make_shared<database::demo::DemoOptions>();
-    app.add_option("FILE", demo->path, "the database file to write")->required()->type_name("FILE");
+    app.add_option("PATH", demo->path, "the database file to write")->required()->type_name("FILE");
     app.add_option("--spectra", demo->spectra,
                    "MS/MS spectra in job run 12 (the peptides repeat), for benchmarks; by "
                    "default one per peptide")
