@@ -195,6 +195,15 @@ def platform():
     lib.CoCreateInstance.restype = HRESULT
     lib.CoCreateInstance.argtypes = [ctypes.POINTER(GUID), ctypes.c_void_p, DWORD,
                                      ctypes.POINTER(GUID), ctypes.POINTER(ctypes.c_void_p)]
+    lib.RegOpenKeyExA.restype = LONG
+    lib.RegOpenKeyExA.argtypes = [ctypes.c_void_p, ctypes.c_char_p, DWORD, DWORD,
+                                  ctypes.POINTER(ctypes.c_void_p)]
+    lib.RegQueryValueExA.restype = LONG
+    lib.RegQueryValueExA.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_void_p,
+                                     ctypes.POINTER(DWORD), ctypes.c_void_p,
+                                     ctypes.POINTER(DWORD)]
+    lib.RegCloseKey.restype = LONG
+    lib.RegCloseKey.argtypes = [ctypes.c_void_p]
     _libs.platform = lib
     return lib
 
@@ -300,6 +309,29 @@ def check(hr):
 
 # --- Creating the object ---------------------------------------------------------------------
 
+_HKEY_CURRENT_USER = ctypes.c_void_p(-0x7FFFFFFF)  # (HKEY)(LONG)0x80000001, sign-extended
+_KEY_READ = 0x20019
+_REG_SZ = 1
+
+
+def _registered_server(clsid):
+    """The library file this user's registration names for `clsid`, or None."""
+    lib = platform()
+    key = ctypes.c_void_p()
+    name = ("Software\\Classes\\CLSID\\%s\\InprocServer32" % clsid).encode()
+    if lib.RegOpenKeyExA(_HKEY_CURRENT_USER, name, 0, _KEY_READ, ctypes.byref(key)) != 0:
+        return None
+    try:
+        data = ctypes.create_string_buffer(4096)
+        size, kind = DWORD(ctypes.sizeof(data)), DWORD()
+        if lib.RegQueryValueExA(key, b"", None, ctypes.byref(kind), data,
+                                ctypes.byref(size)) != 0 or kind.value != _REG_SZ:
+            return None
+        return data.value.decode("utf-8", "surrogateescape") or None
+    finally:
+        lib.RegCloseKey(key)
+
+
 def create_instance(progid, iid):
     """A new object of the class `progid`, as interface `iid` (an AddRef'd address).
 
@@ -316,7 +348,12 @@ def create_instance(progid, iid):
                                   ctypes.byref(iid), ctypes.byref(out))
         if not failed(hr):
             return out.value
-        if unsigned(hr) != REGDB_E_CLASSNOTREG:
+        registered = _registered_server(clsid)
+        gone = registered is not None and not os.path.exists(registered)
+        # A registration whose library an upgrade removed is passed over for the library
+        # found without it, as the command line does; one that names a library that does
+        # not load is reported, as the user registered it on purpose.
+        if unsigned(hr) != REGDB_E_CLASSNOTREG and not gone:
             raise thread_error(hr)
     elif progid.lower() != "lumbrookdll.lumbrook":
         raise ComError(hr, "", "the class %s is not registered" % progid)

@@ -4,6 +4,7 @@ preferences. Reached by QueryInterface and called through their vtables."""
 
 import ctypes
 import datetime
+import weakref
 
 from . import _com
 from ._com import BSTR, HRESULT, LONG, VARIANT_BOOL
@@ -77,17 +78,36 @@ class HostSupport:
     object's description ("Connect first", the database's text, ...)."""
 
     def __init__(self, owner):
-        self._owner = owner
+        # The object holds this, so this holds the object weakly: the object still goes
+        # when its last Python reference does.
+        self._owner = weakref.ref(owner)
+        self._state = owner._state
         pointer = owner._pointer
-        self._one = _com.query_interface(pointer, _com.guid("IID_ILumbrookHostSupport"))
-        self._two = _com.query_interface(pointer, _com.guid("IID_ILumbrookHostSupport2"))
-        if self._one is None or self._two is None:
-            for p in (self._one, self._two):
+        one = _com.query_interface(pointer, _com.guid("IID_ILumbrookHostSupport"))
+        two = _com.query_interface(pointer, _com.guid("IID_ILumbrookHostSupport2"))
+        if one is None or two is None:
+            for p in (one, two):
                 if p is not None:
                     _com.release(p)
             raise _com.ComError(_com.E_NOINTERFACE, "", "the object offers no host support")
         # Released along with the object's own reference.
-        owner._state["pointers"][1:1] = [self._one, self._two]
+        self._pointers = (one, two)
+        owner._state["pointers"][1:1] = [one, two]
+
+    # The two interfaces, while the object has not been released.
+    def _interface(self, index):
+        pointer = self._pointers[index]
+        if pointer not in self._state["pointers"]:
+            raise ValueError("the object has been closed")
+        return pointer
+
+    @property
+    def _one(self):
+        return self._interface(0)
+
+    @property
+    def _two(self):
+        return self._interface(1)
 
     def _text(self, pointer, slot, *args, argtypes=()):
         out = BSTR()
@@ -157,7 +177,9 @@ class HostSupport:
         finally:
             if cell.value:
                 _com.platform().SysFreeString(cell.value)
-            self._owner._raise_handler_error()
+            owner = self._owner()
+            if owner is not None:
+                owner._raise_handler_error()
 
     def set_index_file(self, path):
         self._with_bstrs([path], lambda b: _com.check(
