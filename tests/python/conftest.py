@@ -8,8 +8,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 CLI = os.environ.get("LUMBROOK_CLI") or os.path.join(HERE, "..", "..", "build", "bin", "lumbrook")
 
 
-def run_cli(*args, check=True):
-    return subprocess.run([CLI, *args], check=check, capture_output=True, text=True)
+def run_cli(*args, env=None):
+    return subprocess.run([CLI, *args], check=True, capture_output=True, text=True, env=env)
 
 
 def connection(path):

@@ -1,4 +1,6 @@
 import os
+import subprocess
+import sys
 
 import pytest
 
@@ -199,3 +201,25 @@ def test_nothing_leaks_and_release_closes_the_connection(demo, tmp_path):
     del o  # the last Python reference
     assert stays.sink.references == 1 and not stays.connected
     assert open_files(db) == 0
+
+
+CLASS_KEY = ("HKCU\\Software\\Classes\\CLSID\\{B89D511C-D03B-46AA-80A4-BC80A4CC3E24}"
+             "\\InprocServer32")
+WHICH_SERVER = ("import lumbrook; o = lumbrook.Dispatch('lumbrookdll.lumbrook'); "
+                "print([l.split()[-1] for l in open('/proc/self/maps') if 'liblumbrook.so' in l][0])")
+
+
+def test_a_registered_progid_is_created_through_its_registration(tmp_path):
+    env = dict(os.environ, XDG_CONFIG_HOME=str(tmp_path / "config"))
+    copy = tmp_path / "registered" / "liblumbrook.so.1"
+    copy.parent.mkdir()
+    copy.write_bytes(open(lumbrook._com.server_path(), "rb").read())
+
+    def server(registered):
+        run_cli("reg", "add", CLASS_KEY, "/ve", "/d", registered, "/f", env=env)
+        return subprocess.run([sys.executable, "-c", WHICH_SERVER], env=env, check=True,
+                              capture_output=True, text=True).stdout.strip()
+    run_cli("register", env=env)
+    assert server(str(copy)) == str(copy)
+    # A registered file an upgrade removed: the library found without a registration serves.
+    assert server(str(tmp_path / "gone.so.1")) == os.path.realpath(lumbrook._com.server_path())
