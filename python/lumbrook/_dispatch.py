@@ -109,7 +109,7 @@ class Dispatch:
             pointer = _com.query_interface(progid_or_pointer, iid)
             if pointer is None:
                 raise ComError(_com.E_NOINTERFACE, "", "the object has no IDispatch")
-        state = {"pointers": [pointer], "advices": [], "ids": {}}
+        state = {"pointers": [pointer], "advices": [], "ids": {}, "methods": set()}
         object.__setattr__(self, "_state", state)
         object.__setattr__(self, "_finalizer", weakref.finalize(self, _release_all, state))
 
@@ -216,11 +216,15 @@ class Dispatch:
     def __getattr__(self, name):
         if name.startswith("_"):
             raise AttributeError(name)
-        try:
-            return self.invoke(name, _com.DISPATCH_PROPERTYGET)
-        except MemberNotFoundError as e:
-            if e.hresult != _com.DISP_E_MEMBERNOTFOUND:
-                raise
+        # A name once found to be no property is not asked for as one again.
+        methods = self._state["methods"]
+        if name.lower() not in methods:
+            try:
+                return self.invoke(name, _com.DISPATCH_PROPERTYGET)
+            except MemberNotFoundError as e:
+                if e.hresult != _com.DISP_E_MEMBERNOTFOUND:
+                    raise
+            methods.add(name.lower())
         return _Method(self, name)
 
     def __setattr__(self, name, value):
