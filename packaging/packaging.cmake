@@ -61,8 +61,8 @@ database schema for making a copy in PostgreSQL or SQLite.")
 set(CPACK_DEBIAN_PYTHON3-LUMBROOK_PACKAGE_NAME python3-lumbrook)
 set(CPACK_DEBIAN_PYTHON3-LUMBROOK_PACKAGE_ARCHITECTURE all)
 set(CPACK_DEBIAN_PYTHON3-LUMBROOK_PACKAGE_SECTION python)
-# The package loads the libraries at run time, through ctypes, which no linker dependency
-# records; its README script lists with the program's database.
+# The package loads the libraries at run time through ctypes, which no linker dependency
+# records; it goes with the program of its version, which writes the databases it reads.
 set(CPACK_DEBIAN_PYTHON3-LUMBROOK_PACKAGE_DEPENDS
     "python3, lumbrook (= ${PROJECT_VERSION}), liblumbrook1 (= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_PYTHON3-LUMBROOK_DESCRIPTION
