@@ -58,7 +58,23 @@ This package holds the command-line program lumbrook: it lists what the
 database holds, exports job runs one at a time or in nightly batches with an
 index back to the database, and keeps the preferences. It also ships the
 database schema for making a copy in PostgreSQL or SQLite.")
-set(CPACK_COMPONENTS_ALL liblumbrook1 liblumbrook-dev lumbrook)
+set(CPACK_DEBIAN_PYTHON3-LUMBROOK_PACKAGE_NAME python3-lumbrook)
+set(CPACK_DEBIAN_PYTHON3-LUMBROOK_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_PYTHON3-LUMBROOK_PACKAGE_SECTION python)
+# The package loads the libraries at run time through ctypes, which no linker dependency
+# records; it goes with the program of its version, which writes the databases it reads.
+set(CPACK_DEBIAN_PYTHON3-LUMBROOK_PACKAGE_DEPENDS
+    "python3, lumbrook (= ${PROJECT_VERSION}), liblumbrook1 (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_PYTHON3-LUMBROOK_DESCRIPTION
+    "Python interface to the Lumbrook MS/MS peak list exporter
+Lumbrook exports MS/MS peak lists from a 4000 Series instrument database into
+QPK peak list files.
+.
+This package holds the Python 3 module lumbrook: it creates the Lumbrook
+automation object and calls its members by name, as a scripting host does,
+receives its Progress events in a Python function, and lists the spot sets,
+job runs and items of the database, so that a script can export each.")
+set(CPACK_COMPONENTS_ALL liblumbrook1 liblumbrook-dev lumbrook python3-lumbrook)
 # The packages' programs and modules link the platform library of liblumbrook1: dpkg-shlibdeps
 # finds it where CPack stages that package (packaged first, in name order).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS

@@ -16,7 +16,7 @@ case "$kind" in
     all)
         packages+=(
             clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev sqlite3
-            odbc-postgresql postgresql xvfb jwm help2man dpkg-dev file lintian
+            odbc-postgresql postgresql xvfb jwm help2man dpkg-dev file lintian python3-pytest
         )
         ;;
     *)

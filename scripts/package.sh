@@ -3,8 +3,8 @@
 # configured for /usr (so that the libraries go to the multiarch folder) with Debian's build
 # flags (hardening included), packaged by CPack.
 #   scripts/package.sh [BUILD_DIR]    BUILD_DIR defaults to build-deb/
-# Leaves liblumbrook1, liblumbrook-dev, lumbrook and lumbrook-browser .deb files in BUILD_DIR
-# and prints their names. scripts/install-deps.sh installs what the build needs.
+# Leaves liblumbrook1, liblumbrook-dev, lumbrook, lumbrook-browser and python3-lumbrook .deb
+# files in BUILD_DIR and prints their names. scripts/install-deps.sh installs what the build needs.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$src/build-deb}

@@ -23,7 +23,7 @@ DESTDIR=$work/install cmake --install "$build" >/dev/null
 mkdir -p "$work/debs"
 mv "$build"/*.deb "$work/debs/"
 rm -rf "$build"
-for package in liblumbrook1 liblumbrook-dev lumbrook lumbrook-browser; do
+for package in liblumbrook1 liblumbrook-dev lumbrook lumbrook-browser python3-lumbrook; do
     [ -e "$work/debs/${package}_"*.deb ] || fail "no package $package"
 done
 
@@ -123,7 +123,7 @@ for deb in "$work"/debs/*.deb; do
     dpkg-deb -x "$deb" "$root"
     dpkg-deb -f "$deb" Package Depends
 done
-for package in liblumbrook1 liblumbrook-dev lumbrook lumbrook-browser; do
+for package in liblumbrook1 liblumbrook-dev lumbrook lumbrook-browser python3-lumbrook; do
     [ -e "$root/usr/share/doc/$package/copyright" ] || fail "$package has no copyright file"
 done
 "$root/usr/bin/lumbrook" export --quiet --connect "$connect" --job-run 12 --out "$work/deb.qpk" \
@@ -131,6 +131,24 @@ done
 cmp "$work/reference.qpk" "$work/deb.qpk" || fail "the packaged export differs"
 grep -qF "the registered server library $older is gone" "$work/upgrade.err" ||
     { cat "$work/upgrade.err"; fail "the upgrade's fallback was not told"; }
+
+echo "== the README's Python script from the unpacked root, past the same stale registration"
+dist=$root/usr/lib/python3/dist-packages
+[ "$(dpkg-deb -f "$work"/debs/python3-lumbrook_*.deb Architecture)" = all ] ||
+    fail "python3-lumbrook is not architecture all"
+awk '/^```python$/ {on = 1; next} /^```$/ {if (on) exit} on' "$src/README.md" >"$work/readme.py"
+[ "$(wc -l <"$work/readme.py")" -eq 10 ] || fail "the README's Python script is not ten lines"
+server=$(PYTHONPATH=$dist PYTHONDONTWRITEBYTECODE=1 python3 -c \
+    'import lumbrook._com as c; print(c.server_path())')
+[ "$server" = "$root/usr/lib/$(basename "$libdir")/liblumbrook.so.1" ] ||
+    fail "the package found the server $server, not the root's"
+(cd "$work" && PYTHONPATH=$dist PYTHONDONTWRITEBYTECODE=1 python3 readme.py "$demo" \
+    >"$work/python.out" 2>"$work/python.err") ||
+    { cat "$work/python.err"; fail "the README's Python script failed"; }
+grep -q "^Proteomics/Digest standards	12	" "$work/python.out" ||
+    { cat "$work/python.out"; fail "the README's script did not list job run 12"; }
+cmp "$work/reference.qpk" "$work/job_run_12.qpk" || fail "the Python export differs"
+[ -z "$(find "$dist" -name __pycache__)" ] || fail "the package left compiled files in the root"
 "$root/usr/bin/lumbrook" unregister >/dev/null
 if grep -q 'Software\\Classes' "$XDG_CONFIG_HOME/lumbrook/HKEY_CURRENT_USER.reg"; then
     fail "unregister left the registration of the removed file"
