@@ -148,9 +148,10 @@ std::vector<Planned> PlanFiles(const ExportOptions& options, const std::vector<L
                                const SpotSet& spotSet) {
     std::vector<Planned> plan;
     std::map<std::string, LONG> named;
-    const auto claim = [&](const std::string& pattern, LONG jobRun) {
-        const std::filesystem::path file = std::filesystem::path(options.outDir) /
-                                           FileNameFor(pattern, jobRun, spotSet.id, spotSet.path);
+    const auto claim = [&](const std::string& pattern, LONG jobRun, const std::string& option) {
+        const std::filesystem::path file =
+            std::filesystem::path(options.outDir) /
+            FileNameFor(pattern, jobRun, spotSet.id, spotSet.path, option);
         if (const auto [at, fresh] = named.emplace(file.string(), jobRun); !fresh) {
             throw UsageError(
                 std::string(options.index.empty() ? "--name gives" : "--name and --index give") +
@@ -160,9 +161,9 @@ std::vector<Planned> PlanFiles(const ExportOptions& options, const std::vector<L
         return file.string();
     };
     for (const LONG jobRun : jobRuns) {
-        Planned planned{jobRun, claim(options.name, jobRun), {}};
+        Planned planned{jobRun, claim(options.name, jobRun, "--name"), {}};
         if (!options.index.empty())
-            planned.index = claim(options.index, jobRun);
+            planned.index = claim(options.index, jobRun, "--index");
         plan.push_back(std::move(planned));
     }
     return plan;
@@ -226,7 +227,10 @@ int ExportToFolder(_Lumbrook& o, const ExportOptions& options) {
             std::cerr << "lumbrook export: cancelled\n";
             return Worse(status, kExitFailed);
         }
-        if (options.skipExisting && IsComplete(o, planned.file)) {
+        // A complete file is left alone, unless the index asked for is missing: the export then
+        // writes both again.
+        if (options.skipExisting && IsComplete(o, planned.file) &&
+            (planned.index.empty() || std::filesystem::exists(planned.index))) {
             ExportSummary skipped;
             skipped.jobRun = planned.jobRun;
             skipped.file = planned.file;
@@ -402,8 +406,9 @@ Runner DefineExport(CLI::App& app) {
                    "as --name gives")
         ->type_name("FILE|TEMPLATE");
     app.add_flag("--skip-existing", options->skipExisting,
-                 "with --out-dir: leave a file that exists and ends on a complete block as it "
-                 "is, and report it as skipped");
+                 "with --out-dir: leave a file that exists and ends on a complete block (and "
+                 "its --index, when one is asked for, exists) as it is, and report it as "
+                 "skipped");
     options->minMassOption =
         app.add_option("--min-mass", options->minMass, "lowest fragment mass written, in Da")
             ->type_name("X")

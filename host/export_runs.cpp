@@ -61,7 +61,7 @@ struct Component {
 }  // namespace
 
 std::string FileNameFor(const std::string& pattern, long jobRun, long long spotSet,
-                        const std::string& spotSetPath) {
+                        const std::string& spotSetPath, const std::string& option) {
     std::vector<Component> components(1);
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         if (pattern[i] == '/') {
@@ -74,7 +74,7 @@ std::string FileNameFor(const std::string& pattern, long jobRun, long long spotS
         }
         const std::size_t close = pattern.find('}', i);
         if (close == std::string::npos)
-            throw UsageError("--name: a '{' without its '}' in " + pattern);
+            throw UsageError(option + ": a '{' without its '}' in " + pattern);
         const std::string field = pattern.substr(i + 1, close - i - 1);
         std::string value;
         if (field == "job_run")
@@ -84,14 +84,14 @@ std::string FileNameFor(const std::string& pattern, long jobRun, long long spotS
         else if (field == "spot_set_path")
             value = spotSetPath;
         else
-            throw UsageError("--name: unknown field {" + field +
+            throw UsageError(option + ": unknown field {" + field +
                              "}; the fields are {job_run}, {spot_set} and {spot_set_path}");
         components.back().text += ComponentText(value);
         components.back().substituted = true;
         i = close;
     }
     if (pattern.starts_with('/'))
-        throw UsageError("--name: " + pattern + " is an absolute name, outside --out-dir");
+        throw UsageError(option + ": " + pattern + " is an absolute name, outside --out-dir");
     std::string relative;
     for (std::size_t at = 0; at < components.size(); ++at) {
         Component& component = components[at];
@@ -99,14 +99,14 @@ std::string FileNameFor(const std::string& pattern, long jobRun, long long spotS
         if (component.substituted && (component.text.empty() || dots)) {
             component.text = "_";  // a value, empty or dots, cannot name the folder or above
         } else if (component.text == "..") {
-            throw UsageError("--name: " + pattern + " leads out of --out-dir");
+            throw UsageError(option + ": " + pattern + " leads out of --out-dir");
         } else if (component.text.empty() || component.text == ".") {
             if (at + 1 == components.size())
-                throw UsageError("--name: " + pattern + " names a folder, not a file");
+                throw UsageError(option + ": " + pattern + " names a folder, not a file");
             continue;  // "a//b" and "./b" name what "a/b" and "b" name
         }
         if (component.text.size() > kLongestComponent)
-            throw UsageError("--name: " + pattern + " gives a file name component of " +
+            throw UsageError(option + ": " + pattern + " gives a file name component of " +
                              std::to_string(component.text.size()) + " bytes, more than " +
                              std::to_string(kLongestComponent));
         relative += (relative.empty() ? "" : "/") + component.text;

@@ -31,8 +31,9 @@ std::string SummaryJson(const ExportSummary& summary);
 // "_", and a component that a value made empty, "." or ".." is written as "_". The pattern's
 // own empty and "." components are dropped. UsageError for any other field, an unclosed
 // brace, a pattern that leads out of the folder (absolute, or a ".." of its own) or names no
-// file, and a component longer than a file name may be.
+// file, and a component longer than a file name may be; its message names `option`, the
+// option the pattern came from.
 std::string FileNameFor(const std::string& pattern, long jobRun, long long spotSet,
-                        const std::string& spotSetPath);
+                        const std::string& spotSetPath, const std::string& option = "--name");
 
 }  // namespace lumbrook::host

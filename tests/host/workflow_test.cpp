@@ -222,6 +222,12 @@ TEST(Workflow, NightlyBatchIndexesSkipsAndReportsEveryJobRun) {
               std::string::npos)
         << second.out;
     EXPECT_EQ(ReadFile(out + "/job_run_12.qpk"), peakList);
+    const std::string indexText = ReadFile(out + "/12.tsv");
+    std::filesystem::remove(out + "/12.tsv");  // a missing index is made again, with its file
+    EXPECT_NE(Lumbrook(again).out.find("\"job_run\":12,\"item\":null,\"file\":\"" + out +
+                                       "/job_run_12.qpk\",\"result\":\"true\""),
+              std::string::npos);
+    EXPECT_EQ(ReadFile(out + "/12.tsv"), indexText);
     std::filesystem::resize_file(out + "/job_run_12.qpk", peakList.size() / 2);
     const HostRun third = Lumbrook(again);
     EXPECT_EQ(third.status, 0) << third.err;
