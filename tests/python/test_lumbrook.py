@@ -79,20 +79,16 @@ def test_read_only_and_conversions():
         assert e.value.hresult == 0x80020006
 
 
-@pytest.mark.parametrize("name,value,hresult,text", [
-    ("minMass", -1.0, 0x800403EC, "Minimum mass cannot be negative"),
-    ("maxMass", -0.5, 0x800403ED, "Maximum mass cannot be negative"),
-    ("S2N", -2.0, 0x800403EE, "Signal to noise ratio cannot be negative"),
-    ("Monoisotopic", 2, 0x800403EF, "Monoisotopic must be 0 (false) or 1 (true)"),
-    ("MSType", "ms-ms", 0x800403F1, "MSType must be MS or MS-MS"),
-])
-def test_refused_puts_raise_the_objects_error(name, value, hresult, text):
+# The object's checks are tested through the C interface; here, that a refused put reaches
+# Python with the object's number, source and text, and changes nothing.
+def test_a_refused_put_raises_the_objects_error():
     with lumbrook.Lumbrook() as o:
-        before = getattr(o, name)
+        before = o.MSType
         with pytest.raises(lumbrook.ComError) as e:
-            setattr(o, name, value)
-        assert (e.value.hresult, e.value.source, e.value.description) == (hresult, "Lumbrook", text)
-        assert getattr(o, name) == before
+            o.msType = "ms-ms"
+        assert (e.value.hresult, e.value.source, e.value.description) == (
+            lumbrook.E_MSTYPE, "Lumbrook", "MSType must be MS or MS-MS")
+        assert o.MSType == before
 
 
 def test_export_and_host_errors(demo, tmp_path):
