@@ -56,6 +56,7 @@ struct ExportOptions {
     std::string out;
     std::string outDir;
     std::string name = "job_run_{job_run}.qpk";
+    std::string format;
     std::string spotSet;
     std::string index;
     bool skipExisting = false;
@@ -66,6 +67,8 @@ struct ExportOptions {
     bool quiet = false;
     bool json = false;
     // The options whose absence means "the object's value stands".
+    CLI::Option* formatOption = nullptr;
+    CLI::Option* nameOption = nullptr;
     CLI::Option* itemOption = nullptr;
     CLI::Option* msTypeOption = nullptr;
     CLI::Option* minMassOption = nullptr;
@@ -73,6 +76,33 @@ struct ExportOptions {
     CLI::Option* s2nOption = nullptr;
     CLI::Option* monoisotopicOption = nullptr;
 };
+
+// The output format: --format, or else the one the library reads from the name of --out or
+// the --name template; with --format and no --name, the names get the format's extension.
+// Sets it on the object. Returns kExitOk or the status of the failure, which has been
+// reported.
+int SetFormat(_Lumbrook& o, ExportOptions& options) {
+    const auto support = HostSupport3(o);
+    if (!support)
+        return kExitObjectError;
+    HRESULT hr = S_OK;
+    if (options.formatOption->count() == 0) {
+        platform::Bstr format;
+        const std::string& name = options.outDir.empty() ? options.out : options.name;
+        if (FAILED(hr = support->FormatOfFileName(platform::Bstr(name).get(), format.out())))
+            return ReportObjectError("FormatOfFileName", hr);
+        options.format = format.Utf8();
+    } else if (options.nameOption->count() == 0) {
+        platform::Bstr extension;
+        if (FAILED(hr = support->GetFormatExtension(platform::Bstr(options.format).get(),
+                                                    extension.out())))
+            return ReportObjectError("GetFormatExtension", hr);
+        options.name = "job_run_{job_run}" + extension.Utf8();
+    }
+    if (FAILED(hr = support->put_OutputFormat(platform::Bstr(options.format).get())))
+        return ReportObjectError("setting OutputFormat", hr);
+    return kExitOk;
+}
 
 // Sets the object's values from the options. Returns kExitOk or the status of the failure,
 // which has been reported.
@@ -340,7 +370,7 @@ int ExportToFile(_Lumbrook& o, const ExportOptions& options) {
 
 // Checks the options, makes a connected object with their values and runs the export into a
 // file or into a folder.
-int RunExport(const ExportOptions& options) {
+int RunExport(ExportOptions& options) {
     CheckUsage(options);
     options.deadline.Start();
     std::string error;
@@ -353,6 +383,8 @@ int RunExport(const ExportOptions& options) {
     if (const int status = options.connection.Apply(o); status != kExitOk)
         return status;
     if (const int status = SetValues(o, options); status != kExitOk)
+        return status;
+    if (const int status = SetFormat(o, options); status != kExitOk)
         return status;
     std::string failure;
     if (const int status = ConnectObject(o, "export", &failure); status != kExitOk) {
@@ -390,11 +422,18 @@ Runner DefineExport(CLI::App& app) {
     CLI::Option* out = app.add_option("-o,--out", options->out,
                                       "the peak list file to write; - for standard output")
                            ->type_name("FILE");
+    options->formatOption =
+        app.add_option("--format", options->format,
+                       "qpk, the peak list file; mzml or mzxml, indexed (default: mzML for a "
+                       "name ending in .mzML, mzXML for .mzXML, in any case, else qpk; the "
+                       "default --name gets the format's extension)")
+            ->type_name("qpk|mzml|mzxml")
+            ->check(CLI::IsMember({"qpk", "mzml", "mzxml"}, CLI::ignore_case));
     app.add_option("--out-dir", options->outDir,
                    "the folder for one file per job run (created if missing)")
         ->type_name("DIR")
         ->excludes(out);
-    app.add_option("--name", options->name,
+    options->nameOption = app.add_option("--name", options->name,
                    "file names below --out-dir, with the fields {job_run}, {spot_set} and "
                    "{spot_set_path}; in a value \"/\" and control characters become \"_\", "
                    "and a part of the name that a value leaves empty, \".\" or \"..\" is \"_\"")

@@ -203,6 +203,11 @@ platform::ComPtr<ILumbrookHostSupport2> HostSupport2(_Lumbrook& object) {
                                          "the second host support interface");
 }
 
+platform::ComPtr<ILumbrookHostSupport3> HostSupport3(_Lumbrook& object) {
+    return AskFor<ILumbrookHostSupport3>(object, IID_ILumbrookHostSupport3,
+                                         "the third host support interface");
+}
+
 std::optional<std::string> MaskedConnection(_Lumbrook& object, const std::string& connection) {
     // The library reads the string as its providers do, so what it hides is what they would
     // send as a password.

@@ -49,5 +49,7 @@ platform::ComPtr<ILumbrookHostSupport> HostSupport(_Lumbrook& object);
 // The object's ILumbrookHostSupport2; null, with the error reported, when it has none (a
 // server library older than this program).
 platform::ComPtr<ILumbrookHostSupport2> HostSupport2(_Lumbrook& object);
+// The object's ILumbrookHostSupport3, as HostSupport2.
+platform::ComPtr<ILumbrookHostSupport3> HostSupport3(_Lumbrook& object);
 
 }  // namespace lumbrook::host

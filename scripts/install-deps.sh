@@ -10,6 +10,7 @@ kind="${1:-all}"
 packages=(
     build-essential cmake ninja-build pkg-config libcli11-dev nlohmann-json3-dev
     qt6-base-dev libgl-dev libsqlite3-dev unixodbc-dev
+    libpwiz-dev libboost-dev libboost-filesystem-dev libboost-iostreams-dev libboost-thread-dev
 )
 case "$kind" in
     demo) ;;
@@ -17,6 +18,7 @@ case "$kind" in
         packages+=(
             clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev sqlite3
             odbc-postgresql postgresql xvfb jwm help2man dpkg-dev file lintian python3-pytest
+            libpwiz-tools topp python3-pymzml
         )
         ;;
     *)

@@ -27,6 +27,8 @@ extern LUMBROOK_PLATFORM_API const IID
     IID_ILumbrookHostSupport; /* host-side diagnostics, not part of _Lumbrook */
 extern LUMBROOK_PLATFORM_API const IID
     IID_ILumbrookHostSupport2; /* what later versions add for hosts */
+extern LUMBROOK_PLATFORM_API const IID
+    IID_ILumbrookHostSupport3; /* the output formats beside the peak list file */
 
 #define LUMBROOK_PROGID "LumbrookDLL.Lumbrook"
 
@@ -173,6 +175,23 @@ struct ILumbrookHostSupport2 : IUnknown {
     virtual HRESULT DeletePreference(BSTR Name) = 0;
 };
 
+/* The formats DoExport and DoExportList can write: "QPK", the peak list file (the default of
+ * every new object), "mzML" and "mzXML", indexed, one spectrum a block the peak list file
+ * would hold. Reached by QueryInterface on the object. */
+struct ILumbrookHostSupport3 : IUnknown {
+    /* The format of the object's next exports, named as above. */
+    virtual HRESULT get_OutputFormat(BSTR* pFormat) = 0;
+    /* Format: one of the three names in any letter case; E_INVALIDARG for any other, and the
+     * format stays as it was. */
+    virtual HRESULT put_OutputFormat(BSTR Format) = 0;
+    /* The format a file's name asks for: "mzML" for a name ending in ".mzML", "mzXML" for
+     * ".mzXML" (the extension in any letter case), "QPK" for any other name. */
+    virtual HRESULT FormatOfFileName(BSTR File, BSTR* pFormat) = 0;
+    /* The extension files of Format are given by default: ".qpk", ".mzML" or ".mzXML";
+     * E_INVALIDARG for a name that is no format's. */
+    virtual HRESULT GetFormatExtension(BSTR Format, BSTR* pExtension) = 0;
+};
+
 #else /* C */
 
 typedef struct _Lumbrook _Lumbrook;
@@ -255,6 +274,20 @@ typedef struct ILumbrookHostSupport2Vtbl {
 } ILumbrookHostSupport2Vtbl;
 struct ILumbrookHostSupport2 {
     const ILumbrookHostSupport2Vtbl* lpVtbl;
+};
+
+typedef struct ILumbrookHostSupport3 ILumbrookHostSupport3;
+typedef struct ILumbrookHostSupport3Vtbl {
+    HRESULT (*QueryInterface)(ILumbrookHostSupport3* This, REFIID riid, void** ppvObject);
+    ULONG (*AddRef)(ILumbrookHostSupport3* This);
+    ULONG (*Release)(ILumbrookHostSupport3* This);
+    HRESULT (*get_OutputFormat)(ILumbrookHostSupport3* This, BSTR* pFormat);
+    HRESULT (*put_OutputFormat)(ILumbrookHostSupport3* This, BSTR Format);
+    HRESULT (*FormatOfFileName)(ILumbrookHostSupport3* This, BSTR File, BSTR* pFormat);
+    HRESULT (*GetFormatExtension)(ILumbrookHostSupport3* This, BSTR Format, BSTR* pExtension);
+} ILumbrookHostSupport3Vtbl;
+struct ILumbrookHostSupport3 {
+    const ILumbrookHostSupport3Vtbl* lpVtbl;
 };
 
 #endif /* __cplusplus */

@@ -8,6 +8,7 @@
 #include "automation/lumbrook_object.h"
 #include "export/export_peak_lists.h"
 #include "export/file_error.h"
+#include "export/output_format.h"
 #include "global/descriptor_list.h"
 #include "global/process_state.h"
 #include "lumbrook/bstr.h"
@@ -188,7 +189,7 @@ HRESULT LumbrookObject::DoExport(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
         // A C host's BSTR may carry text after a NUL, which the system would cut off.
         exporting::RefuseNulInFileName(outFile);
         const bool exported = exporting::ExportPeakLists(export_, outFile, ownConnection_, relay,
-                                                         &exportCounts_, indexFile_);
+                                                         &exportCounts_, output_);
         if (!exported)
             lastExportMessage_ = FalseResultMessage(relay, export_, ownConnection_ != nullptr);
         *pRetVal = exported ? VARIANT_TRUE : VARIANT_FALSE;
@@ -216,7 +217,7 @@ HRESULT LumbrookObject::DoExportList(BSTR* OutFile, VARIANT_BOOL* pRetVal) {
         exporting::ListReport report;
         const bool exported =
             exporting::ExportPeakListsOfList(RequestsOf(*entries, export_), outFile, ownConnection_,
-                                             relay, &exportCounts_, &report, indexFile_);
+                                             relay, &exportCounts_, &report, output_);
         if (!exported) {
             lastExportMessage_ =
                 ListFalseMessage(relay, report, entries->size(), ownConnection_ != nullptr);
@@ -233,7 +234,7 @@ HRESULT LumbrookObject::SetIndexFile(BSTR File) {
     } catch (const exporting::FileError& e) {
         return platform::RaiseError(e.Code(), kErrorSource, e.what());
     }
-    indexFile_ = indexFile;
+    output_.indexFile = indexFile;
     return S_OK;
 }
 
@@ -243,7 +244,7 @@ HRESULT LumbrookObject::IsCompletePeakList(BSTR File, VARIANT_BOOL* pComplete) {
     const std::string file = platform::Utf8FromBstr(File);
     // A name cut at a NUL would be another file's: no such name holds a complete peak list.
     const bool complete =
-        file.find('\0') == std::string::npos && exporting::EndsOnCompleteBlock(file);
+        file.find('\0') == std::string::npos && exporting::IsCompleteOutput(file);
     *pComplete = complete ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }

@@ -115,6 +115,8 @@ HRESULT LumbrookObject::QueryInterface(REFIID riid, void** ppv) {
         *ppv = static_cast<ILumbrookHostSupport*>(this);
     } else if (riid == IID_ILumbrookHostSupport2) {
         *ppv = static_cast<ILumbrookHostSupport2*>(this);
+    } else if (riid == IID_ILumbrookHostSupport3) {
+        *ppv = static_cast<ILumbrookHostSupport3*>(this);
     } else {
         return E_NOINTERFACE;
     }

@@ -10,8 +10,8 @@
 
 #include "automation/event_source.h"
 #include "database/connection.h"
+#include "export/export_peak_lists.h"
 #include "export/export_request.h"
-#include "export/peak_list_writer.h"
 #include "lumbrook/lumbrook.h"
 
 namespace lumbrook::automation {
@@ -28,7 +28,8 @@ class LumbrookObject final : public _Lumbrook,
                              public ISupportErrorInfo,
                              public IConnectionPointContainer,
                              public ILumbrookHostSupport,
-                             public ILumbrookHostSupport2 {
+                             public ILumbrookHostSupport2,
+                             public ILumbrookHostSupport3 {
   public:
     // Creates an instance with one reference, initialised from the preferences.
     static LumbrookObject* Create();
@@ -102,6 +103,12 @@ class LumbrookObject final : public _Lumbrook,
     HRESULT SavePreference(BSTR Name, BSTR Value) override;
     HRESULT DeletePreference(BSTR Name) override;
 
+    // ILumbrookHostSupport3.
+    HRESULT get_OutputFormat(BSTR* pFormat) override;
+    HRESULT put_OutputFormat(BSTR Format) override;
+    HRESULT FormatOfFileName(BSTR File, BSTR* pFormat) override;
+    HRESULT GetFormatExtension(BSTR Format, BSTR* pExtension) override;
+
   private:
     // Clears the last export's counts and message and sets the views an export reads.
     void BeginExport();
@@ -128,8 +135,9 @@ class LumbrookObject final : public _Lumbrook,
     std::unique_ptr<database::Connection> ownConnection_;
     std::string descriptor_;
     std::string descriptorList_;
-    // Where DoExport and DoExportList write the index of their blocks; "" for none.
-    std::string indexFile_;
+    // The format DoExport and DoExportList write, and where they write the index of their
+    // blocks ("" for none).
+    exporting::OutputOptions output_;
 
     // The database's text of the last failed Connect, for hosts that explain failures.
     std::string lastConnectError_;

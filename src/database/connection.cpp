@@ -27,6 +27,7 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     if (provider_)
         throw DatabaseError("The connection is already open");
     provider_ = OpenProvider(connectionString, userId, password);
+    sourceName_ = SourceNameOf(connectionString);
 }
 
 bool Connection::IsOpen() const {
@@ -38,6 +39,7 @@ void Connection::Close() {
         throw DatabaseError("The connection is not open");
     // Closed afterwards whatever Close reports, so the object can be opened again.
     std::unique_ptr<Provider> provider = std::move(provider_);
+    sourceName_.clear();
     provider->Close();
 }
 

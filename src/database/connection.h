@@ -43,6 +43,9 @@ class Connection {
 
     // The identity of the database file the connection reads (SQLite), or nothing.
     std::optional<FileIdentity> DatabaseFile() const;
+    // The name of the database the connection reads (see SourceNameOf in provider.h); "" when
+    // it is not open.
+    const std::string& SourceName() const { return sourceName_; }
 
     // Asked while the connection's statements run: true interrupts the one under way (see
     // Provider::SetInterruptCheck). An empty function removes the check.
@@ -54,6 +57,7 @@ class Connection {
 
   private:
     std::unique_ptr<Provider> provider_;
+    std::string sourceName_;
 };
 
 }  // namespace lumbrook::database

@@ -70,4 +70,17 @@ std::unique_ptr<Provider> OpenProvider(const std::string& connectionString,
                         "\" (this program knows SQLite, MSDASQL and OraOLEDB.Oracle)");
 }
 
+std::string SourceNameOf(const std::string& connectionString) {
+    try {
+        const ConnectionString parsed = ConnectionString::Parse(connectionString);
+        for (const char* key : {"Data Source", "DSN", "Driver"}) {
+            if (auto value = parsed.Get(key); value && !value->empty())
+                return *value;
+        }
+    } catch (const DatabaseError&) {
+        // A string that does not parse opens nothing, so it names nothing.
+    }
+    return {};
+}
+
 }  // namespace lumbrook::database

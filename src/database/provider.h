@@ -45,4 +45,9 @@ class Provider {
 std::unique_ptr<Provider> OpenProvider(const std::string& connectionString,
                                        const std::string& userId, const std::string& password);
 
+// The name of the database a connection string opens, for people and for the files made from
+// it: the SQLite file's path, or the data source (Data Source or DSN, else the ODBC driver).
+// Never a user or a password. "" for a string OpenProvider would refuse.
+std::string SourceNameOf(const std::string& connectionString);
+
 }  // namespace lumbrook::database

@@ -16,6 +16,8 @@
 #include "export/export_sql.h"
 #include "export/field_values.h"
 #include "export/file_error.h"
+#include "export/ms_data_writer.h"
+#include "export/peak_list_writer.h"
 
 namespace lumbrook::exporting {
 namespace {
@@ -132,7 +134,7 @@ struct BatchedExport {
     ExportListener& listener;
     Recordset& spectra;
     SpectrumColumns columns;
-    PeakListWriter& writer;
+    SpectrumWriter& writer;
 
     // Texts of the current block's title, kept to reuse their storage.
     std::string label{};
@@ -318,27 +320,38 @@ void RefuseOutputAsIndex(const std::string& outFile, const std::string& indexFil
 class Output {
   public:
     Output(const std::string& outFile, const std::unique_ptr<Connection>& connection,
-           const std::string& indexFile)
-        : outFile_(outFile), connection_(connection), indexFile_(indexFile) {}
+           const OutputOptions& options)
+        : outFile_(outFile), connection_(connection), options_(options) {}
 
-    // The writer, opened on first use; the database being read is refused as the file and
-    // as the index, and so is an index that is the file.
-    PeakListWriter& Writer() {
+    // The writer, opened on first use for the format asked for; the database being read is
+    // refused as the file and as the index, and so is an index that is the file. `filter` is
+    // the one the export applies, which a data file describes.
+    SpectrumWriter& Writer(const PeakFilter& filter) {
         if (!writer_) {
+            const std::string& indexFile = options_.indexFile;
             RefuseDatabaseAsOutput(outFile_, *connection_);
-            if (!indexFile_.empty()) {
-                RefuseDatabaseAsOutput(indexFile_, *connection_);
-                RefuseOutputAsIndex(outFile_, indexFile_);
+            if (!indexFile.empty()) {
+                RefuseDatabaseAsOutput(indexFile, *connection_);
+                RefuseOutputAsIndex(outFile_, indexFile);
             }
-            writer_.emplace(outFile_);
-            if (!indexFile_.empty()) {
-                index_.emplace(indexFile_);
+            if (options_.format == OutputFormat::Qpk) {
+                writer_ = std::make_unique<PeakListWriter>(outFile_);
+            } else {
+                writer_ = std::make_unique<MsDataWriter>(
+                    outFile_, options_.format,
+                    MsDataSource{.name = connection_->SourceName(),
+                                 .isFile = connection_->DatabaseFile().has_value(),
+                                 .filter = filter});
+            }
+            if (!indexFile.empty()) {
+                index_.emplace(indexFile);
                 writer_->IndexBlocksInto(&*index_);
             }
         }
         return *writer_;
     }
-    bool Opened() const { return writer_.has_value(); }
+    bool Opened() const { return writer_ != nullptr; }
+    const WriterCounts& Counts() const { return writer_->Counts(); }
     // The request whose blocks come next, for the index.
     void Starting(const ExportRequest& request) {
         if (index_)
@@ -353,7 +366,7 @@ class Output {
             index_->Commit();
     }
     // Whether a writer that goes without Finish leaves the target as it was (see
-    // PeakListWriter::KeepsTargetUntilFinished); true while nothing was opened.
+    // SpectrumWriter::KeepsTargetUntilFinished); true while nothing was opened.
     bool KeepsTargetUntilFinished() const {
         return !writer_ || writer_->KeepsTargetUntilFinished();
     }
@@ -361,8 +374,8 @@ class Output {
   private:
     const std::string& outFile_;
     const std::unique_ptr<Connection>& connection_;
-    const std::string& indexFile_;
-    std::optional<PeakListWriter> writer_;
+    const OutputOptions& options_;
+    std::unique_ptr<SpectrumWriter> writer_;
     std::optional<BlockIndex> index_;
 };
 
@@ -425,7 +438,7 @@ RequestEnd ExportRequestInto(const ExportRequest& request,
     if (request.allSpectra && !IsMsMs(spectra->At(1, columns->opmodeName)))
         throw NoMsMsDataError();
 
-    PeakListWriter& writer = output.Writer();
+    SpectrumWriter& writer = output.Writer(request.filter);
     output.Starting(request);
     if (IsBatched(request)) {
         BatchedExport batched{.request = request,
@@ -450,10 +463,12 @@ RequestEnd ExportRequestInto(const ExportRequest& request,
         peaks ? FindPeakColumns(*peaks, false) : std::nullopt;
     if (!peakColumns)
         return RequestEnd::Incomplete;  // an empty file from a failed query is no complete one
+    writer.MergedPeaksStart(request.jobRunItemId);
     for (peaks->MoveFirst(); !peaks->IsEOF(); peaks->MoveNext()) {
         writer.PeakLine(NumberValue(peaks->Field(peakColumns->centroid)),
                         NumberValue(peaks->Field(peakColumns->area)));
     }
+    writer.MergedPeaksEnd();
     return RequestEnd::Complete;
 }
 
@@ -504,10 +519,10 @@ class ListListener final : public ExportListener {
 
 bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
                      const std::unique_ptr<Connection>& connection, ExportListener& listener,
-                     WriterCounts* counts, const std::string& indexFile) {
+                     WriterCounts* counts, const OutputOptions& options) {
     const ExportEndedGuard endedGuard(listener);
     TellStarting(listener, IsBatched(request));
-    Output output(outFile, connection, indexFile);
+    Output output(outFile, connection, options);
     const CountsOfWhatStays countsOnFailure(output, counts);
     const RequestEnd end = ExportRequestInto(request, connection, listener, output);
     if (end == RequestEnd::NothingToRead)
@@ -518,13 +533,14 @@ bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
 
 bool ExportPeakListsOfList(const std::vector<ExportRequest>& requests, const std::string& outFile,
                            const std::unique_ptr<Connection>& connection, ExportListener& listener,
-                           WriterCounts* counts, ListReport* report, const std::string& indexFile) {
+                           WriterCounts* counts, ListReport* report,
+                           const OutputOptions& options) {
     const ExportEndedGuard endedGuard(listener);
     TellStarting(listener, std::any_of(requests.begin(), requests.end(), IsBatched));
     ListReport own;
     ListReport& told = report != nullptr ? *report : own;
     told = {};
-    Output output(outFile, connection, indexFile);
+    Output output(outFile, connection, options);
     const CountsOfWhatStays countsOnFailure(output, counts);
     ListListener each(listener, static_cast<long>(requests.size()));
     bool complete = !requests.empty();
@@ -539,7 +555,7 @@ bool ExportPeakListsOfList(const std::vector<ExportRequest>& requests, const std
         ++told.started;
         each.RequestStarting();
         const RequestEnd end = ExportRequestInto(request, connection, each, output);
-        each.RequestEnded(output.Opened() ? output.Writer().Counts() : WriterCounts{});
+        each.RequestEnded(output.Opened() ? output.Counts() : WriterCounts{});
         if (end == RequestEnd::NothingToRead)
             ++told.empty;
         if (end != RequestEnd::Complete)

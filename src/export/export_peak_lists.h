@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "export/export_request.h"
-#include "export/peak_list_writer.h"
+#include "export/output_format.h"
+#include "export/spectrum_writer.h"
 
 namespace lumbrook::database {
 class Connection;
@@ -28,6 +29,16 @@ class NoMsMsDataError : public std::runtime_error {
 // Spectra fetched with one peak query.
 inline constexpr long kBatchSize = 200;
 
+// What an export writes besides its spectra, and how.
+struct OutputOptions {
+    // The format of the file. Every format holds the same spectra and peaks, in one order.
+    OutputFormat format = OutputFormat::Qpk;
+    // When not empty, the export also writes the index of the blocks it writes there (see
+    // block_index.h), created and replaced along with the file, after it; the index may be
+    // neither the file nor the database.
+    std::string indexFile;
+};
+
 // Exports what `request` asks for into `outFile`, reading with `connection`, and tells
 // `listener` how it goes.
 //
@@ -38,21 +49,19 @@ inline constexpr long kBatchSize = 200;
 //
 // Returns true when every spectrum was read and written; false when the spectrum query fails
 // or finds nothing (no file is created), when the listener asked to stop (the file ends on a
-// complete block), or when a batch's peak query failed (the batch is skipped, the others are
+// complete block; for mzML and mzXML a file of the spectra written so far), or when a batch's
+// peak query failed (the batch is skipped, the others are
 // written), or when peaks came in another order than their spectra and were passed over. The file
 // replaces the target only on these ways out (see output_file.h). Raises NoMsMsDataError (no file
 // is created) and FileError, also when `outFile` is the database being read; any error leaves the
 // target as it was. The listener is asked whether to stop after every spectrum and every batch, and
 // by the database while any of the export's queries runs, where the database allows it. When
-// `counts` is given it receives what was written, also on a false result.
-//
-// With `indexFile`, the export also writes the index of the blocks it writes there (see
-// block_index.h), created and replaced along with the file, after it; the index may be neither
-// the file nor the database.
+// `counts` is given it receives what was written, also on a false result. `options` choose
+// the format and the index.
 bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
                      const std::unique_ptr<database::Connection>& connection,
                      ExportListener& listener, WriterCounts* counts = nullptr,
-                     const std::string& indexFile = {});
+                     const OutputOptions& options = {});
 
 // What an export of a list came to, beyond its result.
 struct ListReport {
@@ -70,10 +79,10 @@ struct ListReport {
 // anything), when one was incomplete, or when the listener asked to stop (nothing more is
 // started, and the file ends on a complete block). NoMsMsDataError for any request, and a
 // FileError, leave the target as it was. `report`, when given, is told what was started and
-// what was empty; `indexFile` as for ExportPeakLists, each block with its entry's item.
+// what was empty; `options` as for ExportPeakLists, the index naming each block's item.
 bool ExportPeakListsOfList(const std::vector<ExportRequest>& requests, const std::string& outFile,
                            const std::unique_ptr<database::Connection>& connection,
                            ExportListener& listener, WriterCounts* counts = nullptr,
-                           ListReport* report = nullptr, const std::string& indexFile = {});
+                           ListReport* report = nullptr, const OutputOptions& options = {});
 
 }  // namespace lumbrook::exporting

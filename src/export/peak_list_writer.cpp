@@ -1,14 +1,12 @@
 #include "export/peak_list_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cassert>
 #include <cerrno>
 #include <ostream>
 
 #include "export/block_index.h"
+#include "export/block_title.h"
 #include "export/file_error.h"
 #include "export/number_to_text.h"
 #include "export/output_file.h"
@@ -21,8 +19,6 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kBlockEndLine = "END IONS";
-constexpr int kPrecursorDecimals = 4;
 constexpr int kCentroidDecimals = 6;
 constexpr int kAreaDecimals = 3;
 
@@ -93,11 +89,6 @@ void PeakListWriter::Line(std::string_view text) {
     buffer_ += kLineEnd;
 }
 
-void PeakListWriter::AppendSanitised(std::string_view text) {
-    for (const char c : text)
-        buffer_ += (c == '\r' || c == '\n') ? ' ' : c;
-}
-
 void PeakListWriter::FlushIfFull() {
     if (buffer_.size() < kBufferSize)
         return;
@@ -121,14 +112,8 @@ void PeakListWriter::BlockHead(std::optional<double> precursorMass, std::string_
     }
     buffer_ += kLineEnd;
     Line("CHARGE=1+");
-    buffer_ += "TITLE=Label: ";
-    AppendSanitised(label);
-    buffer_ += " Spot_Id: ";
-    AppendSanitised(spotId);
-    buffer_ += ", Peak_List_Id: ";
-    AppendSanitised(peakListId);
-    buffer_ += ", MSMS Job_Run_Id: ";
-    AppendInteger(buffer_, jobRunId);
+    buffer_ += "TITLE=";
+    AppendBlockTitle(buffer_, label, spotId, peakListId, jobRunId);
     buffer_ += kLineEnd;
     FlushIfFull();
 }
@@ -147,7 +132,7 @@ void PeakListWriter::PeakLine(std::optional<double> centroid, std::optional<doub
 
 void PeakListWriter::BlockEnd() {
     assert(sink_);
-    Line(kBlockEndLine);
+    Line("END IONS");
     buffer_ += kLineEnd;
     ++counts_.blocks;
     if (index_ != nullptr)
@@ -165,25 +150,6 @@ void PeakListWriter::Finish() {
         buffer_.clear();
     }
     sink->Close();
-}
-
-bool EndsOnCompleteBlock(const std::string& path) {
-    std::string ending(kBlockEndLine);
-    ending += kLineEnd;
-    ending += kLineEnd;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    std::string tail(ending.size(), '\0');
-    const bool complete =
-        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        info.st_size >= static_cast<off_t>(ending.size()) &&
-        ::pread(fd, tail.data(), tail.size(), info.st_size - static_cast<off_t>(ending.size())) ==
-            static_cast<ssize_t>(tail.size()) &&
-        tail == ending;
-    ::close(fd);
-    return complete;
 }
 
 }  // namespace lumbrook::exporting

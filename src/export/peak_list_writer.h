@@ -14,18 +14,11 @@
 #include <string>
 #include <string_view>
 
+#include "export/spectrum_writer.h"
+
 namespace lumbrook::exporting {
 
-class BlockIndex;
-
-// How much the writer has put out so far, for summaries and progress lines.
-struct WriterCounts {
-    long blocks = 0;
-    long peakLines = 0;
-    std::uint64_t bytes = 0;
-};
-
-class PeakListWriter {
+class PeakListWriter final : public SpectrumWriter {
   public:
     // Writes into `out`, which must outlive the writer. A failed stream is a FileError
     // ("Device I/O error") naming `name`.
@@ -33,37 +26,36 @@ class PeakListWriter {
     // Opens the output for `path` (see output_file.h). FileError when it cannot.
     explicit PeakListWriter(const std::string& path);
     // Without Finish(), the file's target stays as it was and nothing is reported.
-    ~PeakListWriter();
+    ~PeakListWriter() override;
     PeakListWriter(const PeakListWriter&) = delete;
     PeakListWriter& operator=(const PeakListWriter&) = delete;
 
     // The block head: BEGIN IONS, PEPMASS (4 decimal places), CHARGE=1+ and the TITLE line.
-    // The title's texts come from the database and are written as they are, except that
-    // every CR and LF in them becomes a blank: a line break there would end the title line
-    // early and let the rest pass for lines of the file's own.
+    // The title is AppendBlockTitle's (block_title.h).
     void BlockHead(std::optional<double> precursorMass, std::string_view label,
-                   std::string_view spotId, std::string_view peakListId, std::int64_t jobRunId);
+                   std::string_view spotId, std::string_view peakListId,
+                   std::int64_t jobRunId) override;
     // One peak: the centroid to 6 decimal places, a tab, the area to 3. A missing value is
     // written as empty text.
-    void PeakLine(std::optional<double> centroid, std::optional<double> area);
+    void PeakLine(std::optional<double> centroid, std::optional<double> area) override;
     // END IONS and the empty line that ends every block.
-    void BlockEnd();
+    void BlockEnd() override;
 
     // Hands on everything buffered and commits the file (a stream is flushed). FileError
     // when a write, the flush or the rename failed; the target is then as it was. Nothing
     // may be written afterwards.
-    void Finish();
+    void Finish() override;
 
-    const WriterCounts& Counts() const { return counts_; }
+    const WriterCounts& Counts() const override { return counts_; }
 
     // Tells `index` (null: none) of every block from here on; it must outlive the writer's
     // blocks. The caller commits it.
-    void IndexBlocksInto(BlockIndex* index) { index_ = index; }
+    void IndexBlocksInto(BlockIndex* index) override { index_ = index; }
 
     // True when the output is a temporary file that replaces the target only at Finish: a
     // writer that goes without it leaves the target as it was. False for a stream and for a
     // file written directly (a FIFO, a device, a file that had to be written in place).
-    bool KeepsTargetUntilFinished() const;
+    bool KeepsTargetUntilFinished() const override;
 
   private:
     class Sink;
@@ -72,9 +64,6 @@ class PeakListWriter {
 
     // Appends `text` and the line end to the buffer.
     void Line(std::string_view text);
-    // Appends a title field with its line breaks turned into blanks, so that a label cannot
-    // end the title line or start a block of its own.
-    void AppendSanitised(std::string_view text);
     // Hands the buffer to the sink once it holds kBufferSize bytes or more.
     void FlushIfFull();
 
@@ -85,10 +74,5 @@ class PeakListWriter {
     WriterCounts counts_;
     BlockIndex* index_ = nullptr;
 };
-
-// Whether `path` is a regular file that ends on a complete block, as every export of a job run
-// that ran to its end or was cancelled leaves it: false for anything else, a file that cannot
-// be read included.
-bool EndsOnCompleteBlock(const std::string& path);
 
 }  // namespace lumbrook::exporting

@@ -1,0 +1,66 @@
+// The mass spectrometry data formats of the field's own library: indexed mzML and indexed
+// mzXML, one spectrum a block the peak list file would hold (ms level 2, centroided, the
+// precursor's m/z with charge 1), and one MS1 spectrum for an item's merged MS export.
+//
+// The spectra go into a spool (spectrum_spool.h) while the export runs; Finish writes the file
+// from it through the library, one spectrum at a time, into the same kind of output as the
+// peak list file (output_file.h): a temporary file that replaces the target only when all of
+// it was written.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "export/export_request.h"
+#include "export/output_format.h"
+#include "export/spectrum_spool.h"
+#include "export/spectrum_writer.h"
+
+namespace lumbrook::exporting {
+
+// Where the spectra came from, for the file's source file and data processing.
+struct MsDataSource {
+    std::string name;     // the database file's path, or the server's data source name
+    bool isFile = false;  // a file, whose checksum the file then carries
+    PeakFilter filter;    // the filter the export applied
+};
+
+class MsDataWriter final : public SpectrumWriter {
+  public:
+    // Opens the output for `path` (FileError when it cannot) and its spool. `format` is MzMl
+    // or MzXml.
+    MsDataWriter(const std::string& path, OutputFormat format, MsDataSource source);
+    ~MsDataWriter() override;
+
+    void BlockHead(std::optional<double> precursorMass, std::string_view label,
+                   std::string_view spotId, std::string_view peakListId,
+                   std::int64_t jobRunId) override;
+    // A peak without an m/z has no place in a spectrum and is left out; a missing area is
+    // written as 0.
+    void PeakLine(std::optional<double> centroid, std::optional<double> area) override;
+    void BlockEnd() override;
+    void MergedPeaksStart(std::int32_t jobRunItemId) override;
+    void MergedPeaksEnd() override;
+    void Finish() override;
+    const WriterCounts& Counts() const override { return counts_; }
+    void IndexBlocksInto(BlockIndex* index) override { index_ = index; }
+    bool KeepsTargetUntilFinished() const override;
+
+  private:
+    class File;
+
+    // Ends the spectrum under way: into the spool when it has a peak (true).
+    bool EndSpectrum();
+
+    std::string path_;
+    OutputFormat format_;
+    MsDataSource source_;
+    std::unique_ptr<File> file_;
+    SpectrumSpool spool_;
+    SpooledSpectrum current_;
+    bool inSpectrum_ = false;
+    WriterCounts counts_;
+    BlockIndex* index_ = nullptr;
+};
+
+}  // namespace lumbrook::exporting
