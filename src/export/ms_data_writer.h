@@ -2,10 +2,10 @@
 // mzXML, one spectrum a block the peak list file would hold (ms level 2, centroided, the
 // precursor's m/z with charge 1), and one MS1 spectrum for an item's merged MS export.
 //
-// The spectra go into a spool (spectrum_spool.h) while the export runs; Finish writes the file
-// from it through the library, one spectrum at a time, into the same kind of output as the
-// peak list file (output_file.h): a temporary file that replaces the target only when all of
-// it was written.
+// mzML is written while the export runs, on a thread of its own (mzml_file.h); mzXML goes
+// into a spool (spectrum_spool.h) and is written from it at the end, one spectrum at a time.
+// Both go into the same kind of output as the peak list file (output_file.h): a temporary file
+// that replaces the target only when all of it was written.
 #pragma once
 
 #include <memory>
@@ -56,7 +56,6 @@ class MsDataWriter final : public SpectrumWriter {
     OutputFormat format_;
     MsDataSource source_;
     std::unique_ptr<File> file_;
-    SpectrumSpool spool_;
     SpooledSpectrum current_;
     bool inSpectrum_ = false;
     WriterCounts counts_;

@@ -48,14 +48,19 @@ void AppendBytes(std::string& out, const T* data, std::size_t count) {
 
 }  // namespace
 
-SpectrumSpool::SpectrumSpool(const std::string& folder, const std::string& target)
-    : target_(target) {
+int OpenSpoolFile(const std::string& folder, const std::string& target) {
+    int fd = -1;
     if (!folder.empty())
-        fd_ = OpenUnnamedIn(folder);
-    if (fd_ < 0)
-        fd_ = OpenUnnamedIn(std::filesystem::temp_directory_path());
-    if (fd_ < 0)
+        fd = OpenUnnamedIn(folder);
+    if (fd < 0)
+        fd = OpenUnnamedIn(std::filesystem::temp_directory_path());
+    if (fd < 0)
         throw FileErrorFromErrno(errno, target);
+    return fd;
+}
+
+SpectrumSpool::SpectrumSpool(const std::string& folder, const std::string& target)
+    : fd_(OpenSpoolFile(folder, target)), target_(target) {
     buffer_.reserve(kFlushSize + 64 * 1024);
 }
 

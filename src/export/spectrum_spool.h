@@ -15,6 +15,11 @@
 
 namespace lumbrook::exporting {
 
+// Opens a temporary file without a name, for reading and writing, in `folder` or, when nothing
+// can be created there ("" asks for that at once), in the temporary folder. FileError naming
+// `target` when neither works.
+int OpenSpoolFile(const std::string& folder, const std::string& target);
+
 struct SpooledSpectrum {
     int msLevel = 2;
     std::optional<double> precursorMass;

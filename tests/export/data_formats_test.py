@@ -12,6 +12,7 @@ the peak list file's rounding. A cancelled mzML export must be a valid file of t
 read before the cancel.
 """
 
+import hashlib
 import math
 import os
 import re
@@ -114,8 +115,25 @@ def compare(name, data, peak_list, with_titles=True):
                 f"{where}: peak {mz} {area} against {qmz} {qarea}"
 
 
+def check_index(path):
+    """The offset index points at each spectrum, the checksum is the file's own."""
+    with open(path, "rb") as f:
+        data = f.read()
+    head = data.rindex(b"<fileChecksum>") + len(b"<fileChecksum>")
+    assert data[head:head + 40].decode() == hashlib.sha1(data[:head]).hexdigest(), \
+        f"{path}: checksum"
+    index_at = int(re.search(rb"<indexListOffset>(\d+)<", data).group(1))
+    assert data.startswith(b"  <indexList ", index_at), f"{path}: index list offset"
+    for spectrum_id, offset in re.findall(rb'<offset idRef="([^"]*)">(\d+)<', data):
+        offset = int(offset)
+        assert data.startswith(b'<spectrum index="', offset) and \
+            b'id="' + spectrum_id + b'"' in data[offset:offset + 200], \
+            f"{path}: offset of {spectrum_id}"
+
+
 def validate(path):
     """FileInfo: valid by the schema, and by the mapping rules but for the file format term."""
+    check_index(path)
     done = run("FileInfo", "-in", path, "-v")
     out = done.stdout + done.stderr
     assert "Success - the file is valid!" in out, f"{path}: schema validation\n{out}"
@@ -161,7 +179,13 @@ def cancelled_export(connect):
     lumbrook("export", "-c", connect, "--job-run", "12", "-o", whole, "-q")
     process = subprocess.Popen([HOST, "export", "-c", connect, "--job-run", "12", "-o", cut],
                                stderr=subprocess.PIPE, text=True)
-    time.sleep(1.0)
+    # Half a second after the export found its spectra and opened its output, Ctrl-C.
+    for _ in range(3000):
+        if any(name.startswith(".big.mzML.") for name in os.listdir(WORK)) or \
+                process.poll() is not None:
+            break
+        time.sleep(0.01)
+    time.sleep(0.5)
     process.send_signal(signal.SIGINT)
     _, err = process.communicate(timeout=120)
     assert process.returncode == 1 and "cancelled" in err, f"exit {process.returncode}: {err}"
