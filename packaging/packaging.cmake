@@ -28,7 +28,7 @@ set(CPACK_DEBIAN_LIBLUMBROOK1_DESCRIPTION
     "automation server for MS/MS peak list export (shared libraries)
 Lumbrook exports MS/MS peak lists from a 4000 Series instrument database
 (through ODBC, or a copy in SQLite) into QPK peak list files, the input of
-protein-identification search engines.
+protein-identification search engines, or into indexed mzML and mzXML.
 .
 This package holds the in-process automation server liblumbrook and the
 platform library its hosts link.")
@@ -52,7 +52,7 @@ set(CPACK_DEBIAN_LUMBROOK_DESCRIPTION
     "MS/MS peak lists from a 4000 Series database into QPK files
 Lumbrook exports MS/MS peak lists from a 4000 Series instrument database
 (through ODBC, or a copy in SQLite) into QPK peak list files, the input of
-protein-identification search engines.
+protein-identification search engines, or into indexed mzML and mzXML.
 .
 This package holds the command-line program lumbrook: it lists what the
 database holds, exports job runs one at a time or in nightly batches with an

@@ -68,12 +68,18 @@ std::string XmlText(std::string_view text) {
             valid = (p[i] & 0xC0) == 0x80;
             cp = (cp << 6) | (p[i] & 0x3F);
         }
-        // Overlong forms, surrogates, values beyond U+10FFFF and the two non-characters XML
-        // refuses are not text XML can hold.
-        if (!valid || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ||
-            cp == 0xFFFE || cp == 0xFFFF || (cp >= 0x80 && cp <= 0x9F)) {
+        // A byte that begins no character (or an overlong form, or a value beyond U+10FFFF)
+        // is replaced on its own; a character XML refuses (a surrogate, U+FFFE, U+FFFF) or
+        // discourages (a C1 control) is replaced as a whole.
+        if (!valid || cp < min || cp > 0x10FFFF) {
             out += "\xEF\xBF\xBD";
             ++p;
+            continue;
+        }
+        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF ||
+            (cp >= 0x80 && cp <= 0x9F)) {
+            out += "\xEF\xBF\xBD";
+            p += length;
             continue;
         }
         out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(length));

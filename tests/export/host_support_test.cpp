@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <functional>
 #include <tuple>
 
 #include "automation/lumbrook_object.h"
@@ -11,6 +12,7 @@
 #include "database/database_error.h"
 #include "job_run_fixture.h"
 #include "lumbrook/bstr.h"
+#include "support/com_support.h"
 #include "support/fixture_database.h"
 #include "support/object_fixture.h"
 #include "support/test_environment.h"
@@ -82,24 +84,72 @@ TEST_F(HostSupportTest, AFalseExportSaysWhy) {
 // the discarded temporary file is counted.
 TEST_F(HostSupportTest, AFailedExportCountsWhatTheTargetHolds) {
     FixtureDatabase db(lumbrook::testing::JobRunSpectra(450));
-    const std::string out = db.File("limited.qpk");
-    lumbrook::testing::WriteFile(out, "before\n");
     ConnectJobRun(db);
-    // Files of this process may grow to 20 kB: the export's writes fail with EFBIG part way.
-    rlimit before{};
-    getrlimit(RLIMIT_FSIZE, &before);
-    rlimit limited = before;
-    limited.rlim_cur = 20000;
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    VARIANT_BOOL result = VARIANT_TRUE;
-    const HRESULT hr = ObjectTest::Export(out, result);
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, previous);
+    platform::ComPtr<ILumbrookHostSupport3> formats;
+    ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport3, formats.out_void()), S_OK);
+    // An mzML file's spectra are written by a thread of their own, whose failure must end the
+    // export as the peak list file's does.
+    for (const char* format : {"QPK", "mzML"}) {
+        SCOPED_TRACE(format);
+        ASSERT_EQ(formats->put_OutputFormat(Bstr(format).get()), S_OK);
+        const std::string out = db.File(std::string("limited.") + format);
+        lumbrook::testing::WriteFile(out, "before\n");
+        // Files of this process may grow to 20 kB: the export's writes fail with EFBIG part
+        // way.
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        rlimit limited = before;
+        limited.rlim_cur = 20000;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        VARIANT_BOOL result = VARIANT_TRUE;
+        const HRESULT hr = ObjectTest::Export(out, result);
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, previous);
 
-    EXPECT_TRUE(FAILED(hr));
-    EXPECT_EQ(Counts(), std::make_tuple(0, 0, 0.0));
-    EXPECT_EQ(ReadFile(out), "before\n");
+        EXPECT_TRUE(FAILED(hr));
+        EXPECT_EQ(Counts(), std::make_tuple(0, 0, 0.0));
+        EXPECT_EQ(ReadFile(out), "before\n");
+    }
+}
+
+TEST_F(HostSupportTest, TheThirdInterfaceChoosesTheFormatByNameOrExtension) {
+    platform::ComPtr<ILumbrookHostSupport3> formats;
+    ASSERT_EQ(object_->QueryInterface(IID_ILumbrookHostSupport3, formats.out_void()), S_OK);
+    const auto text = [](const std::function<HRESULT(BSTR*)>& call) {
+        Bstr value;
+        EXPECT_EQ(call(value.out()), S_OK);
+        return value.Utf8();
+    };
+    EXPECT_EQ(text([&](BSTR* v) { return formats->get_OutputFormat(v); }), "QPK");
+    const std::pair<const char*, const char*> names[] = {
+        {"run.mzML", "mzML"}, {"/x/RUN.MZXML", "mzXML"}, {"run.qpk", "QPK"},
+        {".mzML", "QPK"},     {"run.mzML.gz", "QPK"},    {"run", "QPK"}};
+    for (const auto& name : names) {
+        EXPECT_EQ(
+            text([&](BSTR* v) { return formats->FormatOfFileName(Bstr(name.first).get(), v); }),
+            name.second)
+            << name.first;
+    }
+    EXPECT_EQ(text([&](BSTR* v) { return formats->GetFormatExtension(Bstr("MZxml").get(), v); }),
+              ".mzXML");
+    Bstr none;
+    EXPECT_EQ(formats->GetFormatExtension(Bstr("mgf").get(), none.out()), E_INVALIDARG);
+    EXPECT_EQ(formats->put_OutputFormat(Bstr("mzml ").get()), E_INVALIDARG);
+    EXPECT_EQ(lumbrook::testing::TakeErrorInfo().description,
+              "OutputFormat must be QPK, mzML or mzXML");
+    EXPECT_EQ(text([&](BSTR* v) { return formats->get_OutputFormat(v); }), "QPK");
+
+    // The format is the object's, whatever the file is named; the name only chooses it in
+    // hosts that ask FormatOfFileName.
+    FixtureDatabase db(lumbrook::testing::JobRunSpectra(3));
+    ConnectJobRun(db);
+    ASSERT_EQ(formats->put_OutputFormat(Bstr("mzml").get()), S_OK);
+    VARIANT_BOOL result = VARIANT_FALSE;
+    ASSERT_EQ(ObjectTest::Export(db.File("run.dat"), result), S_OK);
+    EXPECT_EQ(result, VARIANT_TRUE);
+    EXPECT_TRUE(ReadFile(db.File("run.dat")).ends_with("</indexedmzML>\n"));
+    EXPECT_EQ(std::get<0>(Counts()), 3);
 }
 
 }  // namespace

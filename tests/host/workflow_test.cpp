@@ -267,6 +267,39 @@ TEST(Workflow, NightlyBatchIndexesSkipsAndReportsEveryJobRun) {
 
 // The preferences in Linux terms: what `config` stores is what a new object reads, a bad
 // value changes nothing, and a password is never shown.
+TEST(Workflow, TheFormatComesFromTheOptionOrTheFileName) {
+    const FixtureDatabase db(ListingRows());
+    const std::string out = db.File("data");
+    const std::vector<std::string> batch = {"export", "--spot-set", "Set1", "--out-dir", out,
+                                            "--format", "MZML", "--json", "-q",
+                                            "-c", db.ConnectionString()};
+    const HostRun first = Lumbrook(batch);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.out.find("\"file\":\"" + out + "/job_run_12.mzML\",\"result\":\"true\","
+                             "\"spectra\":30,"),
+              std::string::npos)
+        << first.out;
+    EXPECT_TRUE(ReadFile(out + "/job_run_12.mzML").ends_with("</indexedmzML>\n"));
+    std::vector<std::string> again = batch;
+    again.push_back("--skip-existing");
+    EXPECT_NE(Lumbrook(again).out.find("\"result\":\"skipped\""), std::string::npos);
+
+    const auto single = [&](const std::vector<std::string>& options) {
+        std::vector<std::string> args = {"export", "--job-run", "12", "-q",
+                                         "-c", db.ConnectionString()};
+        args.insert(args.end(), options.begin(), options.end());
+        return Lumbrook(args);
+    };
+    EXPECT_EQ(single({"--out", db.File("a.MZXML")}).status, 0);
+    EXPECT_TRUE(ReadFile(db.File("a.MZXML")).ends_with("</mzXML>\n"));
+    EXPECT_EQ(single({"--out", db.File("b.mzML"), "--format", "qpk"}).status, 0);
+    EXPECT_TRUE(ReadFile(db.File("b.mzML")).starts_with("BEGIN IONS\r\n"));
+    const HostRun unknown = single({"--out", db.File("c.mgf"), "--format", "mgf"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("--format"), std::string::npos) << unknown.err;
+    EXPECT_FALSE(FileExists(db.File("c.mgf")));
+}
+
 TEST(Workflow, ConfigStoresWhatANewObjectReads) {
     const std::string connection = "Provider=SQLite;Data Source=/data/lab.sqlite;Pwd=s3cret";
     EXPECT_EQ(Lumbrook({"config", "set", "connection", " " + connection + "\n"}).status, 0);

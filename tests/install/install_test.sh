@@ -131,6 +131,16 @@ done
 cmp "$work/reference.qpk" "$work/deb.qpk" || fail "the packaged export differs"
 grep -qF "the registered server library $older is gone" "$work/upgrade.err" ||
     { cat "$work/upgrade.err"; fail "the upgrade's fallback was not told"; }
+# mzML from the packages: liblumbrook1 names the field's library among its dependencies.
+dpkg-deb -f "$work"/debs/liblumbrook1_*.deb Depends | grep -q "libpwiz3" ||
+    fail "liblumbrook1 does not depend on libpwiz3"
+mkdir -p "$work/mzml/deb" "$work/mzml/reference"  # one name: the run is named after the file
+"$root/usr/bin/lumbrook" export --quiet --connect "$connect" --job-run 12 \
+    --out "$work/mzml/deb/job_run_12.mzML" 2>/dev/null || fail "the packaged mzML export failed"
+"$reference" export --quiet --connect "$connect" --job-run 12 \
+    --out "$work/mzml/reference/job_run_12.mzML"
+cmp "$work/mzml/reference/job_run_12.mzML" "$work/mzml/deb/job_run_12.mzML" ||
+    fail "the packaged mzML export differs"
 
 echo "== the README's Python script from the unpacked root, past the same stale registration"
 dist=$root/usr/lib/python3/dist-packages
