@@ -433,12 +433,13 @@ Runner DefineExport(CLI::App& app) {
                    "the folder for one file per job run (created if missing)")
         ->type_name("DIR")
         ->excludes(out);
-    options->nameOption = app.add_option("--name", options->name,
-                   "file names below --out-dir, with the fields {job_run}, {spot_set} and "
-                   "{spot_set_path}; in a value \"/\" and control characters become \"_\", "
-                   "and a part of the name that a value leaves empty, \".\" or \"..\" is \"_\"")
-        ->type_name("TEMPLATE")
-        ->capture_default_str();
+    options->nameOption =
+        app.add_option("--name", options->name,
+                       "file names below --out-dir, with the fields {job_run}, {spot_set} and "
+                       "{spot_set_path}; in a value \"/\" and control characters become \"_\", "
+                       "and a part of the name that a value leaves empty, \".\" or \"..\" is \"_\"")
+            ->type_name("TEMPLATE")
+            ->capture_default_str();
     app.add_option("--index", options->index,
                    "also write FILE.tsv, one line per block written (its number, PEAK_LIST_ID, "
                    "SPOT_ID, label, job run, item, precursor); with --out-dir a name template "

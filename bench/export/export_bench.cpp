@@ -1,6 +1,7 @@
 // export_bench CONNECTION OUT [BASE]: one export of job run 12 with the default filters, as
-// DoExport runs it, in the format OUT's name asks for (mzML, mzXML, else QPK), and what it cost: wall time, CPU time, peak resident memory, and what was
-// written. One line of "key=value" pairs on stdout, for bench/export/run.sh.
+// DoExport runs it, in the format OUT's name asks for (mzML, mzXML, else QPK), and what it cost:
+// wall time, CPU time, peak resident memory, and what was written. One line of "key=value" pairs on
+// stdout, for bench/export/run.sh.
 #include <sys/resource.h>
 
 #include <chrono>
@@ -30,9 +31,9 @@ int main(int argc, char** argv) {
             .views = exporting::ViewsFor(argc == 4)};
         exporting::ExportListener listener;
         exporting::WriterCounts counts;
-        const bool exported =
-            exporting::ExportPeakLists(request, argv[2], connection, listener, &counts,
-                                       {.format = exporting::FormatOfFileName(argv[2]), .indexFile = {}});
+        const bool exported = exporting::ExportPeakLists(
+            request, argv[2], connection, listener, &counts,
+            {.format = exporting::FormatOfFileName(argv[2]), .indexFile = {}});
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         rusage usage{};

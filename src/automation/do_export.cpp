@@ -243,8 +243,7 @@ HRESULT LumbrookObject::IsCompletePeakList(BSTR File, VARIANT_BOOL* pComplete) {
         return E_POINTER;
     const std::string file = platform::Utf8FromBstr(File);
     // A name cut at a NUL would be another file's: no such name holds a complete peak list.
-    const bool complete =
-        file.find('\0') == std::string::npos && exporting::IsCompleteOutput(file);
+    const bool complete = file.find('\0') == std::string::npos && exporting::IsCompleteOutput(file);
     *pComplete = complete ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }

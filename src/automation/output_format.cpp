@@ -37,8 +37,7 @@ HRESULT LumbrookObject::FormatOfFileName(BSTR File, BSTR* pFormat) {
     if (pFormat == nullptr)
         return E_POINTER;
     return ReturnText(
-        exporting::FormatName(exporting::FormatOfFileName(platform::Utf8FromBstr(File))),
-        pFormat);
+        exporting::FormatName(exporting::FormatOfFileName(platform::Utf8FromBstr(File))), pFormat);
 }
 
 HRESULT LumbrookObject::GetFormatExtension(BSTR Format, BSTR* pExtension) {

@@ -533,8 +533,7 @@ bool ExportPeakLists(const ExportRequest& request, const std::string& outFile,
 
 bool ExportPeakListsOfList(const std::vector<ExportRequest>& requests, const std::string& outFile,
                            const std::unique_ptr<Connection>& connection, ExportListener& listener,
-                           WriterCounts* counts, ListReport* report,
-                           const OutputOptions& options) {
+                           WriterCounts* counts, ListReport* report, const OutputOptions& options) {
     const ExportEndedGuard endedGuard(listener);
     TellStarting(listener, std::any_of(requests.begin(), requests.end(), IsBatched));
     ListReport own;

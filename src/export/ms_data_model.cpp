@@ -97,7 +97,6 @@ std::string NativeId(std::int64_t key, bool repeated, std::size_t index) {
 
 void Describe(msdata::MSData& msd, const std::string& path, OutputFormat format,
               const MsDataSource& source) {
-
     msd.id = RunId(path);
     msd.cvs = msdata::defaultCVList();
 
@@ -108,8 +107,7 @@ void Describe(msdata::MSData& msd, const std::string& path, OutputFormat format,
             kSourceFileId, XmlText(absolute.filename().string()),
             XmlText("file://" + absolute.parent_path().string()));
     } else {
-        file = boost::make_shared<msdata::SourceFile>(kSourceFileId, XmlText(source.name),
-                                                      "odbc:");
+        file = boost::make_shared<msdata::SourceFile>(kSourceFileId, XmlText(source.name), "odbc:");
     }
     file->set(MS_mass_spectrometer_file_format);
     file->set(MS_spectrum_from_database_integer_nativeID_format);
@@ -139,8 +137,7 @@ void Describe(msdata::MSData& msd, const std::string& path, OutputFormat format,
                                    "xsd:double");
     method.userParams.emplace_back("monoisotopic peaks only",
                                    filter.monoisotopic != 0 ? "true" : "false", "xsd:boolean");
-    method.userParams.emplace_back("lowest fragment m/z", NumberText(filter.minMass),
-                                   "xsd:double");
+    method.userParams.emplace_back("lowest fragment m/z", NumberText(filter.minMass), "xsd:double");
     method.userParams.emplace_back("fragments dropped from this far below the precursor",
                                    NumberText(filter.maxMass), "xsd:double");
     processing->processingMethods.push_back(method);

@@ -68,8 +68,7 @@ std::string SpoolFolder(const OutputFile& output) {
 // put together as the export runs, for mzXML in a spool until the end.
 class MsDataWriter::File {
   public:
-    File(const std::string& path, OutputFormat format, const MsDataSource& source)
-        : output(path) {
+    File(const std::string& path, OutputFormat format, const MsDataSource& source) : output(path) {
         Describe(description, path, format, source);
         if (format == OutputFormat::MzMl) {
             mzMl = std::make_unique<MzMlFile>(description, SpoolFolder(output), path);

@@ -49,8 +49,8 @@ FileError MalformedHead(const std::string& target) {
 MzMlFile::MzMlFile(const msdata::MSData& description, const std::string& folder,
                    const std::string& target)
     : description_(description), target_(target), fd_(OpenSpoolFile(folder, target)) {
-    // The thread takes no signals: the program's handlers run on its own threads, which
-    // stop the export.
+    // The thread takes no signals: a stop signal's handler runs on one of the program's own
+    // threads, where it stops the export.
     sigset_t all;
     sigset_t before;
     sigfillset(&all);
@@ -175,14 +175,14 @@ std::uint64_t MzMlFile::WriteInto(OutputFile& output) {
         throw MalformedHead(target_);
     put(std::string_view(frame).substr(0, runEndLine + 1));
     put("      <spectrumList count=\"" + std::to_string(ids_.size()) +
-        "\" defaultDataProcessingRef=\"" + description_.dataProcessingPtrs.front()->id +
-        "\">\n");
+        "\" defaultDataProcessingRef=\"" + description_.dataProcessingPtrs.front()->id + "\">\n");
     const std::uint64_t spectraAt = bytes;
 
     // The spectra, as the thread wrote them.
     std::vector<char> piece(1024 * 1024);
     for (std::uint64_t at = first_, end = first_ + size_; at < end;) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), end - at));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), end - at));
         const ssize_t n = ::pread(fd_, piece.data(), want, static_cast<off_t>(at));
         if (n < 0 && errno == EINTR)
             continue;

@@ -62,8 +62,8 @@ class MzMlFile {
     int fd_ = -1;
     std::vector<std::string> ids_;
     std::vector<std::uint64_t> offsets_;  // of each element in the temporary file; the thread's
-    std::uint64_t first_ = 0;  // where the first element begins in the temporary file
-    std::uint64_t size_ = 0;   // the elements' bytes, once the thread ended
+    std::uint64_t first_ = 0;             // where the first element begins in the temporary file
+    std::uint64_t size_ = 0;              // the elements' bytes, once the thread ended
 
     std::mutex mutex_;
     std::condition_variable changed_;

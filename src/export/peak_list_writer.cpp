@@ -1,6 +1,5 @@
 #include "export/peak_list_writer.h"
 
-
 #include <cassert>
 #include <cerrno>
 #include <ostream>

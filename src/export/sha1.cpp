@@ -18,7 +18,8 @@ struct Sha1::Context {
 };
 
 Sha1::Sha1() : context_(std::make_unique<Context>()) {
-    if (context_->digest == nullptr || EVP_DigestInit_ex(context_->digest, EVP_sha1(), nullptr) != 1)
+    if (context_->digest == nullptr ||
+        EVP_DigestInit_ex(context_->digest, EVP_sha1(), nullptr) != 1)
         throw std::runtime_error("SHA-1 is not available");
 }
 

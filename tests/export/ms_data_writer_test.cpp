@@ -92,12 +92,15 @@ TEST(MsDataWriter, BothFormatsHoldTheSpectraWithPeaksAsRead) {
 
 TEST(MsDataWriter, XmlTextIsValidUtf8WithoutControlCharacters) {
     const std::pair<std::string, std::string> cases[] = {
-        {"Spot \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x94\xAC", "Spot \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x94\xAC"},
-        {"tab\tbell\x07" "del\x7F", "tab\tbell del "},
-        {"\xC3", "\xEF\xBF\xBD"},                                     // cut short
-        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                     // overlong
-        {"\xED\xA0\x80", "\xEF\xBF\xBD"},                             // a surrogate
-        {"\xC2\x85\xEF\xBF\xBE", "\xEF\xBF\xBD\xEF\xBF\xBD"},            // C1, U+FFFE
+        {"Spot \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x94\xAC",
+         "Spot \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x94\xAC"},
+        {"tab\tbell\x07"
+         "del\x7F",
+         "tab\tbell del "},
+        {"\xC3", "\xEF\xBF\xBD"},                              // cut short
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},              // overlong
+        {"\xED\xA0\x80", "\xEF\xBF\xBD"},                      // a surrogate
+        {"\xC2\x85\xEF\xBF\xBE", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // C1, U+FFFE
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(XmlText(text), expected) << text;

@@ -270,12 +270,13 @@ TEST(Workflow, NightlyBatchIndexesSkipsAndReportsEveryJobRun) {
 TEST(Workflow, TheFormatComesFromTheOptionOrTheFileName) {
     const FixtureDatabase db(ListingRows());
     const std::string out = db.File("data");
-    const std::vector<std::string> batch = {"export", "--spot-set", "Set1", "--out-dir", out,
-                                            "--format", "MZML", "--json", "-q",
-                                            "-c", db.ConnectionString()};
+    const std::vector<std::string> batch = {
+        "export", "--spot-set", "Set1", "--out-dir",          out, "--format", "MZML",
+        "--json", "-q",         "-c",   db.ConnectionString()};
     const HostRun first = Lumbrook(batch);
     ASSERT_EQ(first.status, 0) << first.err;
-    EXPECT_NE(first.out.find("\"file\":\"" + out + "/job_run_12.mzML\",\"result\":\"true\","
+    EXPECT_NE(first.out.find("\"file\":\"" + out +
+                             "/job_run_12.mzML\",\"result\":\"true\","
                              "\"spectra\":30,"),
               std::string::npos)
         << first.out;
@@ -285,8 +286,8 @@ TEST(Workflow, TheFormatComesFromTheOptionOrTheFileName) {
     EXPECT_NE(Lumbrook(again).out.find("\"result\":\"skipped\""), std::string::npos);
 
     const auto single = [&](const std::vector<std::string>& options) {
-        std::vector<std::string> args = {"export", "--job-run", "12", "-q",
-                                         "-c", db.ConnectionString()};
+        std::vector<std::string> args = {"export", "--job-run", "12",
+                                         "-q",     "-c",        db.ConnectionString()};
         args.insert(args.end(), options.begin(), options.end());
         return Lumbrook(args);
     };
