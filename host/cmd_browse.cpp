@@ -25,10 +25,13 @@ constexpr const char* kDescription =
 
 // Exports the browser's choice, the object's DescriptorList, into `file` ("-": standard output)
 // through the object's list export: the whole job run, or each selected spectrum in the order
-// of the list. The file is written as `lumbrook export` writes it, with its stop signals,
-// progress line and summary line.
+// of the list. The file is written as `lumbrook export` writes it, in the format its name asks
+// for, with its stop signals, progress line and summary line.
 int ExportChoice(_Lumbrook& object, const std::string& file, long jobRun) {
     if (const int status = ConnectObject(object, "browse"); status != kExitOk)
+        return status;
+    // The format the file's name asks for, as with `lumbrook export`.
+    if (const int status = SetOutputFormat(object, "", file); status != kExitOk)
         return status;
     const StopSignals stopSignals(object);
     Outcome outcome;

@@ -78,30 +78,22 @@ struct ExportOptions {
 };
 
 // The output format: --format, or else the one the library reads from the name of --out or
-// the --name template; with --format and no --name, the names get the format's extension.
-// Sets it on the object. Returns kExitOk or the status of the failure, which has been
-// reported.
+// the --name template. With --format and no --name, the names get the format's extension.
+// Returns kExitOk or the status of the failure, which has been reported.
 int SetFormat(_Lumbrook& o, ExportOptions& options) {
-    const auto support = HostSupport3(o);
-    if (!support)
-        return kExitObjectError;
-    HRESULT hr = S_OK;
-    if (options.formatOption->count() == 0) {
-        platform::Bstr format;
-        const std::string& name = options.outDir.empty() ? options.out : options.name;
-        if (FAILED(hr = support->FormatOfFileName(platform::Bstr(name).get(), format.out())))
-            return ReportObjectError("FormatOfFileName", hr);
-        options.format = format.Utf8();
-    } else if (options.nameOption->count() == 0) {
+    if (options.formatOption->count() > 0 && options.nameOption->count() == 0) {
+        const auto support = HostSupport3(o);
+        if (!support)
+            return kExitObjectError;
         platform::Bstr extension;
-        if (FAILED(hr = support->GetFormatExtension(platform::Bstr(options.format).get(),
-                                                    extension.out())))
+        if (const HRESULT hr =
+                support->GetFormatExtension(platform::Bstr(options.format).get(), extension.out());
+            FAILED(hr))
             return ReportObjectError("GetFormatExtension", hr);
         options.name = "job_run_{job_run}" + extension.Utf8();
     }
-    if (FAILED(hr = support->put_OutputFormat(platform::Bstr(options.format).get())))
-        return ReportObjectError("setting OutputFormat", hr);
-    return kExitOk;
+    const std::string format = options.formatOption->count() > 0 ? options.format : "";
+    return SetOutputFormat(o, format, options.outDir.empty() ? options.out : options.name);
 }
 
 // Sets the object's values from the options. Returns kExitOk or the status of the failure,

@@ -209,4 +209,18 @@ int Worse(int a, int b) {
     return std::max(a, b);
 }
 
+int SetOutputFormat(_Lumbrook& object, const std::string& format, const std::string& file) {
+    const auto support = HostSupport3(object);
+    if (!support)
+        return kExitObjectError;
+    HRESULT hr = S_OK;
+    platform::Bstr chosen(format);
+    if (format.empty() &&
+        FAILED(hr = support->FormatOfFileName(platform::Bstr(file).get(), chosen.out())))
+        return ReportObjectError("FormatOfFileName", hr);
+    if (FAILED(hr = support->put_OutputFormat(chosen.get())))
+        return ReportObjectError("setting OutputFormat", hr);
+    return kExitOk;
+}
+
 }  // namespace lumbrook::host

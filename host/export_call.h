@@ -47,6 +47,11 @@ struct Outcome {
 ExportSummary ExportOnce(_Lumbrook& object, ExportCall call, const std::string& file, long jobRun,
                          long item, bool quiet, Outcome& outcome);
 
+// Sets the object's output format: `format` (qpk, mzml or mzxml in any case) or, when it is
+// empty, the one the library reads from the name `file`. Returns kExitOk or the status of the
+// failure, which has been reported.
+int SetOutputFormat(_Lumbrook& object, const std::string& format, const std::string& file);
+
 // The summary line on stderr (with `quiet` only for an export that did not come out true, as
 // "lumbrook COMMAND: FILE: message", and for a skipped job run), "lumbrook COMMAND: cancelled"
 // after a cancel, and with `json` the JSON line on stdout.
