@@ -11,6 +11,7 @@ packages=(
     build-essential cmake ninja-build pkg-config libcli11-dev nlohmann-json3-dev
     qt6-base-dev libgl-dev libsqlite3-dev unixodbc-dev
     libpwiz-dev libboost-dev libboost-filesystem-dev libboost-iostreams-dev libboost-thread-dev
+    libssl-dev
 )
 case "$kind" in
     demo) ;;
