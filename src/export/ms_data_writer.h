@@ -27,8 +27,8 @@ struct MsDataSource {
 
 class MsDataWriter final : public SpectrumWriter {
   public:
-    // Opens the output for `path` (FileError when it cannot) and its spool. `format` is MzMl
-    // or MzXml.
+    // Opens the output for `path` (FileError when it cannot) and the temporary file its
+    // spectra wait in. `format` is MzMl or MzXml.
     MsDataWriter(const std::string& path, OutputFormat format, MsDataSource source);
     ~MsDataWriter() override;
 
@@ -49,7 +49,7 @@ class MsDataWriter final : public SpectrumWriter {
   private:
     class File;
 
-    // Ends the spectrum under way: into the spool when it has a peak (true).
+    // Ends the spectrum under way: on into the file when it has a peak (true).
     bool EndSpectrum();
 
     std::string path_;
