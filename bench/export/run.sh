@@ -112,20 +112,23 @@ echo "== 3. atomic output: into a file against in place through a descriptor"
 direct_run() {  # direct_run CONNECTION OUT: the export written through descriptor 3
     "$bin/export_bench" "$1" /dev/fd/3 3>"$2"
 }
+# Measured again side by side: the machine's load drifts over the minutes since section 1.
+atomic=$(best_of_three export_run "$connection" "$work/export.qpk")
 direct=$(best_of_three direct_run "$connection" "$work/direct.qpk")
-echo "atomic:   $exported"
+atomic_s=$(field wall_s "$atomic")
+echo "atomic:   $atomic"
 echo "in place: $direct"
-awk -v a="$export_s" -v d="$(field wall_s "$direct")" \
+awk -v a="$atomic_s" -v d="$(field wall_s "$direct")" \
     'BEGIN { printf "ratio atomic/in place: %.3f (target at most 1.05)\n", a / d }'
-awk -v a="$export_s" -v d="$(field wall_s "$direct")" 'BEGIN { exit !(a > 1.05 * d) }' && missed=1
+awk -v a="$atomic_s" -v d="$(field wall_s "$direct")" 'BEGIN { exit !(a > 1.05 * d) }' && missed=1
 cmp -s "$work/export.qpk" "$work/direct.qpk" || { echo "the two files differ"; missed=1; }
 echo "== 4. indexed mzML against the peak list file"
 mzml=$(best_of_three export_run "$connection" "$work/export.mzML")
-echo "peak list file: $exported"
+echo "peak list file: $atomic"
 echo "mzML:           $mzml"
-awk -v m="$(field wall_s "$mzml")" -v q="$export_s" \
+awk -v m="$(field wall_s "$mzml")" -v q="$atomic_s" \
     'BEGIN { printf "ratio mzML/peak list file: %.2f (target at most 1.5)\n", m / q }'
-awk -v m="$(field wall_s "$mzml")" -v q="$export_s" 'BEGIN { exit !(m > 1.5 * q) }' && missed=1
+awk -v m="$(field wall_s "$mzml")" -v q="$atomic_s" 'BEGIN { exit !(m > 1.5 * q) }' && missed=1
 awk -v m="$(field max_rss_mb "$mzml")" 'BEGIN { exit !(m >= 100) }' && missed=1
 [ "$missed" -eq 0 ] || echo "a target was missed"
 
