@@ -109,6 +109,7 @@ void Describe(msdata::MSData& msd, const std::string& path, OutputFormat format,
     } else {
         file = boost::make_shared<msdata::SourceFile>(kSourceFileId, XmlText(source.name), "odbc:");
     }
+    // The vocabulary has no format of an SQLite file or an ODBC data source: its generic term.
     file->set(MS_mass_spectrometer_file_format);
     file->set(MS_spectrum_from_database_integer_nativeID_format);
     msd.fileDescription.sourceFilePtrs.push_back(file);
@@ -119,6 +120,9 @@ void Describe(msdata::MSData& msd, const std::string& path, OutputFormat format,
     msd.softwarePtrs.push_back(software);
 
     auto instrument = boost::make_shared<msdata::InstrumentConfiguration>(kInstrumentId);
+    // The database names neither the model nor the detector: the vocabulary's generic terms,
+    // with what every instrument of this kind has, a MALDI source and two time-of-flight
+    // analysers.
     instrument->set(MS_instrument_model);
     instrument->componentList.push_back(msdata::Component(MS_MALDI, 1));
     instrument->componentList.push_back(msdata::Component(MS_TOF, 2));
