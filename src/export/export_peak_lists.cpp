@@ -134,7 +134,7 @@ struct BatchedExport {
     ExportListener& listener;
     Recordset& spectra;
     SpectrumColumns columns;
-    SpectrumWriter& writer;
+    OutputWriter& writer;
 
     // Texts of the current block's title, kept to reuse their storage.
     std::string label{};
@@ -326,7 +326,7 @@ class Output {
     // The writer, opened on first use for the format asked for; the database being read is
     // refused as the file and as the index, and so is an index that is the file. `filter` is
     // the one the export applies, which a data file describes.
-    SpectrumWriter& Writer(const PeakFilter& filter) {
+    OutputWriter& Writer(const PeakFilter& filter) {
         if (!writer_) {
             const std::string& indexFile = options_.indexFile;
             RefuseDatabaseAsOutput(outFile_, *connection_);
@@ -366,7 +366,7 @@ class Output {
             index_->Commit();
     }
     // Whether a writer that goes without Finish leaves the target as it was (see
-    // SpectrumWriter::KeepsTargetUntilFinished); true while nothing was opened.
+    // OutputWriter::KeepsTargetUntilFinished); true while nothing was opened.
     bool KeepsTargetUntilFinished() const {
         return !writer_ || writer_->KeepsTargetUntilFinished();
     }
@@ -375,7 +375,7 @@ class Output {
     const std::string& outFile_;
     const std::unique_ptr<Connection>& connection_;
     const OutputOptions& options_;
-    std::unique_ptr<SpectrumWriter> writer_;
+    std::unique_ptr<OutputWriter> writer_;
     std::optional<BlockIndex> index_;
 };
 
@@ -438,7 +438,7 @@ RequestEnd ExportRequestInto(const ExportRequest& request,
     if (request.allSpectra && !IsMsMs(spectra->At(1, columns->opmodeName)))
         throw NoMsMsDataError();
 
-    SpectrumWriter& writer = output.Writer(request.filter);
+    OutputWriter& writer = output.Writer(request.filter);
     output.Starting(request);
     if (IsBatched(request)) {
         BatchedExport batched{.request = request,

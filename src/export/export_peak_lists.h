@@ -9,7 +9,7 @@
 
 #include "export/export_request.h"
 #include "export/output_format.h"
-#include "export/spectrum_writer.h"
+#include "export/output_writer.h"
 
 namespace lumbrook::database {
 class Connection;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "export/export_sql.h"
-#include "export/spectrum_writer.h"
+#include "export/output_writer.h"
 
 namespace lumbrook::exporting {
 

@@ -6,6 +6,7 @@
 
 #include "export/number_to_text.h"
 #include "export/sha1.h"
+#include "lumbrook/utf16.h"
 
 namespace lumbrook::exporting {
 namespace {
@@ -42,50 +43,28 @@ std::string RunId(const std::string& path) {
 }  // namespace
 
 std::string XmlText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            out += (c < 0x20 && c != '\t') || c == 0x7F ? ' ' : static_cast<char>(c);
-            ++p;
+    // Decoded as every text of the program is: a byte that is not UTF-8 comes back as a lone
+    // surrogate of its own, which XML cannot hold either.
+    const std::u16string units = platform::Utf8ToUtf16(text);
+    std::u16string out;
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char16_t unit = units[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            out += unit;  // a pair: a character beyond U+FFFF
+            out += units[++i];
             continue;
         }
-        int length = 0;
-        char32_t cp = 0;
-        char32_t min = 0;
-        if ((c & 0xE0) == 0xC0) {
-            length = 2, cp = c & 0x1F, min = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            length = 3, cp = c & 0x0F, min = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            length = 4, cp = c & 0x07, min = 0x10000;
+        if ((unit < 0x20 && unit != '\t') || unit == 0x7F) {
+            unit = ' ';
+        } else if ((unit >= 0xD800 && unit <= 0xDFFF) || unit == 0xFFFE || unit == 0xFFFF ||
+                   (unit >= 0x80 && unit <= 0x9F)) {
+            unit = 0xFFFD;  // refused by XML (a surrogate, U+FFFE, U+FFFF) or discouraged (C1)
         }
-        bool valid = length > 0 && end - p >= length;
-        for (int i = 1; valid && i < length; ++i) {
-            valid = (p[i] & 0xC0) == 0x80;
-            cp = (cp << 6) | (p[i] & 0x3F);
-        }
-        // A byte that begins no character (or an overlong form, or a value beyond U+10FFFF)
-        // is replaced on its own; a character XML refuses (a surrogate, U+FFFE, U+FFFF) or
-        // discourages (a C1 control) is replaced as a whole.
-        if (!valid || cp < min || cp > 0x10FFFF) {
-            out += "\xEF\xBF\xBD";
-            ++p;
-            continue;
-        }
-        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF ||
-            (cp >= 0x80 && cp <= 0x9F)) {
-            out += "\xEF\xBF\xBD";
-            p += length;
-            continue;
-        }
-        out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(length));
-        p += length;
+        out += unit;
     }
-    return out;
+    return platform::Utf16ToUtf8(out);
 }
 
 std::string NativeId(std::int64_t key, bool repeated, std::size_t index) {

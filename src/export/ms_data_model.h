@@ -12,7 +12,7 @@
 
 #include "export/ms_data_writer.h"
 #include "export/output_format.h"
-#include "export/spectrum_spool.h"
+#include "export/peak_list_spool.h"
 
 namespace lumbrook::exporting {
 

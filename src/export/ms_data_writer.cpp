@@ -1,5 +1,6 @@
 #include "export/ms_data_writer.h"
 
+#include <cassert>
 #include <charconv>
 #include <filesystem>
 #include <ostream>
@@ -27,7 +28,7 @@ namespace msdata = pwiz::msdata;
 // The spectra of an mzXML file's spool, made one at a time as the library asks for them.
 class SpooledSpectrumList final : public msdata::SpectrumListBase {
   public:
-    SpooledSpectrumList(const SpectrumSpool& spool, const std::vector<std::string>& ids)
+    SpooledSpectrumList(const PeakListSpool& spool, const std::vector<std::string>& ids)
         : spool_(spool), ids_(ids) {}
 
     std::size_t size() const override { return spool_.Size(); }
@@ -48,7 +49,7 @@ class SpooledSpectrumList final : public msdata::SpectrumListBase {
     }
 
   private:
-    const SpectrumSpool& spool_;
+    const PeakListSpool& spool_;
     const std::vector<std::string>& ids_;
 };
 
@@ -73,14 +74,14 @@ class MsDataWriter::File {
         if (format == OutputFormat::MzMl) {
             mzMl = std::make_unique<MzMlFile>(description, SpoolFolder(output), path);
         } else {
-            spool = std::make_unique<SpectrumSpool>(SpoolFolder(output), path);
+            spool = std::make_unique<PeakListSpool>(SpoolFolder(output), path);
         }
     }
 
     OutputFile output;
     msdata::MSData description;
     std::unique_ptr<MzMlFile> mzMl;
-    std::unique_ptr<SpectrumSpool> spool;
+    std::unique_ptr<PeakListSpool> spool;
     std::vector<std::string> ids;  // of the spool's spectra
     std::unordered_set<std::int64_t> keys;
     bool hasMs1 = false;
@@ -89,7 +90,6 @@ class MsDataWriter::File {
 
 MsDataWriter::MsDataWriter(const std::string& path, OutputFormat format, MsDataSource source)
     : path_(path),
-      format_(format),
       source_(std::move(source)),
       file_(std::make_unique<File>(path, format, source_)) {}
 
@@ -121,8 +121,7 @@ void MsDataWriter::BlockHead(std::optional<double> precursorMass, std::string_vi
 }
 
 void MsDataWriter::PeakLine(std::optional<double> centroid, std::optional<double> area) {
-    if (!inSpectrum_)
-        MergedPeaksStart(0);
+    assert(inSpectrum_);  // a BlockHead or MergedPeaksStart comes first
     if (!centroid)
         return;
     current_.mz.push_back(*centroid);

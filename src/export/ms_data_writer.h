@@ -3,7 +3,7 @@
 // precursor's m/z with charge 1), and one MS1 spectrum for an item's merged MS export.
 //
 // mzML is written while the export runs, on a thread of its own (mzml_file.h); mzXML goes
-// into a spool (spectrum_spool.h) and is written from it at the end, one spectrum at a time.
+// into a spool (peak_list_spool.h) and is written from it at the end, one spectrum at a time.
 // Both go into the same kind of output as the peak list file (output_file.h): a temporary file
 // that replaces the target only when all of it was written.
 #pragma once
@@ -13,8 +13,8 @@
 
 #include "export/export_request.h"
 #include "export/output_format.h"
-#include "export/spectrum_spool.h"
-#include "export/spectrum_writer.h"
+#include "export/output_writer.h"
+#include "export/peak_list_spool.h"
 
 namespace lumbrook::exporting {
 
@@ -25,7 +25,7 @@ struct MsDataSource {
     PeakFilter filter;    // the filter the export applied
 };
 
-class MsDataWriter final : public SpectrumWriter {
+class MsDataWriter final : public OutputWriter {
   public:
     // Opens the output for `path` (FileError when it cannot) and the temporary file its
     // spectra wait in. `format` is MzMl or MzXml.
@@ -52,8 +52,7 @@ class MsDataWriter final : public SpectrumWriter {
     // Ends the spectrum under way: on into the file when it has a peak (true).
     bool EndSpectrum();
 
-    std::string path_;
-    OutputFormat format_;
+    std::string path_;  // for messages
     MsDataSource source_;
     std::unique_ptr<File> file_;
     SpooledSpectrum current_;

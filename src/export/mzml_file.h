@@ -18,7 +18,7 @@
 #include <pwiz/data/msdata/MSData.hpp>
 
 #include "export/output_file.h"
-#include "export/spectrum_spool.h"
+#include "export/peak_list_spool.h"
 
 namespace lumbrook::exporting {
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <string_view>
 
-#include "export/spectrum_writer.h"
+#include "export/output_writer.h"
 
 namespace lumbrook::exporting {
 
-class PeakListWriter final : public SpectrumWriter {
+class PeakListWriter final : public OutputWriter {
   public:
     // Writes into `out`, which must outlive the writer. A failed stream is a FileError
     // ("Device I/O error") naming `name`.

@@ -134,7 +134,7 @@ TEST_F(HostSupportTest, TheThirdInterfaceChoosesTheFormatByNameOrExtension) {
     EXPECT_EQ(text([&](BSTR* v) { return formats->GetFormatExtension(Bstr("MZxml").get(), v); }),
               ".mzXML");
     Bstr none;
-    EXPECT_EQ(formats->GetFormatExtension(Bstr("mgf").get(), none.out()), E_INVALIDARG);
+    EXPECT_EQ(formats->GetFormatExtension(Bstr("csv").get(), none.out()), E_INVALIDARG);
     EXPECT_EQ(formats->put_OutputFormat(Bstr("mzml ").get()), E_INVALIDARG);
     EXPECT_EQ(lumbrook::testing::TakeErrorInfo().description,
               "OutputFormat must be QPK, mzML or mzXML");

