@@ -11,15 +11,11 @@ namespace lumbrook::platform {
 namespace {
 
 TEST(ErrorInfo, RaiseFillsTheSlotAndGetEmptiesIt) {
-    EXPECT_EQ(RaiseError(static_cast<HRESULT>(0x800403EC), "Lumbrook",
-                         "M\xC3\xBC"
-                         "de"),
+    EXPECT_EQ(RaiseError(static_cast<HRESULT>(0x800403EC), "Lumbrook", "M\xC3\xBCller"),
               static_cast<HRESULT>(0x800403EC));
     const lumbrook::testing::ErrorText error = lumbrook::testing::TakeErrorInfo();
     EXPECT_EQ(error.source, "Lumbrook");
-    EXPECT_EQ(error.description,
-              "M\xC3\xBC"
-              "de");
+    EXPECT_EQ(error.description, "M\xC3\xBCller");
     EXPECT_EQ(error.helpFile, "");
     EXPECT_EQ(error.helpContext, 0u);
     ComPtr<IErrorInfo> again;
@@ -31,12 +27,8 @@ TEST(ErrorInfo, RaiseFillsTheSlotAndGetEmptiesIt) {
 TEST(ErrorInfo, CreatedObjectAnswersBothInterfaces) {
     ComPtr<ICreateErrorInfo> create;
     ASSERT_EQ(CreateErrorInfo(create.out()), S_OK);
-    EXPECT_EQ(create->SetHelpContext(12), S_OK);
     ComPtr<IErrorInfo> read;
     ASSERT_EQ(create->QueryInterface(IID_IErrorInfo, read.out_void()), S_OK);
-    DWORD context = 0;
-    read->GetHelpContext(&context);
-    EXPECT_EQ(context, 12u);
     ComPtr<IUnknown> unknown;
     EXPECT_EQ(read->QueryInterface(IID_IUnknown, unknown.out_void()), S_OK);
     ComPtr<IDispatch> none;

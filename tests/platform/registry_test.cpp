@@ -3,7 +3,6 @@
 // (deleting a tree, the hive's state, export and import of REGEDIT4 files, name comparison).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>  // makedev: a device node at the hive path
 #include <unistd.h>
 
 #include <fstream>
@@ -264,52 +263,44 @@ TEST(Registry, EveryChangeReplacesTheFileWhole) {
 }
 
 // Which bytes fold is the name comparison's business (base_test); here, that subkeys are
-// listed in the order of their folded names, "[" before the lower-case letters.
+// listed in the order of their folded names: "[" before the lower-case letters, a name before
+// the longer names it begins, and bytes above 127 after every ASCII one whatever the
+// signedness of char.
 TEST(Registry, SubkeysAreListedInTheOrderOfTheirFoldedNames) {
     ScopedConfigHome home;
     HKEY key = Create("Software\\Case", KEY_ALL_ACCESS);
-    for (const char* name : {"Z", "b", "[", "A", "@"})
+    for (const char* name : {"Z", "\xC3\xA9", "B2", "b", "[", "A", "@"})
         RegCloseKey(Create((std::string("Software\\Case\\") + name).c_str(), KEY_READ));
     std::vector<std::string> order;
-    for (DWORD i = 0; i < 5; ++i)
+    for (DWORD i = 0; i < 7; ++i)
         order.push_back(SubkeyName(key, i));
-    EXPECT_EQ(order, (std::vector<std::string>{"@", "[", "A", "b", "Z"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"@", "[", "A", "b", "B2", "Z", "\xC3\xA9"}));
     RegCloseKey(key);
 }
 
-// A hive file that does not parse, or something at the hive path that is not a regular file,
-// is never replaced: reads see an empty hive, changes fail.
+// A hive file that does not parse, or a link to a device at the hive path, is never replaced:
+// reads see an empty hive, changes fail. Which texts parse: hive_text_test; a FIFO and a
+// folder, which take the same test of the file's type: settings.reg_command.
 TEST(Registry, AHiveThatCannotBeReadReadsEmptyAndTakesNoChange) {
-    struct Case {
+    const struct {
         const char* what;
         std::function<int(const std::string&)> make;
-    };
-    // One text that does not parse stands for all: which texts parse is hive_text_test's
-    // business.
-    std::vector<Case> cases = {
+    } cases[] = {
         {"cut in a value",
          [](const std::string& path) {
              WriteFile(path, "REGEDIT4\n[HKEY_CURRENT_USER\\Software]\n\"v\"=\"unterminated");
              return 0;
          }},
-        {"FIFO", [](const std::string& path) { return mkfifo(path.c_str(), 0600); }},
-        {"folder", [](const std::string& path) { return mkdir(path.c_str(), 0700); }},
         {"link to a device",
          [](const std::string& path) { return symlink("/dev/null", path.c_str()); }},
     };
-    if (geteuid() == 0) {
-        cases.push_back({"device", [](const std::string& path) {
-                             return mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 3));
-                         }});
-    }
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ScopedConfigHome home;
         ASSERT_EQ(mkdir((home.path() + "/lumbrook").c_str(), 0700), 0);
         ASSERT_EQ(c.make(home.HivePath()), 0) << c.what;
         const struct stat before = Lstat(home.HivePath());
         const bool regular = S_ISREG(before.st_mode);  // only then can it be read here
         const std::string content = regular ? ReadFile(home.HivePath()) : "";
-        // Reads see an empty hive, and do not wait for a writer to a FIFO.
         HKEY key = nullptr;
         EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key),
                   ERROR_FILE_NOT_FOUND)
@@ -458,15 +449,12 @@ TEST(RegImportFile, MergesAWholeFileOrNothing) {
               "\"Filter\"=\"100,15,3,0\"\n\n"
               "[HKEY_CURRENT_USER\\Software\\Velmora\\New]\n@=\"default\"\n");
 
-    const std::string before = ReadFile(home.HivePath());
+    // A file that does not parse imports nothing and says why: settings.reg_command. Here, a
+    // reason too long for the buffer: its size.
     const std::string bad = home.path() + "/bad.reg";
     WriteFile(bad, "REGEDIT4\n[HKCU\\Software\\Other]\n\"x\"=oops\n");
     const auto [result, reason] = Import(bad);
     EXPECT_EQ(result, ERROR_BAD_FORMAT);
-    EXPECT_EQ(reason.rfind(bad + ": line 3: expected \"text\", dword:", 0), 0u) << reason;
-    EXPECT_EQ(ReadFile(home.HivePath()), before);
-
-    // A reason too long for the buffer: its size, and the hive untouched.
     char reasonBuffer[4];
     DWORD length = sizeof reasonBuffer;
     EXPECT_EQ(RegImportFileA(bad.c_str(), reasonBuffer, &length), ERROR_MORE_DATA);
@@ -486,7 +474,6 @@ TEST(Lstrcmpi, ComparesWithoutRegardToCase) {
 TEST(Registry, VersionRecord) {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
-    ASSERT_EQ(sizeof version, 148u);
     ASSERT_TRUE(GetVersionExA(&version));
     EXPECT_EQ(version.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
     version.dwOSVersionInfoSize = 100;

@@ -20,15 +20,13 @@ TEST(Variant, ConversionsAndTheirFailures) {
         HRESULT hr;
         std::string result;
     } cases[] = {
+        // A text is a number whole or not at all; "abc", and an I2 that overflows: dispatch_test.
         {Var(" 12.5 "), VT_R8, S_OK, "R8 12.5"},
-        {Var("abc"), VT_R8, DISP_E_TYPEMISMATCH, "I4 77"},
         {Var(""), VT_R8, DISP_E_TYPEMISMATCH, "I4 77"},
         {Var("12.5x"), VT_R8, DISP_E_TYPEMISMATCH, "I4 77"},
         {Var("1,5"), VT_R8, DISP_E_TYPEMISMATCH, "I4 77"},
         {Var("--1"), VT_R8, DISP_E_TYPEMISMATCH, "I4 77"},
-        // Integers overflow instead of wrapping.
-        {Var(VT_I4, 40000), VT_I2, DISP_E_OVERFLOW, "I4 77"},
-        {Var(VT_I4, -32768), VT_I2, S_OK, "I2 -32768"},
+        {Var(VT_I4, -32768), VT_I2, S_OK, "I2 -32768"},  // the range's edge
         // Doubles round half to even into integers (the rounding itself: base_test.cpp).
         {Var(VT_R8, 2.5), VT_I2, S_OK, "I2 2"},
         {Var(VT_R8, 3.5), VT_I2, S_OK, "I2 4"},

@@ -18,8 +18,6 @@ struct Start {
     std::string odbcString;
     double minMass = -1;
     double maxMass = -1;
-    double s2n = -1;
-    SHORT monoisotopic = -1;
 };
 
 Start NewObjectStart() {
@@ -30,35 +28,12 @@ Start NewObjectStart() {
     start.odbcString = text.Utf8();
     EXPECT_EQ(object->get_minMass(&start.minMass), S_OK);
     EXPECT_EQ(object->get_maxMass(&start.maxMass), S_OK);
-    EXPECT_EQ(object->get_S2N(&start.s2n), S_OK);
-    EXPECT_EQ(object->get_Monoisotopic(&start.monoisotopic), S_OK);
     return start;
 }
 
-// How the texts read is the filter reader's business (filter_fields_test); here, that a new
-// object takes them, among them the two that once made the creation fail.
-TEST(ObjectFromPreferences, StoredFilterTexts) {
-    struct Case {
-        const char* filter;
-        double minMass, maxMass, s2n;
-        SHORT monoisotopic;
-    };
-    const Case cases[] = {
-        {"60,20,10", 60, 20, 10, 1},
-        {"60,20,10,70000", 60, 20, 10, 1},
-    };
-    ScopedConfigHome home;
-    for (const Case& c : cases) {
-        WriteSetting(kAppName, kSection, kFilter, c.filter);
-        const Start start = NewObjectStart();
-        EXPECT_EQ(start.minMass, c.minMass) << c.filter;
-        EXPECT_EQ(start.maxMass, c.maxMass) << c.filter;
-        EXPECT_EQ(start.s2n, c.s2n) << c.filter;
-        EXPECT_EQ(start.monoisotopic, c.monoisotopic) << c.filter;
-        EXPECT_EQ(start.odbcString, kDefaultConnectionString);
-    }
-}
-
+// How filter texts read is the filter reader's business (filter_fields_test), and that a new
+// object takes each field is settings.reg_command's (reg add, then props); here, what the
+// object does with the stored values themselves.
 TEST(ObjectFromPreferences, StoredConnectionStrings) {
     // A stored string as it is: host_commands in tests/database, through lumbrook props.
     ScopedConfigHome home;
