@@ -20,12 +20,6 @@ namespace {
 using lumbrook::testing::ReadFile;
 using lumbrook::testing::TemporaryFolder;
 
-// Peaks that the export keeps with its default filters (S/N above 10, at least 60 Da,
-// monoisotopic, at least 20 Da below the precursor).
-constexpr const char* kKeptPeaks =
-    "SELECT PEAK_LIST_ID, CENTROID FROM PEAK_VIEW WHERE SIGNAL_TO_NOISE > 10 AND "
-    "CENTROID >= 60 AND ISOTOPIC_FLAG >= 1 ORDER BY PEAK_LIST_ID, CENTROID";
-
 long Count(Connection& connection, const std::string& sql) {
     return static_cast<long>(std::get<std::int64_t>(connection.Execute(sql).Field(0)));
 }
@@ -93,24 +87,25 @@ TEST_F(DemoDatabase, HasTheFoldersSpotSetsJobRunsAndItemsOfAnInstrument) {
 }
 
 TEST_F(DemoDatabase, EachMsmsSpectrumsFragmentsFitItsPrecursor) {
-    Recordset spectra = connection_.Execute(
-        "SELECT PEAK_LIST_ID, PRECURSOR_MASS FROM JOB_RUN_ITEM_VIEW WHERE JOB_RUN_ID = 12");
-    std::map<std::int64_t, double> precursors;
-    for (; !spectra.IsEOF(); spectra.MoveNext())
-        precursors[std::get<std::int64_t>(spectra.Field("PEAK_LIST_ID"))] =
-            std::get<double>(spectra.Field("PRECURSOR_MASS"));
-    std::map<std::int64_t, std::vector<double>> kept;
-    Recordset peaks = connection_.Execute(kKeptPeaks);
+    // The peaks of job run 12 that the export keeps with its default filters (S/N above 10,
+    // at least 60 Da, monoisotopic, at least 20 Da below the precursor), by peak list.
+    Recordset peaks = connection_.Execute(
+        "SELECT I.PEAK_LIST_ID AS LIST_ID, I.PRECURSOR_MASS AS MASS, P.CENTROID AS CENTROID "
+        "FROM JOB_RUN_ITEM_VIEW I JOIN PEAK_VIEW P ON P.PEAK_LIST_ID = I.PEAK_LIST_ID WHERE "
+        "I.JOB_RUN_ID = 12 AND P.SIGNAL_TO_NOISE > 10 AND P.CENTROID >= 60 AND "
+        "P.ISOTOPIC_FLAG >= 1 AND P.CENTROID < I.PRECURSOR_MASS - 20");
+    std::map<std::int64_t, std::pair<double, std::vector<double>>> kept;
     for (; !peaks.IsEOF(); peaks.MoveNext()) {
-        const auto list = std::get<std::int64_t>(peaks.Field("PEAK_LIST_ID"));
-        const double centroid = std::get<double>(peaks.Field("CENTROID"));
-        if (precursors.count(list) != 0 && centroid < precursors[list] - 20)
-            kept[list].push_back(centroid);
+        auto& [precursor, centroids] = kept[std::get<std::int64_t>(peaks.Field("LIST_ID"))];
+        precursor = std::get<double>(peaks.Field("MASS"));
+        centroids.push_back(std::get<double>(peaks.Field("CENTROID")));
     }
-    ASSERT_EQ(kept.size(), precursors.size());  // every spectrum keeps peaks
-    for (const auto& [list, centroids] : kept) {
+    // Every spectrum keeps peaks (the test above counts the spectra of job run 12).
+    ASSERT_EQ(static_cast<long>(kept.size()), summary_.msmsSpectra);
+    for (const auto& [list, spectrum] : kept) {
+        const auto& [precursor, centroids] = spectrum;
         // A b ion and its complementary y ion add up to [M+H]+ plus one proton.
-        const double sum = precursors[list] + kProtonMass;
+        const double sum = precursor + kProtonMass;
         int paired = 0;
         for (double a : centroids) {
             for (double b : centroids) {
@@ -126,21 +121,14 @@ TEST_F(DemoDatabase, EachMsmsSpectrumsFragmentsFitItsPrecursor) {
     }
 }
 
+// Each MS/MS precursor once among the monoisotopic peaks of its spot's MS spectrum (job run 10).
 TEST_F(DemoDatabase, TheMsSpectraHoldThePrecursorsOfTheirSpot) {
-    Recordset precursors = connection_.Execute(
-        "SELECT I.SPOT_ID AS SPOT_ID, I.PRECURSOR_MASS AS PRECURSOR_MASS FROM JOB_RUN_ITEM_VIEW I "
-        "WHERE I.JOB_RUN_ID = 12");
-    long found = 0;
-    for (; !precursors.IsEOF(); precursors.MoveNext()) {
-        const auto spot = std::get<std::int64_t>(precursors.Field("SPOT_ID"));
-        const double mass = std::get<double>(precursors.Field("PRECURSOR_MASS"));
-        found += Count(connection_,
-                       "SELECT COUNT(*) FROM PEAK_VIEW P JOIN JOB_RUN_ITEM_VIEW I ON "
-                       "I.PEAK_LIST_ID = P.PEAK_LIST_ID WHERE I.JOB_RUN_ID = 10 AND I.SPOT_ID = " +
-                           std::to_string(spot) + " AND P.ISOTOPIC_FLAG = 1 AND ABS(P.CENTROID - " +
-                           std::to_string(mass) + ") < 0.001");
-    }
-    EXPECT_EQ(found, summary_.msmsSpectra);
+    EXPECT_EQ(Count(connection_,
+                    "SELECT COUNT(*) FROM JOB_RUN_ITEM_VIEW I JOIN JOB_RUN_ITEM_VIEW M ON "
+                    "M.JOB_RUN_ID = 10 AND M.SPOT_ID = I.SPOT_ID JOIN PEAK_VIEW P ON "
+                    "P.PEAK_LIST_ID = M.PEAK_LIST_ID WHERE I.JOB_RUN_ID = 12 AND "
+                    "P.ISOTOPIC_FLAG = 1 AND ABS(P.CENTROID - I.PRECURSOR_MASS) < 0.001"),
+              summary_.msmsSpectra);
 }
 
 TEST(DemoOptions, TheSeedTheSpectraAndTheBaseViewsShapeTheFile) {

@@ -51,11 +51,6 @@ std::string PostgresCluster::MsdasqlString(const std::string& database) const {
            std::to_string(port) + ";Database=" + database + ";Uid=" + user + ";Pwd=" + password;
 }
 
-std::string PostgresCluster::OracleString() const {
-    return "Provider=OraOLEDB.Oracle.1;Persist Security Info=True;User ID=" + user +
-           ";Password=" + password + ";Data Source=TSQUARED";
-}
-
 void PostgresCluster::Control(const std::string& command) {
     const std::string line = "'" LUMBROOK_PG_SCRIPT "' " + command + " '" + kState + "'";
     ASSERT_EQ(std::system(line.c_str()), 0) << line;

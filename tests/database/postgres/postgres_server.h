@@ -17,8 +17,6 @@ struct PostgresCluster {
 
     // A DSN-less string for `database` through the PostgreSQL Unicode driver.
     std::string MsdasqlString(const std::string& database) const;
-    // The Oracle provider's form, through the data source TSQUARED of the private odbc.ini.
-    std::string OracleString() const;
 
     // Runs pg_cluster.sh's "stop" or "start" (pg_ctl), for the test that loses the server in
     // mid-query.
