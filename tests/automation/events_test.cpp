@@ -45,37 +45,28 @@ TEST(Events, TheObjectOffersOneConnectionPointForProgress) {
 
     ComPtr<IConnectionPoint> point = ProgressPoint(*object);
     ASSERT_TRUE(point);
-    IID iid{};
-    EXPECT_EQ(point->GetConnectionInterface(&iid), S_OK);
-    EXPECT_TRUE(iid == DIID___Lumbrook);
     ComPtr<IConnectionPointContainer> back;
     EXPECT_EQ(point->GetConnectionPointContainer(back.out()), S_OK);
     EXPECT_EQ(back.get(), container.get());
 }
 
-TEST(Events, AdviseHoldsTheSinkUntilUnadvise) {
+// How many references the object holds on a sink while it is advised, after Unadvise and
+// after the object's end: tests/python, test_nothing_leaks_and_release_closes_the_connection.
+TEST(Events, AdviseTakesOnlySinksAndUnadviseOnlyTheirCookies) {
     auto object = testing::NewObject();
     ComPtr<IConnectionPoint> point = ProgressPoint(*object);
     ProgressSink sink([](LONG, LONG) { return S_OK; });
     DWORD cookie = 0;
     ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
     EXPECT_NE(cookie, 0u);
-    EXPECT_EQ(sink.References(), 2u);
     EXPECT_EQ(point->Unadvise(cookie + 1), CONNECT_E_NOCONNECTION);
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
-    EXPECT_EQ(sink.References(), 1u);
     EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
 
     // The connection point itself is no sink of the events, nor any IDispatch.
     DWORD none = 7;
     EXPECT_EQ(point->Advise(point.get(), &none), CONNECT_E_CANNOTCONNECT);
     EXPECT_EQ(none, 0u);
-
-    // The object's end releases the sinks still connected.
-    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
-    point.reset();
-    object.reset();
-    EXPECT_EQ(sink.References(), 1u);
 }
 
 TEST(Events, ProgressReachesEverySinkWithDoneAndTotal) {
@@ -99,7 +90,6 @@ TEST(Events, ProgressReachesEverySinkWithDoneAndTotal) {
     EXPECT_EQ(first.events, expected);
     EXPECT_EQ(second.events, expected);
     source.Clear();
-    EXPECT_EQ(first.sink.References(), 1u);
 }
 
 }  // namespace

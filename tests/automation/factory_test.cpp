@@ -9,13 +9,9 @@ namespace {
 
 using platform::ComPtr;
 
-TEST(ClassFactory, CreatesObjectsAndRefusesAggregationAndUnknownInterfaces) {
+// Creating an object through the factory: abi_test_c, as a C host does it.
+TEST(ClassFactory, RefusesAggregationAndUnknownInterfaces) {
     IClassFactory* factory = LumbrookClassFactory();
-    ComPtr<_Lumbrook> object;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID__Lumbrook, object.out_void()), S_OK);
-    ASSERT_TRUE(object);
-    object.reset();
-
     ComPtr<IUnknown> outer;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, outer.out_void()), S_OK);
     void* refused = reinterpret_cast<void*>(1);

@@ -25,6 +25,7 @@ namespace {
 using database::testing::Clock;
 using database::testing::SecondsSince;
 using lumbrook::testing::FixtureDatabase;
+using lumbrook::testing::JobRunBlock;
 using lumbrook::testing::JobRunBlocks;
 using lumbrook::testing::JobRunSpectra;
 using lumbrook::testing::ReadFile;
@@ -163,8 +164,8 @@ TEST_F(DoExportTest, ProgressEventsChangesDuringTheExportAndACancelThroughTheMes
     VARIANT_BOOL result = VARIANT_FALSE;
     _Lumbrook* object = object_.get();
 
-    // One event a spectrum, each with the total, ending at the total, while the export is
-    // known to be running. A Cancel made before the export is forgotten when it starts.
+    // One event a spectrum and the closing one, while the export is known to be running. A
+    // Cancel made before the export is forgotten when it starts.
     {
         ProgressRecorder counting(*object_,
                                   [](LONG, LONG) { EXPECT_TRUE(Global().exportRunning); });
@@ -172,9 +173,7 @@ TEST_F(DoExportTest, ProgressEventsChangesDuringTheExportAndACancelThroughTheMes
         ASSERT_EQ(Export(out, result), S_OK);
         EXPECT_EQ(result, VARIANT_TRUE);
         EXPECT_FALSE(Global().exportRunning);
-        ASSERT_EQ(counting.events.size(), 451u);  // 450 spectra and the closing event
-        EXPECT_EQ(counting.events[0], std::make_pair(1, 450));
-        EXPECT_EQ(counting.events[449], std::make_pair(450, 450));
+        EXPECT_EQ(counting.events.size(), 451u);
         EXPECT_EQ(ReadFile(out), JobRunBlocks(450));
     }
 
@@ -203,14 +202,6 @@ TEST_F(DoExportTest, ProgressEventsChangesDuringTheExportAndACancelThroughTheMes
         EXPECT_EQ(cancelling.events.back(), std::make_pair(300, 450));
         EXPECT_FALSE(Global().exportRunning);
     }
-}
-
-// The block of spectrum `id` of JobRunSpectra, and its peak as a bare peak line.
-std::string Block(long id) {
-    return JobRunBlocks(id).substr(JobRunBlocks(id - 1).size());
-}
-std::string PeakLine(long id) {
-    return std::to_string(100 + id) + "\t" + std::to_string(id) + ".5\r\n";
 }
 
 class DoExportListTest : public DoExportTest {
@@ -253,9 +244,9 @@ TEST_F(DoExportListTest, EntriesGoIntoOneFileInTheListsOrder) {
                              file, result),
                   S_OK);
         EXPECT_EQ(result, VARIANT_TRUE);
-        EXPECT_EQ(ReadFile(file), Block(3) + Block(1) + PeakLine(2));
+        EXPECT_EQ(ReadFile(file), JobRunBlock(3) + JobRunBlock(1) + "102\t2.5\r\n");
         // Each MS/MS entry's event and its closing one, as DoExport has them; the MS entry's
-        // end.
+        // end, its bare peak line in the file.
         EXPECT_EQ(progress.events,
                   (std::vector<std::pair<LONG, LONG>>{{1, 3}, {1, 3}, {2, 3}, {2, 3}, {3, 3}}));
     }
@@ -282,11 +273,11 @@ TEST_F(DoExportListTest, EntriesWithNothingToExportMakeTheResultFalse) {
         std::string file;
         std::string message;
     } cases[] = {
-        {"x:12:99:False:MS-MS\0x:12:2:False:MS-MS"s, Block(2),
+        {"x:12:99:False:MS-MS\0x:12:2:False:MS-MS"s, JobRunBlock(2),
          "1 of 2 entries have no spectra in this database; the file holds the others"},
-        {"x:12:98:False:MS-MS\0x:12:99:False:MS"s, Block(2),
+        {"x:12:98:False:MS-MS\0x:12:99:False:MS"s, JobRunBlock(2),
          "no entry of DescriptorList has spectra in this database"},
-        {"", Block(2), "DescriptorList holds no entry: nothing to export"},
+        {"", JobRunBlock(2), "DescriptorList holds no entry: nothing to export"},
     };
     for (const auto& c : cases) {
         VARIANT_BOOL result = VARIANT_TRUE;
@@ -298,8 +289,9 @@ TEST_F(DoExportListTest, EntriesWithNothingToExportMakeTheResultFalse) {
 }
 
 // An entry not of the browser's form is refused before anything is read or written, and an
-// error of any entry's export leaves the file as it was: a job run that is not MS/MS, the
-// database being read as the file.
+// error of any entry's export leaves the file as it was: a job run that is not MS/MS after an
+// entry that was written. (The database being read as the file: host.export.output_database,
+// through the same opening of the output.)
 TEST_F(DoExportListTest, ABadEntryOrAnErrorLeavesTheFileAsItWas) {
     const std::string form =
         " of DescriptorList is not of the form descriptor:job run:item:True or False:MS or MS-MS";
@@ -317,10 +309,6 @@ TEST_F(DoExportListTest, ABadEntryOrAnErrorLeavesTheFileAsItWas) {
     EXPECT_EQ(ExportList("x:12:1:False:MS-MS\0x:12:0:True:MS-MS"s, out, result),
               static_cast<HRESULT>(0x800403F0));
     EXPECT_EQ(ReadFile(out), "old");
-    const std::string database = ReadFile(db.Path());
-    EXPECT_EQ(ExportList("x:12:1:False:MS-MS", db.Path(), result),
-              static_cast<HRESULT>(0x800A004B));
-    EXPECT_EQ(ReadFile(db.Path()), database);
 }
 
 // The file is replaced in one rename, a file of the user's named like a temporary one
@@ -339,7 +327,7 @@ TEST_F(DoExportListTest, TheFileIsReplacedWholeAndACancelEndsTheList) {
         ExportList("x:12:1:False:MS-MS\0x:12:2:False:MS-MS\0x:12:3:False:MS-MS"s, out, result),
         S_OK);
     EXPECT_EQ(result, VARIANT_FALSE);
-    EXPECT_EQ(ReadFile(out), Block(1) + Block(2));
+    EXPECT_EQ(ReadFile(out), JobRunBlock(1) + JobRunBlock(2));
     EXPECT_EQ(LastExportMessage(),
               "cancelled in entry 2 of 3 entries; the file ends on a complete block");
     struct stat after {};

@@ -141,15 +141,14 @@ TEST_F(HostSupportTest, TheThirdInterfaceChoosesTheFormatByNameOrExtension) {
     EXPECT_EQ(text([&](BSTR* v) { return formats->get_OutputFormat(v); }), "QPK");
 
     // The format is the object's, whatever the file is named; the name only chooses it in
-    // hosts that ask FormatOfFileName.
+    // hosts that ask FormatOfFileName. (An export's counts in every format:
+    // MsDataWriter.TheEngineIndexesTheSameBlocksInEveryFormat.)
     FixtureDatabase db(lumbrook::testing::JobRunSpectra(3));
     ConnectJobRun(db);
     ASSERT_EQ(formats->put_OutputFormat(Bstr("mzml").get()), S_OK);
     VARIANT_BOOL result = VARIANT_FALSE;
     ASSERT_EQ(ObjectTest::Export(db.File("run.dat"), result), S_OK);
-    EXPECT_EQ(result, VARIANT_TRUE);
     EXPECT_TRUE(ReadFile(db.File("run.dat")).ends_with("</indexedmzML>\n"));
-    EXPECT_EQ(std::get<0>(Counts()), 3);
 }
 
 }  // namespace

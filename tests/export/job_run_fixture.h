@@ -26,16 +26,19 @@ inline Rows JobRunSpectra(long count, const std::string& opmode = "MS-MS 1 kV") 
     return rows;
 }
 
-// The blocks of spectra 1 to `last` of JobRunSpectra, as the export writes them.
+// The block of spectrum `id` of JobRunSpectra, and the blocks of spectra 1 to `last`, as the
+// export writes them.
+inline std::string JobRunBlock(long id) {
+    const std::string n = std::to_string(id);
+    return "BEGIN IONS\r\nPEPMASS=" + std::to_string(1000 + id) +
+           "\r\nCHARGE=1+\r\nTITLE=Label: L" + n + " Spot_Id: " + n + ", Peak_List_Id: " + n +
+           ", MSMS Job_Run_Id: 12\r\n" + std::to_string(100 + id) + "\t" + n +
+           ".5\r\nEND IONS\r\n\r\n";
+}
 inline std::string JobRunBlocks(long last) {
     std::string text;
-    for (long id = 1; id <= last; ++id) {
-        const std::string n = std::to_string(id);
-        text += "BEGIN IONS\r\nPEPMASS=" + std::to_string(1000 + id) +
-                "\r\nCHARGE=1+\r\nTITLE=Label: L" + n + " Spot_Id: " + n + ", Peak_List_Id: " + n +
-                ", MSMS Job_Run_Id: 12\r\n" + std::to_string(100 + id) + "\t" + n +
-                ".5\r\nEND IONS\r\n\r\n";
-    }
+    for (long id = 1; id <= last; ++id)
+        text += JobRunBlock(id);
     return text;
 }
 
