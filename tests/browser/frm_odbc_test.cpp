@@ -51,7 +51,6 @@ class ConnectionDialog : public ::testing::Test {
 TEST_F(ConnectionDialog, TabOrderAndRestoreDefault) {
     frmODBC dialog;
     dialog.Load();
-    EXPECT_TRUE(dialog.cmdSave()->isDefault());
     const QWidget* order[] = {dialog.cmdSave(), dialog.cmdCancel(), dialog.cmdChange(),
                               dialog.cmdRestore(), dialog.txtODBC()};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)

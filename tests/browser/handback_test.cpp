@@ -19,7 +19,6 @@ TEST(Handover, EachRowGivesItsOwnMsTypeAndAllSpectraIsOneMsmsEntry) {
               "Gels/Plate 1:12:8:False:MS\0"
               "Gels/Plate 1:12:9:False:MS"s);
     EXPECT_EQ(record.MSType, "MS");  // "MS-MS" is looked for with its case
-    EXPECT_FALSE(record.Accepted);
 
     FillHandover(record, "F/S", 3, true, {{"1", "MS"}});
     EXPECT_EQ(record.DescriptorList, "F/S:3:0:True:MS-MS");
