@@ -1,6 +1,7 @@
-"""What the object offers hosts beyond its automation members (ILumbrookHostSupport and
-ILumbrookHostSupport2): listings of the database, the export counts and messages, the
-preferences. Reached by QueryInterface and called through their vtables."""
+"""What the object offers hosts beyond its automation members (ILumbrookHostSupport,
+ILumbrookHostSupport2 and ILumbrookHostSupport3): listings of the database, the export counts
+and messages, the preferences, the output format. Reached by QueryInterface and called through
+their vtables."""
 
 import ctypes
 import datetime
@@ -83,18 +84,19 @@ class HostSupport:
         self._owner = weakref.ref(owner)
         self._state = owner._state
         pointer = owner._pointer
-        one = _com.query_interface(pointer, _com.guid("IID_ILumbrookHostSupport"))
-        two = _com.query_interface(pointer, _com.guid("IID_ILumbrookHostSupport2"))
-        if one is None or two is None:
-            for p in (one, two):
+        pointers = [_com.query_interface(pointer, _com.guid(name))
+                    for name in ("IID_ILumbrookHostSupport", "IID_ILumbrookHostSupport2",
+                                 "IID_ILumbrookHostSupport3")]
+        if None in pointers:
+            for p in pointers:
                 if p is not None:
                     _com.release(p)
             raise _com.ComError(_com.E_NOINTERFACE, "", "the object offers no host support")
         # Released along with the object's own reference.
-        self._pointers = (one, two)
-        owner._state["pointers"][1:1] = [one, two]
+        self._pointers = tuple(pointers)
+        owner._state["pointers"][1:1] = pointers
 
-    # The two interfaces, while the object has not been released.
+    # The interfaces, while the object has not been released.
     def _interface(self, index):
         pointer = self._pointers[index]
         if pointer not in self._state["pointers"]:
@@ -108,6 +110,10 @@ class HostSupport:
     @property
     def _two(self):
         return self._interface(1)
+
+    @property
+    def _three(self):
+        return self._interface(2)
 
     def _text(self, pointer, slot, *args, argtypes=()):
         out = BSTR()
@@ -205,6 +211,29 @@ class HostSupport:
     def delete_preference(self, name):
         self._with_bstrs([name], lambda b: _com.check(
             _com.vcall(self._two, 10, HRESULT, [BSTR], b)))
+
+    # ILumbrookHostSupport3.
+    @property
+    def output_format(self):
+        """The format of the object's next exports: "QPK" (the default), "mzML" or "mzXML".
+        Set it to one of the three in any letter case; another name raises ComError and
+        leaves the format as it was."""
+        return self._text(self._three, 3)
+
+    @output_format.setter
+    def output_format(self, name):
+        self._with_bstrs([name], lambda b: _com.check(
+            _com.vcall(self._three, 4, HRESULT, [BSTR], b)))
+
+    def format_of_file_name(self, name):
+        """The format a file's name asks for, by its extension in any letter case."""
+        return self._with_bstrs([name], lambda b: self._text(self._three, 5, b,
+                                                             argtypes=(BSTR,)))
+
+    def format_extension(self, name):
+        """The extension a format's files get by default (".qpk", ".mzML", ".mzXML")."""
+        return self._with_bstrs([name], lambda b: self._text(self._three, 6, b,
+                                                             argtypes=(BSTR,)))
 
     # What a script walks, as the command line's `list` walks it.
     def spot_sets(self):

@@ -38,6 +38,24 @@ def test_export_equals_the_command_line(demo, tmp_path):
     assert (blocks, size) == (data.count(b"BEGIN IONS"), len(data))
 
 
+def test_the_output_format_is_chosen_through_the_host_support(demo, tmp_path):
+    (tmp_path / "py").mkdir()
+    (tmp_path / "cli").mkdir()
+    ours, theirs = tmp_path / "py" / "run.mzML", tmp_path / "cli" / "run.mzML"
+    with connected(demo) as o:
+        assert o.host.output_format == "QPK"
+        with pytest.raises(lumbrook.ComError) as e:
+            o.host.output_format = "csv"
+        assert e.value.description == "OutputFormat must be QPK, mzML or mzXML"
+        o.host.output_format = "MZML"
+        assert o.host.output_format == "mzML"
+        assert o.host.format_of_file_name("a.b.MzXmL") == "mzXML"
+        assert o.host.format_extension("qpk") == ".qpk"
+        assert export_run(o, 12, ours) is True
+    run_cli("export", "-c", demo, "--job-run", "12", "--out", str(theirs))
+    assert ours.read_bytes() == theirs.read_bytes()
+
+
 # Every writable property, each with a name in another letter case than the type library's.
 ROUND_TRIPS = [
     ("ODBCString", "odbcstring", "Provider=SQLite;Data Source=/x y/ä.sqlite"),
@@ -191,9 +209,9 @@ def test_nothing_leaks_and_release_closes_the_connection(demo, tmp_path):
     assert open_files(db) > 0
     advice.unadvise()
     assert advice.sink.references == 1 and stays.sink.references == 2
-    # What we hold: the IDispatch, the two host-support interfaces and the connection point
+    # What we hold: the IDispatch, the three host-support interfaces and the connection point
     # of `stays`; the calls, the export and the listings kept nothing.
-    assert _com.add_ref(pointer) == 5 and _com.release(pointer) == 4
+    assert _com.add_ref(pointer) == 6 and _com.release(pointer) == 5
     del o  # the last Python reference
     assert stays.sink.references == 1 and not stays.connected
     assert open_files(db) == 0
