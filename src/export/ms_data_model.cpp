@@ -24,14 +24,15 @@ constexpr const char* kProcessingId = "lumbrook_conversion";
 // extension, as an XML name (every other character "_", "_" in front of one that cannot
 // begin a name) that no other element of the file has.
 std::string RunId(const std::string& path) {
+    const auto startsName = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    };
     std::string id;
     for (const char c : std::filesystem::path(path).stem().string()) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '.';
+        const bool plain = startsName(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
         id += plain ? c : '_';
     }
-    if (id.empty() ||
-        !((id[0] >= 'a' && id[0] <= 'z') || (id[0] >= 'A' && id[0] <= 'Z') || id[0] == '_'))
+    if (id.empty() || !startsName(id[0]))
         id.insert(0, "_");
     for (const char* taken : {kSourceFileId, kSoftwareId, kInstrumentId, kProcessingId}) {
         if (id == taken)

@@ -254,7 +254,7 @@ TEST(Workflow, NightlyBatchIndexesSkipsAndReportsEveryJobRun) {
 // --format, in any case, chooses the format whatever --out is named; one it does not know is
 // refused before anything is written. (The name choosing it, and --format naming the files
 // of a folder: tests/export/data_formats_test.py.)
-TEST(Workflow, TheFormatComesFromTheOptionOrTheFileName) {
+TEST(Workflow, TheFormatOptionWinsOverTheFileNameAndAnUnknownOneIsRefused) {
     const FixtureDatabase db(ListingRows());
     const auto exportAs = [&](const std::string& format) {
         return Lumbrook({"export", "--job-run", "12", "--out", db.File(format + ".mzML"),

@@ -39,21 +39,17 @@ def test_export_equals_the_command_line(demo, tmp_path):
 
 
 def test_the_output_format_is_chosen_through_the_host_support(demo, tmp_path):
-    (tmp_path / "py").mkdir()
-    (tmp_path / "cli").mkdir()
-    ours, theirs = tmp_path / "py" / "run.mzML", tmp_path / "cli" / "run.mzML"
+    # Each of the third interface's four slots once; the rules behind them have their own tests.
+    target = tmp_path / "run.dat"
     with connected(demo) as o:
-        assert o.host.output_format == "QPK"
-        with pytest.raises(lumbrook.ComError) as e:
+        with pytest.raises(lumbrook.ComError):
             o.host.output_format = "csv"
-        assert e.value.description == "OutputFormat must be QPK, mzML or mzXML"
         o.host.output_format = "MZML"
         assert o.host.output_format == "mzML"
         assert o.host.format_of_file_name("a.b.MzXmL") == "mzXML"
         assert o.host.format_extension("qpk") == ".qpk"
-        assert export_run(o, 12, ours) is True
-    run_cli("export", "-c", demo, "--job-run", "12", "--out", str(theirs))
-    assert ours.read_bytes() == theirs.read_bytes()
+        assert export_run(o, 12, target) is True
+    assert target.read_bytes().endswith(b"</indexedmzML>\n")
 
 
 # Every writable property, each with a name in another letter case than the type library's.
